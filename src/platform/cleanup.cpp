@@ -1,0 +1,55 @@
+// The signal handler may only use async-signal-safe calls, so registered
+// names live in a fixed table of atomic pointers to strings that are built
+// before they are published and freed only after they are withdrawn.
+#include "platform/cleanup.h"
+
+#include <array>
+#include <atomic>
+#include <csignal>
+#include <cstring>
+#include <unistd.h>
+
+namespace gridlib::platform {
+namespace {
+
+// A run holds at most a working grid and a temporary image at once; the
+// table size is an arbitrary margin over that.
+constexpr int kSlots = 16;
+std::array<std::atomic<char*>, kSlots> g_paths{};
+
+void on_signal(int signo) {
+    for (auto& slot : g_paths) {
+        if (char* p = slot.load()) ::unlink(p);
+    }
+    std::signal(signo, SIG_DFL);
+    std::raise(signo);
+}
+
+}  // namespace
+
+CleanupGuard::CleanupGuard(const std::string& path) {
+    char* copy = new char[path.size() + 1];
+    std::memcpy(copy, path.c_str(), path.size() + 1);
+    for (int i = 0; i < kSlots; ++i) {
+        char* expected = nullptr;
+        if (g_paths[i].compare_exchange_strong(expected, copy)) {
+            slot_ = i;
+            return;
+        }
+    }
+    delete[] copy;  // table full: the file is then simply not cleaned up on a signal
+}
+
+CleanupGuard::~CleanupGuard() {
+    if (slot_ >= 0) delete[] g_paths[slot_].exchange(nullptr);
+}
+
+void remove_registered_files_on_signals() {
+    struct sigaction action {};
+    action.sa_handler = on_signal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+}  // namespace gridlib::platform

@@ -1,0 +1,27 @@
+// Files that must not outlive an interrupted run: temporary images and
+// working grids are registered here while they exist, and a SIGINT or
+// SIGTERM removes every registered file before the process ends.
+#pragma once
+
+#include <string>
+
+namespace gridlib::platform {
+
+// Registers a path for removal on SIGINT or SIGTERM until the guard ends.
+// The guard does not remove the file itself: call remove_file for that.
+class CleanupGuard {
+public:
+    explicit CleanupGuard(const std::string& path);
+    CleanupGuard(const CleanupGuard&) = delete;
+    CleanupGuard& operator=(const CleanupGuard&) = delete;
+    ~CleanupGuard();
+
+private:
+    int slot_ = -1;
+};
+
+// Installs the SIGINT and SIGTERM handlers that remove the registered files,
+// then let the signal end the process as it would have.
+void remove_registered_files_on_signals();
+
+}  // namespace gridlib::platform

@@ -1,0 +1,210 @@
+// POSIX implementation of the platform file layer. Positioned reads and writes
+// (pread, pwrite) keep the logical position in this object, so a seek never
+// costs a system call and the buffer survives seeks that stay inside it.
+#include "platform/file.h"
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace gridlib::platform {
+namespace {
+
+// Large enough that a text grid is scanned with few system calls, small
+// enough that opening a file for its first 120 bytes costs nothing.
+constexpr std::size_t kBufferSize = 256 * 1024;
+
+ssize_t pread_retry(int fd, void* dst, std::size_t n, std::uint64_t offset) {
+    for (;;) {
+        const ssize_t got = ::pread(fd, dst, n, static_cast<off_t>(offset));
+        if (got >= 0 || errno != EINTR) return got;
+    }
+}
+
+bool pwrite_all(int fd, const char* src, std::size_t n, std::uint64_t offset) {
+    while (n > 0) {
+        const ssize_t put = ::pwrite(fd, src, n, static_cast<off_t>(offset));
+        if (put < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        src += put;
+        n -= static_cast<std::size_t>(put);
+        offset += static_cast<std::uint64_t>(put);
+    }
+    return true;
+}
+
+}  // namespace
+
+File::File(int fd, Mode mode) : fd_(fd), mode_(mode), buffer_(kBufferSize) {}
+
+File::File(File&& other) noexcept { *this = std::move(other); }
+
+File& File::operator=(File&& other) noexcept {
+    if (this != &other) {
+        close();
+        fd_ = other.fd_;
+        mode_ = other.mode_;
+        buffer_ = std::move(other.buffer_);
+        base_ = other.base_;
+        pos_ = other.pos_;
+        end_ = other.end_;
+        failed_ = other.failed_;
+        other.fd_ = -1;
+        other.pos_ = other.end_ = 0;
+    }
+    return *this;
+}
+
+File::~File() { close(); }
+
+std::optional<File> File::open_read(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    return File(fd, Mode::read);
+}
+
+std::optional<File> File::create(const std::string& path) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (fd < 0) return std::nullopt;
+    return File(fd, Mode::write);
+}
+
+bool File::refill() {
+    if (fd_ < 0 || mode_ != Mode::read) return false;
+    base_ += end_;
+    pos_ = end_ = 0;
+    const ssize_t got = pread_retry(fd_, buffer_.data(), buffer_.size(), base_);
+    if (got < 0) {
+        failed_ = true;
+        return false;
+    }
+    end_ = static_cast<std::size_t>(got);
+    return end_ > 0;
+}
+
+std::size_t File::read(std::span<std::byte> out) {
+    if (fd_ < 0 || mode_ != Mode::read) return 0;
+    std::size_t done = 0;
+    while (done < out.size()) {
+        if (pos_ == end_) {
+            const std::size_t wanted = out.size() - done;
+            if (wanted >= buffer_.size()) {
+                // A large request goes straight into the caller's memory.
+                base_ += end_;
+                pos_ = end_ = 0;
+                const ssize_t got = pread_retry(fd_, out.data() + done, wanted, base_);
+                if (got < 0) failed_ = true;
+                if (got <= 0) break;
+                base_ += static_cast<std::uint64_t>(got);
+                done += static_cast<std::size_t>(got);
+                continue;
+            }
+            if (!refill()) break;
+        }
+        const std::size_t n = std::min(end_ - pos_, out.size() - done);
+        std::memcpy(out.data() + done, buffer_.data() + pos_, n);
+        pos_ += n;
+        done += n;
+    }
+    return done;
+}
+
+bool File::flush() {
+    if (fd_ < 0 || mode_ != Mode::write || pos_ == 0) return !failed_;
+    if (!pwrite_all(fd_, buffer_.data(), pos_, base_)) failed_ = true;
+    base_ += pos_;
+    pos_ = 0;
+    return !failed_;
+}
+
+bool File::write(std::span<const std::byte> bytes) {
+    if (fd_ < 0 || mode_ != Mode::write) return false;
+    const char* src = reinterpret_cast<const char*>(bytes.data());
+    std::size_t n = bytes.size();
+    if (n > buffer_.size() - pos_) {
+        if (!flush()) return false;
+        if (n >= buffer_.size()) {
+            if (!pwrite_all(fd_, src, n, base_)) {
+                failed_ = true;
+                return false;
+            }
+            base_ += n;
+            return true;
+        }
+    }
+    std::memcpy(buffer_.data() + pos_, src, n);
+    pos_ += n;
+    return !failed_;
+}
+
+bool File::seek(std::uint64_t offset) {
+    if (fd_ < 0 || offset > static_cast<std::uint64_t>(LLONG_MAX)) return false;
+    if (mode_ == Mode::write) {
+        if (offset == position()) return true;
+        if (!flush()) return false;
+        base_ = offset;
+        return true;
+    }
+    if (offset >= base_ && offset <= base_ + end_) {
+        pos_ = static_cast<std::size_t>(offset - base_);
+    } else {
+        base_ = offset;
+        pos_ = end_ = 0;
+    }
+    return true;
+}
+
+std::optional<std::uint64_t> File::size() {
+    if (fd_ < 0) return std::nullopt;
+    if (mode_ == Mode::write && !flush()) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
+}
+
+bool File::close() {
+    if (fd_ < 0) return !failed_;
+    flush();
+    if (::close(fd_) != 0) failed_ = true;
+    fd_ = -1;
+    pos_ = end_ = 0;
+    return !failed_;
+}
+
+bool file_exists(const std::string& path) {
+    struct stat st {};
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
+
+bool rename_file(const std::string& from, const std::string& to) {
+    return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+std::string directory_of(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
+}
+
+std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,
+                                              const std::string& suffix) {
+    std::string name = dir + prefix + "XXXXXX" + suffix;
+    const int fd = ::mkstemps(name.data(), static_cast<int>(suffix.size()));
+    if (fd < 0) return std::nullopt;
+    ::close(fd);
+    return name;
+}
+
+}  // namespace gridlib::platform

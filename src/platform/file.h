@@ -1,0 +1,104 @@
+// The platform layer: the only code that talks to the operating system.
+// File is a move-only handle over a POSIX descriptor, opened either for
+// reading or for writing. Reads and writes are buffered, yet position() is
+// always the exact offset of the next unread (or unwritten) byte, so that
+// header readers can mix line reads, byte reads and seeks on one handle.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <vector>
+
+namespace gridlib::platform {
+
+class File {
+public:
+    File() = default;
+    File(File&& other) noexcept;
+    File& operator=(File&& other) noexcept;
+    File(const File&) = delete;
+    File& operator=(const File&) = delete;
+    ~File();
+
+    // Opens an existing file for reading. An empty optional when it cannot be opened.
+    static std::optional<File> open_read(const std::string& path);
+    // Creates a file for writing, or truncates an existing one. A symbolic
+    // link at the path is refused rather than followed.
+    static std::optional<File> create(const std::string& path);
+
+    bool is_open() const { return fd_ >= 0; }
+
+    // Reads up to out.size() bytes; fewer only at the end of the file or on a
+    // read error (error() tells which).
+    std::size_t read(std::span<std::byte> out);
+    // Reads exactly out.size() bytes; false when the file ends first.
+    bool read_exact(std::span<std::byte> out) { return read(out) == out.size(); }
+    // The next byte, or -1 at the end of the file.
+    int read_byte() {
+        if (pos_ < end_) return static_cast<unsigned char>(buffer_[pos_++]);
+        return refill() ? static_cast<unsigned char>(buffer_[pos_++]) : -1;
+    }
+    // The next byte without consuming it, or -1 at the end of the file.
+    int peek_byte() {
+        if (pos_ < end_) return static_cast<unsigned char>(buffer_[pos_]);
+        return refill() ? static_cast<unsigned char>(buffer_[pos_]) : -1;
+    }
+    // Direct access to the read buffer for scanners: the bytes buffered and not
+    // yet consumed, refilled when none are left; empty at the end of the file.
+    std::span<const char> buffered() {
+        if (pos_ == end_) refill();
+        return {buffer_.data() + pos_, end_ - pos_};
+    }
+    void consume(std::size_t n) { pos_ += n; }
+
+    // Writes all bytes; false on failure.
+    bool write(std::span<const std::byte> bytes);
+    // Moves to an absolute byte offset; false when the system refuses.
+    bool seek(std::uint64_t offset);
+    std::uint64_t position() const { return base_ + pos_; }
+    // The file's current size, including bytes still in the write buffer.
+    std::optional<std::uint64_t> size();
+    // Flushes pending writes and closes; false if anything failed since opening.
+    bool close();
+    // True once a read or write has failed.
+    bool error() const { return failed_; }
+
+private:
+    enum class Mode { read, write };
+    File(int fd, Mode mode);
+    bool refill();
+    bool flush();
+
+    int fd_ = -1;
+    Mode mode_ = Mode::read;
+    std::vector<char> buffer_;
+    std::uint64_t base_ = 0;  // file offset of buffer_[0]
+    std::size_t pos_ = 0;     // next byte within the buffer
+    std::size_t end_ = 0;     // read mode: bytes valid in the buffer
+    bool failed_ = false;
+};
+
+// Reads n bytes as a value of trivially copyable type T (host byte order).
+template <typename T>
+bool read_value(File& f, T& value) {
+    return f.read_exact(std::as_writable_bytes(std::span<T, 1>(&value, 1)));
+}
+
+// True when path names an existing file that is not a directory.
+bool file_exists(const std::string& path);
+// Removes a file; false when it could not be removed.
+bool remove_file(const std::string& path);
+// Renames a file, replacing the target atomically; false on failure.
+bool rename_file(const std::string& from, const std::string& to);
+// The directory part of a path including its final '/', or "" for a bare name.
+std::string directory_of(const std::string& path);
+// Creates a new empty file that did not exist before, named
+// dir + prefix + <unique part> + suffix, and returns its name. No existing
+// file is followed or truncated.
+std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,
+                                              const std::string& suffix);
+
+}  // namespace gridlib::platform

@@ -1,0 +1,1 @@
+#include "text/fields.h"

@@ -1,0 +1,42 @@
+// The text toolkit of the header readers: trimming and upper-casing of
+// fixed-length, blank-padded texts, and conversion of their blank- or
+// comma-separated fields into numbers.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace gridlib::text {
+
+// Left-justifies text in place (NULs become blanks first) and returns its
+// trimmed length: the position of the last non-blank character.
+std::size_t FTRIM(std::span<char> text);
+
+// Upper-cases the ASCII letters among the first n characters.
+void FUPPER(std::span<char> text, std::size_t n);
+
+// Convert the first values.size() fields of text. A field that is not a
+// number gives 0 without complaint. They return false (the status -1 of the
+// toolkit) when the text holds fewer fields; the values found stay stored.
+bool FDCDARR(std::span<const char> text, std::span<double> values);
+bool FDCRARR(std::span<const char> text, std::span<float> values);
+bool FDCIARR(std::span<const char> text, std::span<std::int32_t> values);
+
+// Number conversion of one field: the longest leading part that reads as a
+// decimal number (sign, digits, fraction, exponent introduced by E, e, D or d)
+// after leading blanks; 0 when there is none.
+double real_value(std::string_view field);
+// Integer conversion of one field: sign and decimal digits; 0 when none.
+std::int32_t integer_value(std::string_view field);
+
+// The lowest free number of 100 or more for a numbered text file.
+int FREEFILE();
+
+// A file name held in a fixed-length text: it ends at the first NUL, or else
+// at the last non-blank character.
+std::string name_from_fixed_text(std::string_view text);
+
+}  // namespace gridlib::text

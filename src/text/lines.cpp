@@ -1,0 +1,1 @@
+#include "text/lines.h"
