@@ -13,7 +13,7 @@ namespace gridlib {
 // or its last non-blank). On entry the descriptor's format code may hold a
 // fallback code (0 = none). Returns 0 or a negative status; the closing work
 // (input geometry copy, window words cleared, size copies) runs on every
-// return once the name has been accepted.
+// return, refusals of the name included.
 std::int32_t GRDRDH(std::string_view name_text, DescriptorView d);
 
 }  // namespace gridlib

@@ -1,1 +1,185 @@
+// Trimming, upper-casing and number conversion of fixed-length header texts.
 #include "text/fields.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <limits>
+#include <string>
+
+namespace gridlib::text {
+namespace {
+
+// The real converters never look beyond this position of a text; the integer
+// converter skips commas only before it. Header values sit in 80- or
+// 256-character texts, so the window only matters for whole-line calls.
+constexpr std::size_t kWindow = 255;
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+bool ends_field(char c) { return c == '\0' || c == ' ' || c == ','; }
+
+std::string_view skip_blanks(std::string_view s) {
+    const auto first = s.find_first_not_of(' ');
+    return first == std::string_view::npos ? std::string_view{} : s.substr(first);
+}
+
+std::size_t count_digits(std::string_view s, std::size_t from) {
+    std::size_t k = from;
+    while (k < s.size() && is_digit(s[k])) ++k;
+    return k - from;
+}
+
+// Out of range for a double: its digits are not all zero (or from_chars would
+// have succeeded), so the decimal magnitude alone tells overflow from
+// underflow. mantissa holds digits and at most one point; exponent is the
+// digits after E (with its sign), saturated.
+double out_of_range_value(std::string_view mantissa, std::int64_t exponent, bool negative) {
+    std::int64_t magnitude = 0;  // the power of ten of the first significant digit, plus one
+    const auto point = std::min(mantissa.find('.'), mantissa.size());
+    const auto first = mantissa.find_first_of("123456789");
+    if (first != std::string_view::npos) {
+        magnitude = first < point ? static_cast<std::int64_t>(point - first)
+                                  : -static_cast<std::int64_t>(first - point - 1);
+    }
+    const double v = magnitude + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
+    return negative ? -v : v;
+}
+
+std::int64_t saturated_exponent(std::string_view s) {
+    bool negative = false;
+    std::size_t k = 0;
+    if (k < s.size() && (s[k] == '+' || s[k] == '-')) negative = s[k++] == '-';
+    std::int64_t e = 0;
+    for (; k < s.size() && is_digit(s[k]); ++k) e = std::min<std::int64_t>(e * 10 + (s[k] - '0'), 1'000'000'000);
+    return negative ? -e : e;
+}
+
+// The loop shared by the three field converters. Positions are 0-based here.
+template <typename T, typename Convert>
+bool convert_fields(std::span<const char> text, std::span<T> values, std::size_t window,
+                    std::size_t comma_limit, Convert convert) {
+    const std::size_t w = std::min(text.size(), window);
+    std::size_t p = 0;  // positions consumed
+    std::size_t k = 0;  // values stored
+    while (p < w && k < values.size()) {
+        std::size_t j = p;
+        while (j < w && (text[j] == ' ' || (text[j] == ',' && j < comma_limit))) ++j;
+        // A field may begin at the window's last position: a one-character
+        // value at the very end of the text is still a value.
+        if (j >= w) return false;
+        std::size_t e = j + 1;
+        while (e < w && !ends_field(text[e])) ++e;
+        // The whole field is converted, however long: cutting it short would
+        // turn 12345678901234567890123 into a number 1000 times smaller.
+        const std::size_t stop = std::min(e + 1, w);
+        values[k++] = convert(std::string_view(text.data() + j, stop - j));
+        p = stop;
+    }
+    return k == values.size();
+}
+
+// The nearest 32-bit real. From 2^128 - 2^103 on, rounding goes to infinity;
+// that case is spelt out since the language leaves it undefined.
+float to_float(double v) {
+    constexpr double overflow = 0x1.ffffffp127;
+    if (v >= overflow) return std::numeric_limits<float>::infinity();
+    if (v <= -overflow) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(v);
+}
+
+}  // namespace
+
+std::size_t FTRIM(std::span<char> text) {
+    if (std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; })) return 0;
+    std::replace(text.begin(), text.end(), '\0', ' ');
+    const auto first = std::find_if(text.begin(), text.end(), [](char c) { return c != ' '; });
+    if (first == text.end()) return 0;
+    if (first != text.begin()) {
+        const auto moved_end = std::copy(first, text.end(), text.begin());
+        std::fill(moved_end, text.end(), ' ');
+    }
+    const auto last = std::find_if(text.rbegin(), text.rend(), [](char c) { return c != ' '; });
+    return static_cast<std::size_t>(text.rend() - last);
+}
+
+void FUPPER(std::span<char> text, std::size_t n) {
+    for (char& c : text.first(std::min(n, text.size()))) {
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
+    }
+}
+
+double real_value(std::string_view field) {
+    const std::string_view s = skip_blanks(field);
+    std::size_t k = 0;
+    bool negative = false;
+    if (k < s.size() && (s[k] == '+' || s[k] == '-')) negative = s[k++] == '-';
+    const std::size_t mantissa_begin = k;
+    const std::size_t int_digits = count_digits(s, k);
+    k += int_digits;
+    std::size_t frac_digits = 0;
+    if (k < s.size() && s[k] == '.') {
+        frac_digits = count_digits(s, k + 1);
+        ++k;
+        k += frac_digits;
+    }
+    if (int_digits + frac_digits == 0) return 0.0;
+    const std::size_t mantissa_end = k;
+    // An exponent counts only with at least one digit: "2E" and "2E+" read as 2.
+    std::size_t end = mantissa_end;
+    if (k < s.size() && (s[k] == 'E' || s[k] == 'e' || s[k] == 'D' || s[k] == 'd')) {
+        std::size_t e = k + 1;
+        if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
+        if (const std::size_t digits = count_digits(s, e); digits > 0) end = e + digits;
+    }
+
+    const std::string_view number = s.substr(mantissa_begin, end - mantissa_begin);
+    std::string fortran;  // only for D exponents, which from_chars does not know
+    std::string_view parsed = number;
+    if (end > mantissa_end && (s[mantissa_end] == 'D' || s[mantissa_end] == 'd')) {
+        fortran.assign(number);
+        fortran[mantissa_end - mantissa_begin] = 'E';
+        parsed = fortran;
+    }
+    double v = 0.0;
+    const auto [ptr, ec] = std::from_chars(parsed.data(), parsed.data() + parsed.size(), v);
+    (void)ptr;
+    if (ec == std::errc::result_out_of_range) {
+        const std::int64_t exponent =
+            end > mantissa_end ? saturated_exponent(s.substr(mantissa_end + 1, end - mantissa_end - 1)) : 0;
+        return out_of_range_value(s.substr(mantissa_begin, mantissa_end - mantissa_begin), exponent, negative);
+    }
+    return negative ? -v : v;
+}
+
+std::int32_t integer_value(std::string_view field) {
+    const std::string_view s = skip_blanks(field);
+    std::size_t k = 0;
+    bool negative = false;
+    if (k < s.size() && (s[k] == '+' || s[k] == '-')) negative = s[k++] == '-';
+    // Saturates rather than wraps: a count too large to hold must not come
+    // out as a small or negative one.
+    constexpr std::int64_t limit = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+    std::int64_t v = 0;
+    for (; k < s.size() && is_digit(s[k]); ++k) v = std::min<std::int64_t>(v * 10 + (s[k] - '0'), limit);
+    if (negative) return static_cast<std::int32_t>(-v);
+    return static_cast<std::int32_t>(std::min<std::int64_t>(v, limit - 1));
+}
+
+bool FDCDARR(std::span<const char> text, std::span<double> values) {
+    return convert_fields(text, values, kWindow, kWindow, real_value);
+}
+
+bool FDCRARR(std::span<const char> text, std::span<float> values) {
+    return convert_fields(text, values, kWindow, kWindow,
+                          float_value);
+}
+
+bool FDCIARR(std::span<const char> text, std::span<std::int32_t> values) {
+    // The integer converter scans the whole text, but a comma at or after
+    // position 255 starts a field of its own (value 0) instead of separating.
+    return convert_fields(text, values, text.size(), kWindow - 1, integer_value);
+}
+
+float float_value(std::string_view field) { return to_float(real_value(field)); }
+
+}  // namespace gridlib::text

@@ -18,9 +18,13 @@ std::size_t FTRIM(std::span<char> text);
 // Upper-cases the ASCII letters among the first n characters.
 void FUPPER(std::span<char> text, std::size_t n);
 
-// Convert the first values.size() fields of text. A field that is not a
-// number gives 0 without complaint. They return false (the status -1 of the
-// toolkit) when the text holds fewer fields; the values found stay stored.
+// Convert the first values.size() fields of text. Blanks and commas lie
+// between fields; a field ends at a NUL, blank or comma and is converted
+// whole. FDCDARR and FDCRARR look only at the first 255 positions; FDCIARR
+// scans the whole text, but from position 255 on a comma starts a field
+// (value 0) instead of separating. A field that is not a number gives 0
+// without complaint. They return false (the status -1 of the toolkit) when
+// the text holds fewer fields; the values found stay stored.
 bool FDCDARR(std::span<const char> text, std::span<double> values);
 bool FDCRARR(std::span<const char> text, std::span<float> values);
 bool FDCIARR(std::span<const char> text, std::span<std::int32_t> values);
@@ -29,7 +33,10 @@ bool FDCIARR(std::span<const char> text, std::span<std::int32_t> values);
 // decimal number (sign, digits, fraction, exponent introduced by E, e, D or d)
 // after leading blanks; 0 when there is none.
 double real_value(std::string_view field);
+// real_value rounded to the nearest 32-bit real (infinite beyond its range).
+float float_value(std::string_view field);
 // Integer conversion of one field: sign and decimal digits; 0 when none.
+// Values beyond the 32-bit range saturate at its ends.
 std::int32_t integer_value(std::string_view field);
 
 // The lowest free number of 100 or more for a numbered text file.

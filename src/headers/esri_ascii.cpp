@@ -1,0 +1,84 @@
+// Header reader of the ESRI ASCII grid: "keyword value" lines up to the first
+// line of numbers.
+#include "headers/header_lines.h"
+#include "headers/header_reader.h"
+#include "text/fields.h"
+
+#include <cstdint>
+#include <limits>
+#include <optional>
+#include <string_view>
+
+namespace gridlib::headers {
+namespace {
+
+constexpr Status kEndBeforeData = -2030;
+
+// The format's documented default when a header has no NODATA_value line.
+// A null value of 0 would make every cell within the null tolerance of zero
+// disappear from a grid that has no null cells at all.
+constexpr float kDefaultNullValue = -9999.0f;
+
+// The value is what follows the line's first word and the blank after it.
+std::string_view value_of(std::string_view line) {
+    const auto blank = line.find(' ');
+    return blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
+}
+
+}  // namespace
+
+Status read_esri_ascii_header(platform::File& file, DescriptorView& d) {
+    d.band_count() = 1;
+    d.selected_band() = 1;
+    d.header_bytes() = 0;  // counts the lines read, then the lines in front of the data
+    d.value_type() = 2;
+    d.storage_order() = 1;
+    d.byte_order() = 1;
+    d.null_value() = kDefaultNullValue;
+
+    // The origin may be given as the centre of the lower-left cell instead of
+    // its corner, and before the cell size it needs; each axis on its own.
+    std::optional<float> x_centre;
+    std::optional<float> y_centre;
+
+    HeaderLine line;
+    for (;;) {
+        if (!line.read(file)) return kEndBeforeData;
+        // Billions of blank lines cannot be counted; no grid follows them anyway.
+        if (d.header_bytes() == std::numeric_limits<std::int32_t>::max()) return kEndBeforeData;
+        ++d.header_bytes();
+        const std::string_view value = value_of(line.text());
+        // Found anywhere in the line, in this order: "XLLCENTER" and "XLLCORNER"
+        // are told apart by their first six letters.
+        if (line.contains("NCOLS")) {
+            d.columns() = text::integer_value(value);
+        } else if (line.contains("NROWS")) {
+            d.rows() = text::integer_value(value);
+        } else if (line.contains("CELLSIZE")) {
+            d.column_spacing() = text::float_value(value);
+            d.row_spacing() = d.column_spacing();
+        } else if (line.contains("XLLCEN")) {
+            x_centre = text::float_value(value);
+        } else if (line.contains("YLLCEN")) {
+            y_centre = text::float_value(value);
+        } else if (line.contains("XLLCOR")) {
+            d.west_x() = text::float_value(value);
+        } else if (line.contains("YLLCOR")) {
+            d.south_y() = text::float_value(value);
+        } else if (line.contains("NODATA")) {
+            d.null_value() = text::float_value(value);
+        } else if (!line.blank()) {
+            break;  // the first line of numbers
+        }
+    }
+
+    if (x_centre) d.west_x() = static_cast<float>(double(*x_centre) - d.column_spacing() / 2.0);
+    if (y_centre) d.south_y() = static_cast<float>(double(*y_centre) - d.row_spacing() / 2.0);
+    d.value_type() = 0;
+    d.derive_east_from_columns();
+    d.derive_north_from_rows();
+    --d.header_bytes();  // the data line just read is not a header line
+    return 0;
+}
+
+}  // namespace gridlib::headers
