@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -200,11 +201,24 @@ std::string directory_of(const std::string& path) {
 
 std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,
                                               const std::string& suffix) {
-    std::string name = dir + prefix + "XXXXXX" + suffix;
-    const int fd = ::mkstemps(name.data(), static_cast<int>(suffix.size()));
-    if (fd < 0) return std::nullopt;
-    ::close(fd);
-    return name;
+    // O_EXCL makes the name ours alone; the mode is that of any new file
+    // (0666 less the umask), since an image made this way is renamed into place.
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    static std::uint64_t counter = 0;
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::uint64_t x = (std::uint64_t{entropy()} << 32) ^ entropy() ^ (static_cast<std::uint64_t>(::getpid()) << 16) ^ ++counter;
+        std::string unique;
+        for (int k = 0; k < 8; ++k, x /= 36) unique.push_back(digits[x % 36]);
+        std::string name = dir + prefix + unique + suffix;
+        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0) {
+            ::close(fd);
+            return name;
+        }
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
 }
 
 }  // namespace gridlib::platform

@@ -95,7 +95,7 @@ bool remove_file(const std::string& path);
 bool rename_file(const std::string& from, const std::string& to);
 // The directory part of a path including its final '/', or "" for a bare name.
 std::string directory_of(const std::string& path);
-// Creates a new empty file that did not exist before, named
+// Creates a new empty file (mode 0666 less the umask) that did not exist before, named
 // dir + prefix + <unique part> + suffix, and returns its name. No existing
 // file is followed or truncated.
 std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,

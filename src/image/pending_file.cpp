@@ -1,0 +1,39 @@
+// Temporary output beside the target, renamed into place when complete.
+#include "image/pending_file.h"
+
+#include <utility>
+
+namespace gridlib {
+
+PendingFile::PendingFile(std::string target) : target_(std::move(target)) {
+    if (target_.empty()) return;
+    auto name = platform::create_unique_file(platform::directory_of(target_), "~gridlib-", ".part");
+    if (!name) return;
+    temporary_ = std::move(*name);
+    guard_.emplace(temporary_);
+    if (auto f = platform::File::create(temporary_)) file_ = std::move(*f);
+    else discard();
+}
+
+PendingFile::~PendingFile() { discard(); }
+
+void PendingFile::discard() {
+    file_.close();
+    if (!temporary_.empty()) platform::remove_file(temporary_);
+    temporary_.clear();
+    guard_.reset();
+}
+
+bool PendingFile::commit() {
+    if (!file_.is_open()) return false;
+    const bool written = file_.close();  // false after any failed write
+    if (!written || !platform::rename_file(temporary_, target_)) {
+        discard();
+        return false;
+    }
+    temporary_.clear();
+    guard_.reset();
+    return true;
+}
+
+}  // namespace gridlib
