@@ -8,6 +8,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <limits>
 #include <string_view>
 #include <vector>
 
@@ -134,10 +135,18 @@ public:
     // east = west + (columns - 1) * column spacing, north likewise; formed in
     // double and stored as float, as the headers' own arithmetic does.
     void derive_east_from_columns() {
-        east_x() = static_cast<float>(double(west_x()) + double(columns() - 1) * column_spacing());
+        east_x() = to_float(double(west_x()) + (double(columns()) - 1) * column_spacing());
     }
     void derive_north_from_rows() {
-        north_y() = static_cast<float>(double(south_y()) + double(rows() - 1) * row_spacing());
+        north_y() = to_float(double(south_y()) + (double(rows()) - 1) * row_spacing());
+    }
+    // A double stored as float; beyond the float range it becomes an infinity
+    // of its sign rather than undefined behaviour.
+    static float to_float(double v) {
+        constexpr double kMax = 3.4028234663852886e38;
+        if (v > kMax) return std::numeric_limits<float>::infinity();
+        if (v < -kMax) return -std::numeric_limits<float>::infinity();
+        return static_cast<float>(v);
     }
     // Sets data range, mean and deviation (entries 10 to 13) to one value.
     void set_statistics_to(float v) { data_min() = data_max() = mean() = std_dev() = v; }

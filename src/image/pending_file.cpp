@@ -7,10 +7,10 @@ namespace gridlib {
 
 PendingFile::PendingFile(std::string target) : target_(std::move(target)) {
     if (target_.empty()) return;
-    auto name = platform::create_unique_file(platform::directory_of(target_), "~gridlib-", ".part");
+    auto name = platform::create_registered_unique_file(platform::directory_of(target_), "~gridlib-", ".part",
+                                                        guard_);
     if (!name) return;
     temporary_ = std::move(*name);
-    guard_.emplace(temporary_);
     if (auto f = platform::File::create(temporary_)) file_ = std::move(*f);
     else discard();
 }

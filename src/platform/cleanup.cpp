@@ -3,6 +3,8 @@
 // before they are published and freed only after they are withdrawn.
 #include "platform/cleanup.h"
 
+#include "platform/file.h"
+
 #include <array>
 #include <atomic>
 #include <csignal>
@@ -42,6 +44,20 @@ CleanupGuard::CleanupGuard(const std::string& path) {
 
 CleanupGuard::~CleanupGuard() {
     if (slot_ >= 0) delete[] g_paths[slot_].exchange(nullptr);
+}
+
+std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
+                                                         const std::string& suffix,
+                                                         std::optional<CleanupGuard>& guard) {
+    sigset_t held, previous;
+    sigemptyset(&held);
+    sigaddset(&held, SIGINT);
+    sigaddset(&held, SIGTERM);
+    sigprocmask(SIG_BLOCK, &held, &previous);
+    auto name = create_unique_file(dir, prefix, suffix);
+    if (name) guard.emplace(*name);
+    sigprocmask(SIG_SETMASK, &previous, nullptr);
+    return name;
 }
 
 void remove_registered_files_on_signals() {

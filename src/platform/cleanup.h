@@ -3,6 +3,7 @@
 // SIGTERM removes every registered file before the process ends.
 #pragma once
 
+#include <optional>
 #include <string>
 
 namespace gridlib::platform {
@@ -19,6 +20,13 @@ public:
 private:
     int slot_ = -1;
 };
+
+// Creates a new file under a unique name (see create_unique_file) and
+// registers it in guard with SIGINT and SIGTERM held back meanwhile, so that
+// no signal can fall between the file's creation and its registration.
+std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
+                                                         const std::string& suffix,
+                                                         std::optional<CleanupGuard>& guard);
 
 // Installs the SIGINT and SIGTERM handlers that remove the registered files,
 // then let the signal end the process as it would have.

@@ -85,7 +85,7 @@ TEST(EsriAsciiHeader, EndsBeforeTheFirstDataLine) {
         EXPECT_EQ(r.status, -2030) << text;
         EXPECT_EQ(r.d().value_type(), 2) << text;
         if (*text) {
-            EXPECT_EQ(r.d().rows(), 3);  // what was read stays
+            EXPECT_EQ(r.d().rows(), 3) << "what was read stays";
         }
     }
 }

@@ -1,0 +1,53 @@
+// The converter's console: the start text, the two prompts and their
+// answers, and the messages. Start lines, prompts and other lines go to the
+// output stream; a message that ends the run goes to the error stream.
+#pragma once
+
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace rastrify {
+
+// The stop messages are printed exactly as written here; the others are
+// console lines (see Console::line).
+namespace message {
+inline constexpr std::string_view grid_missing = " the grid file does not exist";
+inline constexpr std::string_view histogram_missing = " the histogram file does not exist";
+inline constexpr std::string_view log_needs_limits =
+    " The min and max data values have to be supplied for log histogram option";
+inline constexpr std::string_view limits_not_valid = " The min and max data values are not valid";
+inline constexpr std::string_view format_unknown = " The grid file format could not be determined : ";
+inline constexpr std::string_view limits_ignored = " The supplied min and max values will be ignored";
+inline constexpr std::string_view input_prompt = " Enter name of the input grid file : ";
+inline constexpr std::string_view output_prompt = " Enter name of the output BMP file : ";
+inline constexpr std::string_view no_answer = " No answer could be read: the input ended at the prompt";
+}  // namespace message
+
+class Console {
+public:
+    Console(std::istream& in, std::ostream& out, std::ostream& err) : in_(in), out_(out), err_(err) {}
+
+    // The usage text every run begins with.
+    void start_text();
+    // A console line: the text with one blank column in front of it, the
+    // carriage-control column of the line printer this output imitates.
+    void line(std::string_view text);
+    // An empty console line, then the prompt with the cursor left after it.
+    // Returns the answer's first free-format value (a file name: a slash does
+    // not end it); lines holding only blanks are passed over. Empty when the
+    // input ends before a value.
+    std::optional<std::string> ask(std::string_view prompt);
+    // Messages that end the run: a stop message exactly as given, or a
+    // console line, on the error stream.
+    void stop(std::string_view text);
+    void stop_line(std::string_view text);
+
+private:
+    std::istream& in_;
+    std::ostream& out_;
+    std::ostream& err_;
+};
+
+}  // namespace rastrify

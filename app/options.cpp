@@ -1,0 +1,99 @@
+// Option classification and the limit checks.
+#include "options.h"
+
+#include "console.h"
+#include "free_format.h"
+#include "text/fields.h"
+
+#include <algorithm>
+
+namespace rastrify {
+
+OptionKind classify(std::string_view a) {
+    const std::string_view head = a.substr(0, 2);
+    if (head == "-I") return OptionKind::invert;
+    if (head == "-W" || head == "-w") return OptionKind::width;
+    if (head == "-m") return OptionKind::lower;
+    if (head == "-M") return OptionKind::upper;
+    if (head == "-H" || head == "-h") return OptionKind::distribution;
+    return OptionKind::histogram_file;
+}
+
+Distribution distribution_from(std::string_view value, Distribution current) {
+    // "hist" and "lin" share their second letter, so hist is recognised by
+    // its first one before the second decides between lin and log.
+    if (!value.empty() && (value[0] == 'h' || value[0] == 'H')) return Distribution::hist;
+    if (value.size() < 2) return current;
+    switch (value[1]) {
+    case 'i':
+    case 'I':
+        return Distribution::lin;
+    case 'o':
+    case 'O':
+        return Distribution::log;
+    default:
+        return current;
+    }
+}
+
+std::string file_name(std::string_view text) { return gridlib::text::name_from_fixed_text(text); }
+
+namespace {
+
+OptionError not_a_number(std::string_view argument) {
+    return {" The value of the option " + std::string(argument.substr(0, 2)) +
+                " is missing or not a number : " + std::string(argument),
+            false};
+}
+
+}  // namespace
+
+std::optional<OptionError> apply_options(std::span<const std::string> arguments, Settings& s,
+                                         const std::function<bool(const std::string&)>& file_exists) {
+    for (const std::string& argument : arguments) {
+        const std::string_view value = std::string_view(argument).substr(std::min<std::size_t>(2, argument.size()));
+        switch (classify(argument)) {
+        case OptionKind::invert:
+            s.invert = true;
+            break;
+        case OptionKind::width:
+            if (const auto w = free_integer(value)) {
+                s.width = *w;
+            } else {
+                return not_a_number(argument);
+            }
+            break;
+        case OptionKind::lower:
+        case OptionKind::upper:
+            if (const auto z = free_real(value)) {
+                (classify(argument) == OptionKind::lower ? s.lower : s.upper) = *z;
+            } else {
+                return not_a_number(argument);
+            }
+            break;
+        case OptionKind::distribution:
+            s.distribution = distribution_from(value, s.distribution);
+            break;
+        case OptionKind::histogram_file: {
+            std::string name = file_name(argument);
+            if (name.size() > kNameLength)
+                return OptionError{" The name of the histogram file is longer than 256 characters", false};
+            if (!file_exists(name)) return OptionError{std::string(message::histogram_missing), true};
+            s.histogram_name = std::move(name);
+            break;
+        }
+        }
+    }
+    return std::nullopt;
+}
+
+LimitCheck check_limits(const Settings& s) {
+    if (s.distribution == Distribution::log &&
+        !(limits_given(s.lower, s.upper) && s.lower > 0.0f && s.upper > 0.0f))
+        return LimitCheck::log_needs_limits;
+    const bool both_left_out = s.lower <= kLimitThreshold && s.upper <= kLimitThreshold;
+    if (!limits_given(s.lower, s.upper) && !both_left_out) return LimitCheck::not_valid;
+    return LimitCheck::ok;
+}
+
+}  // namespace rastrify

@@ -1,0 +1,68 @@
+// The converter's settings from the command line: names, options and the
+// checks of the colour limits.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace rastrify {
+
+// The longest file name the converter takes; a longer one is refused rather
+// than cut, because a cut name could open another file.
+inline constexpr std::size_t kNameLength = 256;
+
+// A colour limit not given on the command line holds the null value; any
+// limit at or below the null threshold counts as not given.
+inline constexpr float kLimitNotGiven = -1.0e32f;
+inline constexpr float kLimitThreshold = -1.0e30f;
+
+enum class Distribution : std::int32_t { hist = 0, lin = 1, log = 2 };
+
+struct Settings {
+    bool invert = false;
+    std::int32_t width = -1;  // <= 0: one pixel per column
+    float lower = kLimitNotGiven;
+    float upper = kLimitNotGiven;
+    Distribution distribution = Distribution::hist;
+    std::string histogram_name;  // empty: none
+};
+
+enum class OptionKind { invert, width, lower, upper, distribution, histogram_file };
+
+// What an argument from position 3 on is, by its first two characters,
+// case-sensitive except for -W/-w and -H/-h (so -i names a histogram file).
+OptionKind classify(std::string_view argument);
+
+// The distribution a -H value selects: "h..." hist, "?i..." lin, "?o..." log
+// (either case); any other value keeps the current one.
+Distribution distribution_from(std::string_view value, Distribution current);
+
+// A name as the library reads it from a text: up to its first NUL, or else
+// without trailing blanks.
+std::string file_name(std::string_view text);
+
+// Applies the arguments from position 3 on, in order, to settings; later
+// options overwrite earlier ones and every histogram file named must exist
+// (the last one is used). Returns the message that ends the run, if any; the
+// histogram-file stop message is the plain text message::histogram_missing.
+struct OptionError {
+    std::string text;
+    bool plain = false;  // a stop message printed as is (else a console line)
+};
+std::optional<OptionError> apply_options(std::span<const std::string> arguments, Settings& settings,
+                                         const std::function<bool(const std::string&)>& file_exists);
+
+// The limits are given when the upper one lies above the lower one.
+inline bool limits_given(float lower, float upper) { return upper > lower; }
+
+enum class LimitCheck { ok, log_needs_limits, not_valid };
+// The checks made before any file is read: log needs positive ascending
+// limits; otherwise limits are either both left out or ascending.
+LimitCheck check_limits(const Settings& settings);
+
+}  // namespace rastrify

@@ -1,0 +1,30 @@
+// The working grid file of one run: created empty under a name no other run
+// uses, beside the output image, and removed on every ending of the run,
+// including SIGINT and SIGTERM.
+#pragma once
+
+#include "platform/cleanup.h"
+
+#include <optional>
+#include <string>
+
+namespace rastrify {
+
+class WorkingFile {
+public:
+    // Creates the file in directory (empty: the current directory). A
+    // file that could not be created leaves created() false.
+    explicit WorkingFile(const std::string& directory);
+    WorkingFile(const WorkingFile&) = delete;
+    WorkingFile& operator=(const WorkingFile&) = delete;
+    ~WorkingFile();
+
+    bool created() const { return !path_.empty(); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::optional<gridlib::platform::CleanupGuard> guard_;
+};
+
+}  // namespace rastrify

@@ -1,0 +1,208 @@
+// Times the grid reader on large generated grids: a 4000 x 4000 ESRI ASCII
+// grid against a bare number-parsing pass over the same text, and binary
+// grids stored by rows (Surfer 7) and by columns.
+//
+// Usage: grid_read_bench [size] [dir]   (default 4000, a fresh temp dir)
+#include "descriptor/grid_descriptor.h"
+#include "grid/grid_reader.h"
+#include "platform/file.h"
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using namespace gridlib;
+using Clock = std::chrono::steady_clock;
+
+// Best of several runs, in seconds: the first warms the page cache.
+double best_of(int runs, const std::function<void()>& work) {
+    double best = 1e300;
+    for (int r = 0; r < runs; ++r) {
+        const auto t0 = Clock::now();
+        work();
+        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
+    }
+    return best;
+}
+
+// Deterministic values like 123.456, with a null cell now and then.
+std::uint32_t next(std::uint32_t& s) {
+    s = s * 1664525u + 1013904223u;
+    return s >> 8;
+}
+
+void write_all(const std::string& path, const std::string& bytes) {
+    auto f = platform::File::create(path);
+    if (!f || !f->write(std::as_bytes(std::span(bytes.data(), bytes.size()))) || !f->close()) {
+        std::fprintf(stderr, "cannot write %s\n", path.c_str());
+        std::exit(1);
+    }
+}
+
+std::string esri_text(int n) {
+    std::string text = "ncols " + std::to_string(n) + "\nnrows " + std::to_string(n) +
+                       "\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n";
+    text.reserve(text.size() + static_cast<std::size_t>(n) * n * 9);
+    std::uint32_t s = 1;
+    char buf[32];
+    for (int r = 0; r < n; ++r) {
+        for (int c = 0; c < n; ++c) {
+            const std::uint32_t v = next(s);
+            if (v % 50 == 0) {
+                text += "-9999";
+            } else {
+                auto [end, ec] = std::to_chars(buf, buf + sizeof buf, static_cast<double>(v % 1000000) / 1000.0,
+                                               std::chars_format::fixed, 3);
+                text.append(buf, end);
+            }
+            text += c + 1 < n ? ' ' : '\n';
+        }
+    }
+    return text;
+}
+
+// The bare pass: split on the same separators with the same table and
+// convert every token, nothing else.
+constexpr auto kSeparators = [] {
+    std::array<bool, 256> t{};
+    for (unsigned char c : {' ', '\t', ',', '\r', '\n'}) t[c] = true;
+    return t;
+}();
+
+double bare_parse(const char* p, const char* end) {
+    const auto sep = [](char c) { return kSeparators[static_cast<unsigned char>(c)]; };
+    double sum = 0;
+    while (p < end) {
+        while (p < end && sep(*p)) ++p;
+        const char* start = p;
+        while (p < end && !sep(*p)) ++p;
+        float v = 0;
+        if (std::from_chars(start, p, v).ec == std::errc()) sum += v;
+    }
+    return sum;
+}
+
+std::int32_t read_grid(const std::string& input, const std::string& working, GridDescriptor g) {
+    auto d = g.view();
+    const GridWindow w{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
+    return GRDRDG(input + '\0', working + '\0', d, w);
+}
+
+GridDescriptor descriptor(FormatCode f, int n, std::int32_t header, std::int32_t type, std::int32_t order,
+                          float null_value) {
+    GridDescriptor g;
+    auto d = g.view();
+    d.set_format(f);
+    d.band_count() = f == FormatCode::binary_512 ? 0 : 1;
+    d.selected_band() = 1;
+    d.header_bytes() = header;
+    d.value_type() = type;
+    d.storage_order() = order;
+    d.byte_order() = 2;
+    d.columns() = d.rows() = n;
+    d.column_spacing() = d.row_spacing() = 1;
+    d.derive_east_from_columns();
+    d.derive_north_from_rows();
+    d.null_value() = null_value;
+    d.scale_divisor() = 1;
+    return g;
+}
+
+void report(const char* what, double bytes, double seconds) {
+    std::printf("%-44s %8.3f s %9.1f MB/s\n", what, seconds, bytes / seconds / 1e6);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const int n = argc > 1 ? std::atoi(argv[1]) : 4000;
+    std::string dir;
+    if (argc > 2) {
+        dir = argv[2];
+    } else {
+        dir = (std::filesystem::temp_directory_path() / "grid-read-bench-XXXXXX").string();
+        if (!mkdtemp(dir.data())) return 1;
+    }
+    const std::string working = dir + "/work.tmp";
+    const int runs = 3;
+
+    // --- ESRI ASCII --------------------------------------------------------
+    const std::string asc = dir + "/grid.asc";
+    const std::string text = esri_text(n);
+    write_all(asc, text);
+    const double text_bytes = static_cast<double>(text.size());
+    std::printf("ESRI ASCII grid %d x %d, %.1f MB\n", n, n, text_bytes / 1e6);
+
+    volatile double sink = 0;
+    const double in_memory = best_of(runs, [&] { sink = sink + bare_parse(text.data(), text.data() + text.size()); });
+    report("bare from_chars pass, text in memory", text_bytes, in_memory);
+    const double from_file = best_of(runs, [&] {
+        auto f = platform::File::open_read(asc);
+        std::string all(static_cast<std::size_t>(*f->size()), '\0');
+        f->read(std::as_writable_bytes(std::span(all.data(), all.size())));
+        sink = sink + bare_parse(all.data(), all.data() + all.size());
+    });
+    report("bare from_chars pass, file read first", text_bytes, from_file);
+    std::int32_t status = 0;
+    const double reader = best_of(runs, [&] {
+        status = read_grid(asc, working, descriptor(FormatCode::esri_ascii, n, 6, 0, 1, -9999.0f));
+    });
+    report("GRDRDG, ESRI ASCII to working grid", text_bytes, reader);
+    std::printf("  status %d; ratio to the in-memory pass %.2f, to the file pass %.2f\n\n", status,
+                reader / in_memory, reader / from_file);
+    std::filesystem::remove(asc);
+
+    // --- binary ------------------------------------------------------------
+    const std::string grd = dir + "/grid.grd";
+    {
+        std::string bytes(100, '\0');
+        bytes.reserve(100 + static_cast<std::size_t>(n) * n * 8);
+        std::uint32_t s = 7;
+        for (long i = 0; i < static_cast<long>(n) * n; ++i) {
+            const double v = static_cast<double>(next(s) % 1000000) / 1000.0;
+            bytes.append(reinterpret_cast<const char*>(&v), 8);
+        }
+        write_all(grd, bytes);
+        const double size = static_cast<double>(bytes.size());
+        const double t = best_of(runs, [&] {
+            status = read_grid(grd, working, descriptor(FormatCode::surfer7, n, 100, 8, 1, 1.70141e38f));
+        });
+        report("GRDRDG, Surfer 7 (64-bit rows)", size, t);
+        std::printf("  status %d\n", status);
+    }
+    {
+        std::string bytes(512, '\0');
+        bytes.reserve(512 + static_cast<std::size_t>(n) * n * 4);
+        std::uint32_t s = 9;
+        for (long i = 0; i < static_cast<long>(n) * n; ++i) {
+            const float v = static_cast<float>(next(s) % 1000000) / 1000.0f;
+            bytes.append(reinterpret_cast<const char*>(&v), 4);
+        }
+        write_all(grd, bytes);
+        const double size = static_cast<double>(bytes.size());
+        double t = best_of(runs, [&] {
+            status = read_grid(grd, working, descriptor(FormatCode::binary_512, n, 512, 4, 1, -1.0e32f));
+        });
+        report("GRDRDG, 512-byte header (32-bit rows)", size, t);
+        std::printf("  status %d\n", status);
+        t = best_of(runs, [&] {
+            status = read_grid(grd, working, descriptor(FormatCode::binary_512, n, 512, 4, -1, -1.0e32f));
+        });
+        report("GRDRDG, same bytes stored as columns", size, t);
+        std::printf("  status %d\n", status);
+    }
+    std::filesystem::remove(grd);
+    std::filesystem::remove(working);
+    if (argc <= 2) std::filesystem::remove(dir);
+    return 0;
+}

@@ -1,0 +1,37 @@
+// Running statistics of the valid values written to the working grid.
+#pragma once
+
+#include "descriptor/grid_descriptor.h"
+#include "grid/working_grid.h"
+
+#include <cstdint>
+#include <span>
+
+namespace gridlib::grid {
+
+// The sums are 32-bit reals, added in row order: the mean and deviation that
+// stored working grids carry were formed that way, and readers compare them.
+class RunningStatistics {
+public:
+    void add(std::span<const float> row);
+
+    std::int64_t count() const { return count_; }
+    // 1.0e32 and -1.0e32 until a valid value has been seen.
+    float minimum() const { return minimum_; }
+    float maximum() const { return maximum_; }
+    // Only meaningful when count() > 0.
+    float mean() const;
+    // 0 when the mean is too large for the sum of squares to mean anything.
+    float std_dev() const;
+    // The header words; the count saturates at the largest 32-bit integer.
+    working_grid::Statistics header_words() const;
+
+private:
+    std::int64_t count_ = 0;
+    float minimum_ = 1.0e32f;
+    float maximum_ = -1.0e32f;
+    float sum_ = 0.0f;
+    float sum_squares_ = 0.0f;
+};
+
+}  // namespace gridlib::grid

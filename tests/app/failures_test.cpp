@@ -1,0 +1,21 @@
+#include "failures.h"
+
+#include <gtest/gtest.h>
+
+namespace rastrify {
+namespace {
+
+TEST(Failures, GridReadNamesTheFailingRow) {
+    EXPECT_EQ(grid_read_failure(-1003, 9),
+              " The grid data could not be read : row 3 could not be read (it is missing, short or not a number)"
+              " (status -1003)");
+    // -3000 is row 2000 for most formats but a failed seek for ER Mapper and $$BGD rows.
+    EXPECT_NE(grid_read_failure(-3000, 9).find("row 2000 could not be read"), std::string::npos);
+    EXPECT_NE(grid_read_failure(-3000, 1).find("positioning within the file failed"), std::string::npos);
+    EXPECT_NE(grid_read_failure(-1, 5).find("byte images are not converted"), std::string::npos);
+    // Even the most negative status gives a row number, not an overflow.
+    EXPECT_NE(grid_read_failure(INT32_MIN, 9).find("row 2147482648"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace rastrify

@@ -1,0 +1,57 @@
+// Running the built converter as a user would: arguments, answers on standard
+// input, standard output and standard error captured apart, and small helpers
+// to write grids and read back the images.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace rastrify::testing {
+
+struct RunResult {
+    int status = -1;  // exit status; -1 when the process did not exit normally
+    std::string out;
+    std::string err;
+};
+
+// The executable named by the RASTRIFY environment variable, or else the
+// one in the build tree these tests belong to.
+std::string rastrify_path();
+
+// Runs the converter in directory cwd. Without input, standard input is empty.
+RunResult run_rastrify(const std::string& cwd, const std::vector<std::string>& arguments,
+                       const std::optional<std::string>& input = std::nullopt);
+
+// The usage text every run prints first.
+std::string start_text();
+
+// An ESRI ASCII grid; values run row by row from the northern row, and nodata
+// marks null cells.
+std::string esri_grid(int columns, int rows, const std::vector<double>& values, double nodata = -9999.0);
+
+// A grid of columns x rows with varied values, large enough for a run to take a moment.
+std::string varied_grid(int columns, int rows);
+
+struct Bmp {
+    std::uint32_t file_size = 0;
+    std::uint32_t pixel_offset = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::uint16_t bits = 0;
+    std::uint32_t colours = 0;
+    std::vector<std::uint8_t> bytes;
+    // Palette index at column x of line y, line 0 being the bottom (southern) one.
+    int pixel(int x, int y) const;
+};
+// Reads a BMP's header fields; nullopt when the file is missing or too short.
+std::optional<Bmp> read_bmp(const std::string& path);
+
+// Names of working grid files left in a directory.
+std::vector<std::string> working_files(const std::string& dir);
+// Every name in a directory, sorted.
+std::set<std::string> files_in(const std::string& dir);
+
+}  // namespace rastrify::testing
