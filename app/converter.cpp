@@ -114,8 +114,10 @@ std::optional<std::string> choose_levels(const Settings& settings, const NameTex
             d.colour_min() = d.data_min();
             d.colour_max() = d.data_max();
             // A grid of one value would give equal limits and no image; like
-            // hist, draw it in the first colour.
-            d.colour_max() = widened_upper(d.colour_min(), d.colour_max());
+            // hist, draw it in the first colour. Any real spread, however
+            // small (gradients in SI units span 1e-9), is kept as it is.
+            if (d.colour_min() == d.colour_max())
+                d.colour_max() = widened_upper(d.colour_min(), d.colour_max());
         }
         break;
     case Distribution::log:
@@ -204,6 +206,8 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(grid_read_failure(status, format));
         return 1;
     }
+    // An image of nothing but null cells is not what was asked for, whatever
+    // the colour limits: the run says so instead of reporting success.
     if (!(d.data_min() <= d.data_max())) {
         console.stop_line(" The grid holds no valid value: there is nothing to draw");
         return 1;

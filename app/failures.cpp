@@ -23,6 +23,8 @@ std::string grid_read_failure(std::int32_t status, std::int32_t format) {
                 "a row could not be decoded or it is too large";
     } else if (status == -2) {
         cause = "the working grid file could not be written";
+    } else if (status == -11 && (f == FormatCode::gxf || f == FormatCode::grid_text)) {
+        cause = "compressed GXF grids and $$GRID$$ grids cannot be read yet";
     } else if (status == -11) {
         cause = "this grid format cannot be read";
     } else if (status == -27) {

@@ -47,7 +47,9 @@ extern "C" {
  * a fallback format code (0 = none). Status: 0, or a negative code:
  * -1000 name starts with NUL, -1001 name shorter than 2 characters,
  * -1002 file does not exist, -1005 format not recognised, -1006 file shorter
- * than 120 bytes, -20xx and -27xx a header reader's code. */
+ * than 120 bytes, -2018 a binary grid shorter than its header states, -2019
+ * no positive column and row count or a bad Surfer 7 section chain, -2021 more
+ * than 16 bands, other -20xx and -27xx codes: a text header ended early. */
 GRIDLIB_API void GRDRDH(const char *name, const int32_t *name_length, int32_t *ihead, float *rhead,
                         char *chead, const int32_t *band_name_length, int32_t *status) GRIDLIB_NOEXCEPT;
 

@@ -11,9 +11,12 @@ namespace gridlib {
 
 class Bins {
 public:
-    // The bin width is held as a float; a bin is found in double arithmetic
-    // on the float operands.
-    Bins(float lower, float upper) : lower_(lower), upper_(upper), width_((upper - lower) / float(kLevels)) {}
+    // The bin width is held as a float; it and a bin are found in double
+    // arithmetic on the float operands, so that limits as far apart as -3e38
+    // and 3e38 (whose float difference overflows) still get a finite width.
+    Bins(float lower, float upper)
+        : lower_(lower), upper_(upper),
+          width_(static_cast<float>((double(upper) - double(lower)) / double(kLevels))) {}
 
     float lower() const { return lower_; }
     float upper() const { return upper_; }

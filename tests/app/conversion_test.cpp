@@ -146,13 +146,27 @@ TEST_F(Conversion, SingleValuedGridDrawsInTheFirstColourInLinAndHist) {
 
 TEST_F(Conversion, GridWithoutValidValuesIsNotReportedAsSuccess) {
     write_file(dir.file("empty.asc"), esri_grid(3, 2, {kNull, kNull, kNull, kNull, kNull, kNull}));
-    for (const char* distribution : {"-Hhist", "-Hlin"}) {
-        const RunResult r = run({"empty.asc", "out.bmp", distribution});
+    // Given limits do not help: an image of nothing but null cells is still a failure.
+    for (const auto& options : std::vector<std::vector<std::string>>{{"-Hhist"}, {"-Hlin"}, {"-m0", "-M10"}}) {
+        std::vector<std::string> args{"empty.asc", "out.bmp"};
+        args.insert(args.end(), options.begin(), options.end());
+        const RunResult r = run(args);
         EXPECT_EQ(r.status, 1);
         EXPECT_EQ(r.err, "  The grid holds no valid value: there is nothing to draw\n");
     }
     EXPECT_FALSE(read_bmp(dir.file("out.bmp")));
     EXPECT_TRUE(working_files(dir.path()).empty());
+}
+
+TEST_F(Conversion, LinKeepsASpreadBelowOneMillionth) {
+    // Only a single-valued grid is widened; a tiny but real spread (gradients
+    // in SI units span 1e-9) must still run through the whole ramp.
+    write_file(dir.file("fine.asc"), esri_grid(3, 2, {0.0, 5e-8, 1e-7, 1e-7, 5e-8, 0.0}));
+    const Bmp b = converted({"fine.asc", "fine.bmp", "-Hlin"});
+    EXPECT_EQ(b.pixel(0, 1), 2);
+    EXPECT_EQ(b.pixel(2, 1), 237);
+    EXPECT_GT(b.pixel(1, 1), 100);
+    EXPECT_LT(b.pixel(1, 1), 140);
 }
 
 TEST_F(Conversion, UnreadableRowIsNamed) {
