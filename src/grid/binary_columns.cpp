@@ -22,6 +22,15 @@ bool placement_fits(const ColumnPlacement& p, std::size_t element_size) {
     return element_offset(p, element_size, p.columns, p.rows) + static_cast<__int128>(element_size) <= kMaxOffset;
 }
 
+Status unreadable_row_status(const ColumnPlacement& p, std::size_t element_size, std::int64_t k,
+                             std::uint64_t file_size) {
+    // Columns lie one after another, so the first column's element comes
+    // first in the file and the last column's last.
+    if (element_offset(p, element_size, 1, k) < 0) return kColumnPositioningFailure;
+    const __int128 end = element_offset(p, element_size, p.columns, k) + static_cast<__int128>(element_size);
+    return end > static_cast<__int128>(file_size) ? row_status(k) : 0;
+}
+
 ColumnSource::ColumnSource(platform::File file, ElementLayout layout, ColumnPlacement placement,
                            std::uint64_t budget_bytes)
     : file_(std::move(file)), layout_(layout), placement_(placement), element_size_(layout.element_size()) {

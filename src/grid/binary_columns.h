@@ -32,6 +32,12 @@ inline constexpr Status kColumnPositioningFailure = -101;
 // position can express.
 bool placement_fits(const ColumnPlacement& p, std::size_t element_size);
 
+// The status reading stored row k would end with because a file of file_size
+// bytes cannot hold it (its element in the last column lies beyond the end),
+// or 0 when it can. Asked before the block is allocated.
+Status unreadable_row_status(const ColumnPlacement& p, std::size_t element_size, std::int64_t k,
+                             std::uint64_t file_size);
+
 class ColumnSource final : public RowSource {
 public:
     // Allocates the block (may throw std::bad_alloc). The block and its

@@ -20,6 +20,12 @@ bool placement_fits(const RowPlacement& p, std::int64_t rows) {
     return std::max(a, b) + static_cast<__int128>(p.row_bytes) <= kMaxOffset;
 }
 
+Status unreadable_row_status(const RowPlacement& p, std::int64_t k, std::uint64_t file_size) {
+    const __int128 offset = row_offset(p, k);
+    if (offset < 0 || offset > kMaxOffset) return p.positioning_failure != 0 ? p.positioning_failure : row_status(k);
+    return offset + static_cast<__int128>(p.row_bytes) > static_cast<__int128>(file_size) ? row_status(k) : 0;
+}
+
 BinaryRowSource::BinaryRowSource(platform::File file, ElementLayout layout, RowPlacement placement)
     : file_(std::move(file)),
       layout_(layout),

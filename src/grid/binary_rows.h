@@ -27,6 +27,11 @@ struct RowPlacement {
 // file position can express.
 bool placement_fits(const RowPlacement& p, std::int64_t rows);
 
+// The status reading stored row k would end with because a file of file_size
+// bytes cannot hold that row, or 0 when it can. Asked before the row buffer
+// is allocated: a header may promise rows far larger than its file.
+Status unreadable_row_status(const RowPlacement& p, std::int64_t k, std::uint64_t file_size);
+
 class BinaryRowSource final : public RowSource {
 public:
     // Allocates the row buffer (may throw std::bad_alloc).

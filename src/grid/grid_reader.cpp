@@ -71,10 +71,20 @@ Status GRDRDG_INT(std::string_view input_text, std::string_view working_text, De
     }
     grid::RunningStatistics stats;
     Status status = 0;
-    for (std::int64_t k = 1; k <= stored_rows && status == 0; ++k) {
+    // Text must be read row after row; positioned sources visit only the
+    // stored rows the window keeps, so that a header declaring billions of
+    // rows costs nothing for the rows left out.
+    const bool sequential = plan.source->sequential();
+    const grid::StoredRows visit =
+        sequential ? grid::StoredRows{1, stored_rows} : grid::kept_stored_rows(rows, stored_rows, plan.north_first);
+    const std::int64_t visit_step = sequential ? 1 : rows.step;
+    // An input too short for its grid fails at some row all the same, so its
+    // rows are not written: a grid whose southern row comes first would
+    // otherwise put that row at the far end of a vast working file.
+    const bool write_rows = plan.can_be_complete;
+    for (std::int64_t k = visit.first; k <= visit.last && status == 0; k += visit_step) {
         const std::int64_t g = plan.north_first ? stored_rows - k + 1 : k;
         const bool kept = rows.keeps(g);
-        if (!kept && !plan.source->sequential()) continue;
         status = plan.source->read(k, values);
         if (status != 0 || !kept) continue;
 
@@ -90,6 +100,7 @@ Status GRDRDG_INT(std::string_view input_text, std::string_view working_text, De
         stats.add(out_row);
         // Working row 1 is the northern one.
         const std::int64_t slot = out_rows - rows.position(g) + 1;
+        if (!write_rows) continue;
         if (!out->seek(working_grid::row_offset(slot, out_columns)) || !out->write(std::as_bytes(out_row))) {
             status = kWorkingFileFailed;
         }

@@ -59,10 +59,6 @@ void add_scaling(ValueRules& r, const DescriptorView& d) {
     r.scale = std::fabs(r.base) > 0.01f || std::fabs(r.divisor - 1.0f) > 0.01f;
 }
 
-std::int64_t last_needed_stored_row(const IndexRange& rows, std::int64_t stored_rows, bool north_first) {
-    return north_first ? stored_rows - rows.first + 1 : rows.last;
-}
-
 Status open_binary(const std::string& name, platform::File& file) {
     auto f = platform::File::open_read(name);
     if (!f) return kRefused;
@@ -70,16 +66,24 @@ Status open_binary(const std::string& name, platform::File& file) {
     return 0;
 }
 
+// A header may declare rows far longer than its file; the first row to be
+// read must then fail before a buffer of that size is allocated, with the
+// status its read would have given.
 Status plan_rows(platform::File file, const ElementLayout& layout, const RowPlacement& placement,
-                 std::int64_t rows, ReadPlan& plan) {
-    if (!placement_fits(placement, rows)) return kRefused;
+                 std::int64_t stored_rows, const IndexRange& rows, ReadPlan& plan) {
+    if (!placement_fits(placement, stored_rows)) return kRefused;
+    const auto size = file.size();
+    if (!size) return kRefused;
+    const std::int64_t first = kept_stored_rows(rows, stored_rows, plan.north_first).first;
+    if (const Status s = unreadable_row_status(placement, first, *size); s != 0) return s;
     plan.source = std::make_unique<BinaryRowSource>(std::move(file), layout, placement);
     return 0;
 }
 
 // ER Mapper: the header names a.ers, the data lie in a, or else in a.erm;
 // rows of all bands interleave, band after band.
-Status plan_er_mapper(const std::string& input_name, const DescriptorView& d, ReadPlan& plan) {
+Status plan_er_mapper(const std::string& input_name, const DescriptorView& d, const IndexRange& rows,
+                      ReadPlan& plan) {
     std::string data = input_name;
     if (data.size() >= 4 && (data.ends_with(".ers") || data.ends_with(".ERS"))) data.resize(data.size() - 4);
     if (!platform::file_exists(data)) data += ".erm";
@@ -107,11 +111,11 @@ Status plan_er_mapper(const std::string& input_name, const DescriptorView& d, Re
     plan.rules = null_rules(d, 1.0e-8);
     plan.north_first = true;
     plan.data_name = data;
-    return plan_rows(std::move(file), layout, placement, d.rows(), plan);
+    return plan_rows(std::move(file), layout, placement, d.rows(), rows, plan);
 }
 
 // Big-endian rows framed by 4-byte record markers.
-Status plan_framed(platform::File file, const DescriptorView& d, ReadPlan& plan) {
+Status plan_framed(platform::File file, const DescriptorView& d, const IndexRange& rows, ReadPlan& plan) {
     // The records hold 32-bit reals; any other element size would make the
     // record larger than the values it is decoded into.
     if (magnitude(d.value_type()) != 4) return kNotHandled;
@@ -121,16 +125,16 @@ Status plan_framed(platform::File file, const DescriptorView& d, ReadPlan& plan)
                            static_cast<std::uint64_t>(n) * 4, 0};
     plan.rules = null_rules(d, 1.0e-8);
     plan.north_first = directions_of(d.storage_order()).north_first;
-    return plan_rows(std::move(file), layout, placement, d.rows(), plan);
+    return plan_rows(std::move(file), layout, placement, d.rows(), rows, plan);
 }
 
-Status plan_bgd(platform::File file, const DescriptorView& d, ReadPlan& plan) {
+Status plan_bgd(platform::File file, const DescriptorView& d, const IndexRange& rows, ReadPlan& plan) {
     const auto n = static_cast<std::int64_t>(d.columns());
     ElementLayout layout{ElementKind::real32, d.most_significant_first(), false};
     RowPlacement placement{d.header_bytes(), n * 4, static_cast<std::uint64_t>(n) * 4, kRowPositioning};
     plan.rules = ValueRules{};  // the rows are not compared with the header's null value
     plan.north_first = true;
-    return plan_rows(std::move(file), layout, placement, d.rows(), plan);
+    return plan_rows(std::move(file), layout, placement, d.rows(), rows, plan);
 }
 
 // Formats 2 (header variant), 10, 11, 12, 13 and 14: a header, then rows or
@@ -169,7 +173,7 @@ Status plan_binary_family(platform::File file, const DescriptorView& d, const In
         const auto bytes = layout.stored_bytes(static_cast<std::uint64_t>(d.columns()));
         if (bytes > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return kRefused;
         RowPlacement placement{d.header_bytes(), static_cast<std::int64_t>(bytes), bytes, 0};
-        return plan_rows(std::move(file), layout, placement, d.rows(), plan);
+        return plan_rows(std::move(file), layout, placement, d.rows(), rows, plan);
     }
     // The blocks of 64 are a layout of stored rows; stored columns have none.
     if (layout.blocks_of_64) return kNotHandled;
@@ -179,8 +183,13 @@ Status plan_binary_family(platform::File file, const DescriptorView& d, const In
     placement.column_bytes = layout.stored_bytes(static_cast<std::uint64_t>(d.rows()));
     placement.columns = d.columns();
     placement.rows = d.rows();
-    placement.last_needed = last_needed_stored_row(rows, d.rows(), plan.north_first);
+    const StoredRows kept = kept_stored_rows(rows, d.rows(), plan.north_first);
+    placement.last_needed = kept.last;
     if (!placement_fits(placement, layout.element_size())) return kRefused;
+    const auto file_size = file.size();
+    if (!file_size) return kRefused;
+    const Status short_status = unreadable_row_status(placement, layout.element_size(), kept.first, *file_size);
+    if (short_status != 0) return short_status;
     plan.source = std::make_unique<ColumnSource>(std::move(file), layout, placement);
     return 0;
 }
@@ -200,11 +209,27 @@ Status plan_text(const std::string& name, const DescriptorView& d, ReadPlan& pla
         plan.north_first = true;
     }
     add_scaling(plan.rules, d);
+
+    // Every value takes at least one character and a separator after it
+    // (the last one aside), so a row of n values needs 2n - 1 bytes and r
+    // rows 2nr - 1. A file without room for one row fails on its first,
+    // before a row of that size is allocated.
+    const auto size = unit->file().size();
+    if (!size) return kRefused;
+    const __int128 left = static_cast<__int128>(*size) - unit->file().position();
+    const __int128 n = d.columns();
+    if (left < 2 * n - 1) return row_status(1);
+    plan.can_be_complete = left >= 2 * n * d.rows() - 1;
     plan.source = std::make_unique<TextRowSource>(std::move(*unit));
     return 0;
 }
 
 }  // namespace
+
+StoredRows kept_stored_rows(const IndexRange& rows, std::int64_t stored_rows, bool north_first) {
+    if (north_first) return {stored_rows - rows.last + 1, stored_rows - rows.first + 1};
+    return {rows.first, rows.last};
+}
 
 void ValueRules::apply(std::span<float> row) const {
     if (reverse) std::reverse(row.begin(), row.end());
@@ -233,7 +258,7 @@ Status open_read_plan(const std::string& input_name, const DescriptorView& d, co
 
     switch (format) {
         case FormatCode::er_mapper:
-            return plan_er_mapper(input_name, d, plan);
+            return plan_er_mapper(input_name, d, rows, plan);
         case FormatCode::gxf:
         case FormatCode::esri_ascii:
             return plan_text(input_name, d, plan);
@@ -250,10 +275,10 @@ Status open_read_plan(const std::string& input_name, const DescriptorView& d, co
     }
     platform::File file;
     if (const Status s = open_binary(input_name, file); s != 0) return s;
-    if (format == FormatCode::bgd) return plan_bgd(std::move(file), d, plan);
+    if (format == FormatCode::bgd) return plan_bgd(std::move(file), d, rows, plan);
     if (format == FormatCode::binary_512) {
         if (d.value_type() < 1) return kNotHandled;
-        if (d.band_count() == 1) return plan_framed(std::move(file), d, plan);
+        if (d.band_count() == 1) return plan_framed(std::move(file), d, rows, plan);
     }
     return plan_binary_family(std::move(file), d, rows, plan);
 }

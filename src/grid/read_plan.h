@@ -32,7 +32,17 @@ struct ReadPlan {
     ValueRules rules;
     bool north_first = true;  // the first stored row is the northern one
     std::string data_name;    // the file the values are read from
+    // False when the file is too short for the grid its header declares, so
+    // that the read is bound to fail at some row (only reading tells which).
+    bool can_be_complete = true;
 };
+
+// The first and last stored rows, in file order, that hold rows the caller keeps.
+struct StoredRows {
+    std::int64_t first = 1;
+    std::int64_t last = 0;
+};
+StoredRows kept_stored_rows(const IndexRange& rows, std::int64_t stored_rows, bool north_first);
 
 // Status of formats and variants that have no read path here.
 inline constexpr Status kNotHandled = -11;
@@ -42,8 +52,10 @@ inline constexpr Status kNotHandled = -11;
 // grid rows the caller keeps: stored rows beyond it are never read from a
 // binary file. Returns 0 and fills plan, or a status: -1 data file missing or
 // sizes that no file offset can express, -11 not handled, -27 GXF without a
-// "#GRID" line, -28 the file ends within its header lines. Allocates the row
-// buffers, so it may throw std::bad_alloc.
+// "#GRID" line, -28 the file ends within its header lines, or the status of
+// the first row to be read when the file cannot hold even that row (checked
+// before any row buffer is allocated). Allocates the row buffers, so it may
+// throw std::bad_alloc.
 Status open_read_plan(const std::string& input_name, const DescriptorView& d, const IndexRange& rows,
                       ReadPlan& plan);
 

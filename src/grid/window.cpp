@@ -35,7 +35,7 @@ bool window_overlaps(const DescriptorView& d, const GridWindow& w) {
 }
 
 float coordinate_of(float origin, float spacing, std::int32_t i) {
-    return static_cast<float>(static_cast<double>(origin) + static_cast<double>(i - 1) * spacing);
+    return DescriptorView::to_float(static_cast<double>(origin) + static_cast<double>(i - 1) * spacing);
 }
 
 }  // namespace gridlib::grid

@@ -42,11 +42,19 @@ Status read_esri_ascii_header(platform::File& file, DescriptorView& d) {
     std::optional<float> y_centre;
 
     HeaderLine line;
+    // The row reader skips whole lines, so the pieces of a line longer than
+    // the line buffer count as one; counted apiece, a header line padded with
+    // blanks would make the rows start a line late.
+    bool new_line = true;
     for (;;) {
         if (!line.read(file)) return kEndBeforeData;
-        // Billions of blank lines cannot be counted; no grid follows them anyway.
-        if (d.header_bytes() == std::numeric_limits<std::int32_t>::max()) return kEndBeforeData;
-        ++d.header_bytes();
+        if (new_line) {
+            // Billions of blank lines cannot be counted; no grid follows them anyway.
+            if (d.header_bytes() == std::numeric_limits<std::int32_t>::max()) return kEndBeforeData;
+            ++d.header_bytes();
+        }
+        const bool piece_began_line = new_line;
+        new_line = !line.filled();
         const std::string_view value = value_of(line.text());
         // Found anywhere in the line, in this order: "XLLCENTER" and "XLLCORNER"
         // are told apart by their first six letters.
@@ -68,16 +76,19 @@ Status read_esri_ascii_header(platform::File& file, DescriptorView& d) {
         } else if (line.contains("NODATA")) {
             d.null_value() = text::float_value(value);
         } else if (!line.blank()) {
-            break;  // the first line of numbers
+            // The first line of numbers, which is no header line. Numbers in the
+            // tail of a long header line are not taken for the data: the rows
+            // begin on the next line.
+            if (piece_began_line) --d.header_bytes();
+            break;
         }
     }
 
-    if (x_centre) d.west_x() = static_cast<float>(double(*x_centre) - d.column_spacing() / 2.0);
-    if (y_centre) d.south_y() = static_cast<float>(double(*y_centre) - d.row_spacing() / 2.0);
+    if (x_centre) d.west_x() = DescriptorView::to_float(double(*x_centre) - d.column_spacing() / 2.0);
+    if (y_centre) d.south_y() = DescriptorView::to_float(double(*y_centre) - d.row_spacing() / 2.0);
     d.value_type() = 0;
     d.derive_east_from_columns();
     d.derive_north_from_rows();
-    --d.header_bytes();  // the data line just read is not a header line
     return 0;
 }
 

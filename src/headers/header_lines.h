@@ -24,10 +24,14 @@ public:
     std::string_view text() const { return {buffer_.data(), length_}; }
     bool contains(std::string_view keyword) const { return text().find(keyword) != std::string_view::npos; }
     bool blank() const { return length_ == 0; }
+    // The piece read filled the buffer: the line it belongs to may go on in
+    // the next piece.
+    bool filled() const { return filled_; }
 
 private:
     std::array<char, kLength> buffer_{};
     std::size_t length_ = 0;
+    bool filled_ = false;
 };
 
 }  // namespace gridlib::headers
