@@ -65,10 +65,12 @@ File& File::operator=(File&& other) noexcept {
 File::~File() { close(); }
 
 std::optional<File> File::open_read(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Only regular files: a FIFO would block the open itself (hence
+    // O_NONBLOCK) and a device such as /dev/zero would never end.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return std::nullopt;
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || S_ISDIR(st.st_mode)) {
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         ::close(fd);
         return std::nullopt;
     }

@@ -23,7 +23,8 @@ public:
     File& operator=(const File&) = delete;
     ~File();
 
-    // Opens an existing file for reading. An empty optional when it cannot be opened.
+    // Opens an existing regular file for reading. An empty optional when it
+    // cannot be opened or is a directory, FIFO or device.
     static std::optional<File> open_read(const std::string& path);
     // Creates a file for writing, or truncates an existing one. A symbolic
     // link at the path is refused rather than followed.

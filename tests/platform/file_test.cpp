@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace gridlib::platform {
@@ -67,9 +68,13 @@ TEST(File, WritesAtOffsetsAndReportsSize) {
     EXPECT_EQ(read_text(path), std::string("012xy56789\0\0z", 13));
 }
 
-TEST(File, RefusesDirectoriesMissingFilesAndSymlinkTargets) {
+TEST(File, RefusesDirectoriesMissingFilesDevicesAndSymlinkTargets) {
     TempDir dir;
     EXPECT_FALSE(File::open_read(dir.path()));
+    // Neither may hang the reader: a FIFO would block the open, /dev/zero never ends.
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    EXPECT_FALSE(File::open_read(dir.file("fifo")));
+    EXPECT_FALSE(File::open_read("/dev/zero"));
     EXPECT_FALSE(File::open_read(dir.file("missing")));
     EXPECT_FALSE(file_exists(dir.path()));
     EXPECT_FALSE(file_exists(dir.file("missing")));
