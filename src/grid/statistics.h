@@ -9,8 +9,8 @@
 
 namespace gridlib::grid {
 
-// The sums are 32-bit reals, added in row order: the mean and deviation that
-// stored working grids carry were formed that way, and readers compare them.
+// The sums are doubles: a float sum of millions of values stalls (16777216
+// plus 1 is 16777216 in float), so a large grid would report a wrong mean.
 class RunningStatistics {
 public:
     void add(std::span<const float> row);
@@ -30,8 +30,8 @@ private:
     std::int64_t count_ = 0;
     float minimum_ = 1.0e32f;
     float maximum_ = -1.0e32f;
-    float sum_ = 0.0f;
-    float sum_squares_ = 0.0f;
+    double sum_ = 0.0;
+    double sum_squares_ = 0.0;
 };
 
 }  // namespace gridlib::grid

@@ -59,8 +59,8 @@ std::optional<Reader> Reader::open(const std::string& path, std::int32_t columns
 
 bool Reader::read_row(std::int64_t s, std::span<float> out) {
     if (out.size() < static_cast<std::size_t>(columns_)) return false;
-    return file_.seek(row_offset(s, columns_)) &&
-           file_.read_exact(std::as_writable_bytes(out.first(static_cast<std::size_t>(columns_))));
+    const auto bytes = std::as_writable_bytes(out.first(static_cast<std::size_t>(columns_)));
+    return file_.read_at(row_offset(s, columns_), bytes) == bytes.size();
 }
 
 }  // namespace gridlib::working_grid

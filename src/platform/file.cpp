@@ -123,6 +123,18 @@ std::size_t File::read(std::span<std::byte> out) {
     return done;
 }
 
+std::size_t File::read_at(std::uint64_t offset, std::span<std::byte> out) {
+    if (fd_ < 0 || mode_ != Mode::read) return 0;
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got = pread_retry(fd_, out.data() + done, out.size() - done, offset + done);
+        if (got < 0) failed_ = true;
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 bool File::flush() {
     if (fd_ < 0 || mode_ != Mode::write || pos_ == 0) return !failed_;
     if (!pwrite_all(fd_, buffer_.data(), pos_, base_)) failed_ = true;

@@ -55,6 +55,12 @@ public:
     }
     void consume(std::size_t n) { pos_ += n; }
 
+    // Reads up to out.size() bytes at an absolute offset, bypassing the
+    // buffer and leaving position() alone: for records read out of order
+    // (rows bottom-up, every n-th row), which a read-ahead buffer would only
+    // copy in vain. Fewer bytes only at the end of the file or on an error.
+    std::size_t read_at(std::uint64_t offset, std::span<std::byte> out);
+
     // Writes all bytes; false on failure.
     bool write(std::span<const std::byte> bytes);
     // Moves to an absolute byte offset; false when the system refuses.

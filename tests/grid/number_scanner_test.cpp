@@ -4,6 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <bit>
+#include <charconv>
+#include <random>
+
 #include "descriptor/grid_descriptor.h"
 
 namespace gridlib::testing {
@@ -59,3 +63,28 @@ TEST(SkipPastLine, FindsTheNeedleAnywhereInALongLine) {
 
 }  // namespace
 }  // namespace gridlib::testing
+
+namespace gridlib::grid {
+namespace {
+
+TEST(NumberScanner, ShortDecimalsRoundExactlyAsTheGeneralConversion) {
+    // Short decimals take a quicker path; it must give the very same floats,
+    // ties and signed zeros included.
+    std::mt19937 random(12345);
+    for (int i = 0; i < 200000; ++i) {
+        const int digits = 1 + static_cast<int>(random() % 8);
+        std::string text = random() % 2 ? "-" : "";
+        const int point = static_cast<int>(random() % static_cast<unsigned>(digits + 1));
+        for (int d = 0; d < digits; ++d) {
+            if (d == point) text += '.';
+            text += static_cast<char>('0' + random() % 10);
+        }
+        float fast = 0, general = 0;
+        ASSERT_TRUE(parse_number(text, fast)) << text;
+        std::from_chars(text.data(), text.data() + text.size(), general);
+        ASSERT_EQ(std::bit_cast<std::uint32_t>(fast), std::bit_cast<std::uint32_t>(general)) << text;
+    }
+}
+
+}  // namespace
+}  // namespace gridlib::grid

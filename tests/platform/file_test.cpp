@@ -44,6 +44,10 @@ TEST(File, PositionsStayExactAcrossBytesReadsAndSeeks) {
     const std::string big = read_string(*f, 650000);  // larger than the buffer
     EXPECT_EQ(big, content.substr(10, 650000));
     EXPECT_EQ(f->position(), 650010u);
+    std::string at(5, '\0');  // positioned reads leave the position alone
+    EXPECT_EQ(f->read_at(26, std::as_writable_bytes(std::span<char>(at))), 5u);
+    EXPECT_EQ(at, "abcde");
+    EXPECT_EQ(f->position(), 650010u);
     EXPECT_EQ(read_string(*f, 100000), content.substr(650010));  // short at the end
     EXPECT_EQ(f->read_byte(), -1);
     EXPECT_FALSE(f->error());
