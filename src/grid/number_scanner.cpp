@@ -66,6 +66,14 @@ bool parse_unusual(std::string_view token, float& value) {
     return true;
 }
 
+// Consumes buf[0..i] of the file's buffer, buf[i] being a line end, and the
+// LF of a CR LF pair, which ends one line, not two.
+void consume_line_end(platform::File& file, std::span<const char> buf, std::size_t i) {
+    const char end = buf[i];
+    file.consume(i + 1);
+    if (end == '\r' && file.peek_byte() == '\n') file.consume(1);
+}
+
 // Consumes the rest of the current line and its end (CR LF counts as one);
 // false when the file is already at its end.
 bool skip_line(platform::File& file) {
@@ -80,9 +88,7 @@ bool skip_line(platform::File& file) {
             file.consume(i);
             continue;
         }
-        const char end = buf[i];
-        file.consume(i + 1);
-        if (end == '\r' && file.peek_byte() == '\n') file.consume(1);
+        consume_line_end(file, buf, i);
         return true;
     }
 }
@@ -206,9 +212,7 @@ bool skip_past_line_containing(platform::File& file, std::string_view needle) {
             file.consume(i);
             continue;
         }
-        const char end = buf[i];
-        file.consume(i + 1);
-        if (end == '\r' && file.peek_byte() == '\n') file.consume(1);
+        consume_line_end(file, buf, i);
         if (found) return true;
         window.clear();
     }

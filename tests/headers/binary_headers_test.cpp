@@ -1,7 +1,7 @@
 // Header reading of the fixed binary grids: the 512-byte header and its
 // record-framed variant, "$$BGD", the 24-byte header of reals, "TOOL" and
 // "K" grids, and the refusal of sizes the file cannot back.
-#include "headers/header_reader.h"
+#include "headers/header_test_support.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -16,26 +16,13 @@ namespace gridlib::headers {
 namespace {
 
 using gridlib::testing::ByteWriter;
-using gridlib::testing::TempDir;
-using gridlib::testing::write_file;
-
-struct Result {
-    Status status;
-    GridDescriptor g{16};
-    DescriptorView d() { return g.view(); }
-};
 
 // band_count is the variant flag that format detection leaves for format 2.
-Result read_with(HeaderReader reader, const std::vector<std::byte>& bytes, std::int32_t band_count = 0) {
-    TempDir dir;
-    write_file(dir.file("grid"), bytes);
-    Result r;
-    auto d = r.d();
-    d.band_count() = band_count;
-    d.null_value() = 7.0f;
-    auto file = platform::File::open_read(dir.file("grid"));
-    r.status = reader(*file, d);
-    return r;
+HeaderResult read_with(HeaderReader reader, const std::vector<std::byte>& bytes, std::int32_t band_count = 0) {
+    return read_header(reader, bytes, [&](GridDescriptor& g) {
+        g.view().band_count() = band_count;
+        g.view().null_value() = 7.0f;
+    });
 }
 
 void expect_grid(DescriptorView d, int columns, int rows, float west, float south, float dx, float dy) {

@@ -1,6 +1,6 @@
 // ER Mapper ".ers" header reading: geometry from the registration cell,
 // geographic angles, band names, null values, cell types and refusals.
-#include "headers/header_reader.h"
+#include "headers/header_test_support.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -10,27 +10,12 @@
 namespace gridlib::headers {
 namespace {
 
-using gridlib::testing::TempDir;
-using gridlib::testing::write_file;
 
 // The descriptor after reading header text; null_on_entry stands for the
 // value the caller's null entry holds when the reader starts.
-struct Result {
-    Status status;
-    GridDescriptor g;
-    DescriptorView d() { return g.view(); }
-};
-
-Result read_ers(const std::string& text, float null_on_entry = 7.0f) {
-    TempDir dir;
-    const std::string path = dir.file("grid.ers");
-    write_file(path, text);
-    Result r{0, GridDescriptor(16)};
-    auto d = r.d();
-    d.null_value() = null_on_entry;
-    auto file = platform::File::open_read(path);
-    r.status = read_er_mapper_header(*file, d);
-    return r;
+HeaderResult read_ers(const std::string& text, float null_on_entry = 7.0f) {
+    return read_header(read_er_mapper_header, text,
+                       [&](GridDescriptor& g) { g.view().null_value() = null_on_entry; });
 }
 
 // A header laid out as ER Mapper writes it, tabs and all; `extra` goes into

@@ -1,6 +1,6 @@
 // ESRI ASCII grid headers: corner and centre origins, keyword spellings,
 // header line counts, the null value and truncated headers.
-#include "headers/header_reader.h"
+#include "headers/header_test_support.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -10,22 +10,11 @@
 namespace gridlib::headers {
 namespace {
 
-struct Result {
-    Status status = 0;
-    GridDescriptor g{16};
-    DescriptorView d() { return g.view(); }
-};
-
-Result read_esri(const std::string& text) {
-    testing::TempDir dir;
-    testing::write_file(dir.file("grid.asc"), text);
-    Result r;
-    r.g.ihead.fill(-7);
-    r.g.rhead.fill(-7.5f);
-    auto d = r.d();
-    auto file = platform::File::open_read(dir.file("grid.asc"));
-    r.status = read_esri_ascii_header(*file, d);
-    return r;
+HeaderResult read_esri(const std::string& text) {
+    return read_header(read_esri_ascii_header, text, [](GridDescriptor& g) {
+        g.ihead.fill(-7);
+        g.rhead.fill(-7.5f);
+    });
 }
 
 TEST(EsriAsciiHeader, CornerOriginAsGisPackagesWriteIt) {

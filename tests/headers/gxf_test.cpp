@@ -1,6 +1,6 @@
 // GXF text grid headers: keywords and their value lines, the sense that
 // exchanges rows and columns, the transform, and headers cut short.
-#include "headers/header_reader.h"
+#include "headers/header_test_support.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -10,23 +10,12 @@
 namespace gridlib::headers {
 namespace {
 
-struct Result {
-    Status status = 0;
-    GridDescriptor g{16};
-    DescriptorView d() { return g.view(); }
-};
-
 // Entries the reader does not set keep the markers.
-Result read_gxf(const std::string& text, float rhead_marker = -7.5f) {
-    testing::TempDir dir;
-    testing::write_file(dir.file("grid.gxf"), text);
-    Result r;
-    r.g.ihead.fill(-7);
-    r.g.rhead.fill(rhead_marker);
-    auto d = r.d();
-    auto file = platform::File::open_read(dir.file("grid.gxf"));
-    r.status = read_gxf_header(*file, d);
-    return r;
+HeaderResult read_gxf(const std::string& text, float rhead_marker = -7.5f) {
+    return read_header(read_gxf_header, text, [&](GridDescriptor& g) {
+        g.ihead.fill(-7);
+        g.rhead.fill(rhead_marker);
+    });
 }
 
 TEST(GxfHeader, ReadsAFullHeader) {

@@ -1,6 +1,6 @@
 // Surfer 6 and Surfer 7 binary grid headers, the Surfer 7 section walk
 // included: where the data start and which section chains are refused.
-#include "headers/header_reader.h"
+#include "headers/header_test_support.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -14,25 +14,8 @@ namespace gridlib::headers {
 namespace {
 
 using gridlib::testing::ByteWriter;
-using gridlib::testing::TempDir;
-using gridlib::testing::write_file;
 
-struct Result {
-    Status status;
-    GridDescriptor g;
-    DescriptorView d() { return g.view(); }
-};
-
-Result read_with(HeaderReader reader, const std::vector<std::byte>& bytes) {
-    TempDir dir;
-    const std::string path = dir.file("grid.grd");
-    write_file(path, bytes);
-    Result r{0, GridDescriptor(16)};
-    auto d = r.d();
-    auto file = platform::File::open_read(path);
-    r.status = reader(*file, d);
-    return r;
-}
+HeaderResult read_with(HeaderReader reader, const std::vector<std::byte>& bytes) { return read_header(reader, bytes); }
 
 std::vector<std::byte> surfer6(std::int16_t columns, std::int16_t rows, std::size_t data_bytes) {
     ByteWriter w;
