@@ -50,21 +50,13 @@ inline double real64_at(std::span<const std::byte> b, std::size_t at) {
     return std::bit_cast<double>((hi << 32) | lo);
 }
 
-// A double stored as a 32-bit real. Magnitudes beyond the float range become
-// infinities of their sign explicitly: the language leaves that conversion undefined.
-inline float narrow(double v) {
-    constexpr double top = std::numeric_limits<float>::max();
-    if (v > top) return std::numeric_limits<float>::infinity();
-    if (v < -top) return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(v);
-}
+// A double stored as float, beyond the float range as an infinity.
+inline float narrow(double v) { return DescriptorView::to_float(v); }
 
-// East and north edges from the west and south ones, the counts and the
-// spacings, formed in double. Counts come straight from the file here, so
-// the arithmetic must stay defined for any of them.
+// East and north edges from the west and south ones, the counts and the spacings.
 inline void derive_far_edges(DescriptorView& d) {
-    d.east_x() = narrow(double(d.west_x()) + (double(d.columns()) - 1.0) * double(d.column_spacing()));
-    d.north_y() = narrow(double(d.south_y()) + (double(d.rows()) - 1.0) * double(d.row_spacing()));
+    d.derive_east_from_columns();
+    d.derive_north_from_rows();
 }
 
 // A count taken from a real by truncation toward zero. NaN and values beyond
