@@ -98,10 +98,9 @@ Status read_record_framed_variant(platform::File& file, DescriptorView& d) {
     d.column_spacing() = real32_at(h, 20, Endian::big);
     d.row_spacing() = real32_at(h, 24, Endian::big);
     d.null_value() = real32_at(h, 28, Endian::big);
-    d.data_min() = d.data_max() = d.null_value();
+    d.set_statistics_to(d.null_value());
     d.columns() = cells_between(d.west_x(), d.east_x(), d.column_spacing());
     d.rows() = cells_between(d.south_y(), d.north_y(), d.row_spacing());
-    d.mean() = d.std_dev() = d.null_value();
 
     // Every row is a record of its own: two markers around the values.
     const std::uint64_t record = (static_cast<std::uint64_t>(std::max(d.columns(), 0)) + 2) * 4;
