@@ -1,19 +1,18 @@
 // One conversion from start to end: the names and options are settled and
 // checked before any file is read, then the library builds the colour table,
 // reads the header, reduces the grid to the working grid, fills the level
-// table and draws the image.
+// table and draws the image. The converter is a client of gridlib.h alone.
 #include "converter.h"
 
 #include "console.h"
+#include "descriptor.h"
 #include "failures.h"
+#include "files.h"
 #include "levels.h"
 #include "options.h"
 #include "working_file.h"
 
-#include "descriptor/grid_descriptor.h"
 #include "gridlib.h"
-#include "platform/cleanup.h"
-#include "platform/file.h"
 
 #include <exception>
 #include <iostream>
@@ -21,10 +20,6 @@
 
 namespace rastrify {
 namespace {
-
-namespace platform = gridlib::platform;
-
-constexpr std::int32_t kBandNameLength = 512;
 
 // A name as the library takes it: a fixed-length text with its length. The
 // NUL ends the name, so the library opens exactly the name checked here.
@@ -43,6 +38,24 @@ private:
     std::string text_;
     std::int32_t length_;
 };
+
+// The converter's colour table: white for null cells, black, then the 236
+// colours of the rainbow ramp (colour scheme 2).
+struct ColourTable {
+    std::int32_t count = 0;
+    std::vector<std::int32_t> values = std::vector<std::int32_t>(3 * GRIDLIB_COLOURS, 0);
+};
+
+ColourTable rainbow_colours() {
+    const std::int32_t scheme = 2;
+    const float light_azimuth = 0.0f, light_elevation = 0.0f;
+    const std::int32_t packed_colours = 0, user_colour_count = 0;
+    const float user_colour_table = 0.0f;
+    ColourTable table;
+    COLORMAP(&scheme, &light_azimuth, &light_elevation, &packed_colours, &user_colour_count, &user_colour_table,
+             &table.count, table.values.data());
+    return table;
+}
 
 // Obtains a name from an argument or, when there is none, from a prompt.
 // Empty when the run has to stop (the message is printed).
@@ -65,13 +78,38 @@ std::optional<std::string> obtain_name(std::span<const std::string> arguments, s
     return name;
 }
 
+// The options from argument 3 on and the checks of the colour limits. Empty
+// when the run has to stop (the message is printed).
+std::optional<Settings> settle_options(std::span<const std::string> arguments, Console& console) {
+    Settings settings;
+    if (arguments.size() > 2) {
+        if (const auto error = apply_options(arguments.subspan(2), settings, file_exists)) {
+            if (error->plain) {
+                console.stop(error->text);
+            } else {
+                console.stop_line(error->text);
+            }
+            return std::nullopt;
+        }
+    }
+    switch (check_limits(settings)) {
+    case LimitCheck::ok:
+        return settings;
+    case LimitCheck::log_needs_limits:
+        console.stop_line(message::log_needs_limits);
+        return std::nullopt;
+    case LimitCheck::not_valid:
+        console.stop_line(message::limits_not_valid);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 // Sets the colour limits in the descriptor and fills the level table: from
 // the histogram file, or counts (hist) or a synthetic log distribution, then
 // equalised. Returns the message that ends the run, if any.
-std::optional<std::string> choose_levels(const Settings& settings, const NameText& work,
-                                         gridlib::GridDescriptor& grid, LevelTable& levels, std::int32_t& mapping,
-                                         Console& console) {
-    gridlib::DescriptorView d = grid.view();
+std::optional<std::string> choose_levels(const Settings& settings, const NameText& work, Descriptor& d,
+                                         LevelTable& levels, std::int32_t& mapping, Console& console) {
     const bool given = limits_given(settings.lower, settings.upper);
     if (!settings.histogram_name.empty()) {
         if (given) console.line(message::limits_ignored);
@@ -97,10 +135,9 @@ std::optional<std::string> choose_levels(const Settings& settings, const NameTex
             d.colour_max() = settings.upper;
         }
         const float tail_fraction = 0.99f;
-        std::int32_t status = 0;
-        GRDHST(work.data(), work.length(), grid.ihead.data(), grid.rhead.data(), &tail_fraction, levels.data(),
-               &status);
-        if (status != 0) return histogram_failure(status);
+        std::int32_t status = GRIDLIB_OK;
+        GRDHST(work.data(), work.length(), d.integers(), d.reals(), &tail_fraction, levels.data(), &status);
+        if (status != GRIDLIB_OK) return histogram_failure(status);
         equalise(levels, d.colour_min(), d.colour_max());
         mapping = 2;
         break;
@@ -131,6 +168,28 @@ std::optional<std::string> choose_levels(const Settings& settings, const NameTex
     return std::nullopt;
 }
 
+// Reads the whole grid into the working grid; false when the run has to stop
+// (the message is printed).
+bool read_grid(const NameText& input, const NameText& work, Descriptor& d, Console& console) {
+    const std::int32_t step = 1;
+    const std::int32_t format = d.format();
+    const std::int32_t rows = d.rows();
+    std::int32_t status = GRIDLIB_OK;
+    GRDRDG(input.data(), input.length(), work.data(), work.length(), d.integers(), d.reals(), &d.west_x(),
+           &d.east_x(), &step, &d.south_y(), &d.north_y(), &step, &status);
+    if (status != GRIDLIB_OK) {
+        console.stop_line(grid_read_failure(status, format, rows));
+        return false;
+    }
+    // An image of nothing but null cells is not what was asked for, whatever
+    // the colour limits: the run says so instead of reporting success.
+    if (!(d.data_min() <= d.data_max())) {
+        console.stop_line(" The grid holds no valid value: there is nothing to draw");
+        return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 int convert(std::span<const std::string> arguments, Console& console) {
@@ -138,51 +197,22 @@ int convert(std::span<const std::string> arguments, Console& console) {
 
     const auto input = obtain_name(arguments, 0, message::input_prompt, "input grid file", console);
     if (!input) return 1;
-    if (!platform::file_exists(*input)) {
+    if (!file_exists(*input)) {
         console.stop(message::grid_missing);
         return 1;
     }
     const auto output = obtain_name(arguments, 1, message::output_prompt, "output BMP file", console);
     if (!output) return 1;
+    const auto settings = settle_options(arguments, console);
+    if (!settings) return 1;
 
-    Settings settings;
-    if (arguments.size() > 2) {
-        if (const auto error = apply_options(arguments.subspan(2), settings, platform::file_exists)) {
-            if (error->plain) {
-                console.stop(error->text);
-            } else {
-                console.stop_line(error->text);
-            }
-            return 1;
-        }
-    }
-    switch (check_limits(settings)) {
-    case LimitCheck::ok:
-        break;
-    case LimitCheck::log_needs_limits:
-        console.stop_line(message::log_needs_limits);
-        return 1;
-    case LimitCheck::not_valid:
-        console.stop_line(message::limits_not_valid);
-        return 1;
-    }
+    ColourTable colours = rainbow_colours();
 
-    // Colour scheme 2: white for null cells, black, then the 236 ramp colours.
-    const std::int32_t scheme = 2;
-    const float light_azimuth = 0.0f, light_elevation = 0.0f;
-    const std::int32_t packed_colours = 0, user_colour_count = 0;
-    const float user_colour_table = 0.0f;
-    std::int32_t colour_count = 0;
-    std::vector<std::int32_t> colour_table(3 * GRIDLIB_COLOURS, 0);
-    COLORMAP(&scheme, &light_azimuth, &light_elevation, &packed_colours, &user_colour_count, &user_colour_table,
-             &colour_count, colour_table.data());
-
-    gridlib::GridDescriptor grid(kBandNameLength);
-    gridlib::DescriptorView d = grid.view();
+    Descriptor d;
     const NameText input_text(*input, kNameLength);
-    std::int32_t status = 0;
-    GRDRDH(input_text.data(), input_text.length(), grid.ihead.data(), grid.rhead.data(), grid.band_names.data(),
-           &kBandNameLength, &status);
+    std::int32_t status = GRIDLIB_OK;
+    GRDRDH(input_text.data(), input_text.length(), d.integers(), d.reals(), d.band_names(), d.band_name_length(),
+           &status);
     if (status < 0) {
         console.stop_line(std::string(message::format_unknown) + std::to_string(status));
         return 1;
@@ -190,42 +220,29 @@ int convert(std::span<const std::string> arguments, Console& console) {
 
     // Beside the image, so that the working grid lands on the disk that has
     // to hold the result anyway, and never in another run's way.
-    const WorkingFile work(platform::directory_of(*output));
+    const std::string directory = directory_of(*output);
+    const WorkingFile work(directory);
     if (!work.created()) {
-        const std::string dir = platform::directory_of(*output);
         console.stop_line(" The working grid file could not be created in " +
-                          (dir.empty() ? std::string("the current directory") : dir));
+                          (directory.empty() ? std::string("the current directory") : directory));
         return 1;
     }
     const NameText work_text(work.path(), work.path().size() + 1);
-    const std::int32_t step = 1;
-    const std::int32_t format = d.format_code();
-    GRDRDG(input_text.data(), input_text.length(), work_text.data(), work_text.length(), grid.ihead.data(),
-           grid.rhead.data(), &d.west_x(), &d.east_x(), &step, &d.south_y(), &d.north_y(), &step, &status);
-    if (status != 0) {
-        console.stop_line(grid_read_failure(status, format));
-        return 1;
-    }
-    // An image of nothing but null cells is not what was asked for, whatever
-    // the colour limits: the run says so instead of reporting success.
-    if (!(d.data_min() <= d.data_max())) {
-        console.stop_line(" The grid holds no valid value: there is nothing to draw");
-        return 1;
-    }
+    if (!read_grid(input_text, work_text, d, console)) return 1;
 
     LevelTable levels{};
     std::int32_t mapping = 2;  // through the level table
-    if (const auto failure = choose_levels(settings, work_text, grid, levels, mapping, console)) {
+    if (const auto failure = choose_levels(*settings, work_text, d, levels, mapping, console)) {
         console.stop_line(*failure);
         return 1;
     }
-    if (settings.invert) mapping = -mapping;
-    d.image_width() = settings.width > 0 ? settings.width : d.columns();
+    if (settings->invert) mapping = -mapping;
+    d.image_width() = settings->width > 0 ? settings->width : d.columns();
 
     const NameText output_text(*output, kNameLength);
-    GRD2BMP(work_text.data(), work_text.length(), output_text.data(), output_text.length(), grid.ihead.data(),
-            grid.rhead.data(), &mapping, levels.data(), &colour_count, colour_table.data(), &status);
-    if (status != 0) {
+    GRD2BMP(work_text.data(), work_text.length(), output_text.data(), output_text.length(), d.integers(), d.reals(),
+            &mapping, levels.data(), &colours.count, colours.values.data(), &status);
+    if (status != GRIDLIB_OK) {
         console.stop_line(image_failure(status));
         return 1;
     }
@@ -233,7 +250,7 @@ int convert(std::span<const std::string> arguments, Console& console) {
 }
 
 int run(int argc, char** argv) {
-    platform::remove_registered_files_on_signals();
+    gridlib_remove_temporary_files_on_signals();
     Console console(std::cin, std::cout, std::cerr);
     try {
         const std::vector<std::string> arguments(argv + std::min(argc, 1), argv + argc);

@@ -1,7 +1,7 @@
 // Library statuses turned into messages.
 #include "failures.h"
 
-#include "descriptor/grid_descriptor.h"
+#include "gridlib.h"
 
 namespace rastrify {
 namespace {
@@ -10,34 +10,42 @@ std::string with_status(const char* prefix, const std::string& cause, std::int32
     return std::string(prefix) + cause + " (status " + std::to_string(status) + ")";
 }
 
+bool is_byte_image(std::int32_t format) {
+    return format == GRIDLIB_FORMAT_PCIDSK || format == GRIDLIB_FORMAT_BIL || format == GRIDLIB_FORMAT_BIP;
+}
+
+std::string row_failure(std::int64_t row) {
+    return "row " + std::to_string(row) + " could not be read (it is missing, short or not a number)";
+}
+
+constexpr std::int64_t kSeekStatusRow = GRIDLIB_ROW_FAILED - GRIDLIB_ROW_SEEK_FAILED;  // 2000
+
 }  // namespace
 
-std::string grid_read_failure(std::int32_t status, std::int32_t format) {
-    using gridlib::FormatCode;
-    const auto f = static_cast<FormatCode>(format);
+std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int32_t rows) {
     std::string cause;
-    if (status == -1 && gridlib::is_byte_image(f)) {
+    if (status == GRIDLIB_REFUSED && is_byte_image(format)) {
         cause = "PCIDSK, BIL and BIP byte images are not converted";
-    } else if (status == -1) {
+    } else if (status == GRIDLIB_REFUSED) {
         cause = "the grid was refused: it has a single row or column, its data file is missing, "
                 "a row could not be decoded or it is too large";
-    } else if (status == -2) {
+    } else if (status == GRIDLIB_WORKING_GRID_FAILED) {
         cause = "the working grid file could not be written";
-    } else if (status == -11 && (f == FormatCode::gxf || f == FormatCode::grid_text)) {
+    } else if (status == GRIDLIB_NOT_HANDLED && (format == GRIDLIB_FORMAT_GXF || format == GRIDLIB_FORMAT_GRID_TEXT)) {
         cause = "compressed GXF grids and $$GRID$$ grids cannot be read yet";
-    } else if (status == -11) {
+    } else if (status == GRIDLIB_NOT_HANDLED) {
         cause = "this grid format cannot be read";
-    } else if (status == -27) {
+    } else if (status == GRIDLIB_GXF_NO_GRID_LINE) {
         cause = "no line holding #GRID was found";
-    } else if (status == -28) {
+    } else if (status == GRIDLIB_HEADER_LINES_MISSING) {
         cause = "the file ends within its header lines";
-    } else if (status == -101 || (status == -3000 && (f == FormatCode::er_mapper || f == FormatCode::bgd))) {
-        // ER Mapper and $$BGD rows report a failed seek as -3000, which other
-        // formats would use for row 2000.
+    } else if (status == GRIDLIB_COLUMN_SEEK_FAILED || (status == GRIDLIB_ROW_SEEK_FAILED && rows < kSeekStatusRow)) {
+        // A grid of fewer rows has no row 2000 to fail.
         cause = "positioning within the file failed";
-    } else if (status <= -1001) {
-        cause = "row " + std::to_string(-1000 - static_cast<std::int64_t>(status)) +
-                " could not be read (it is missing, short or not a number)";
+    } else if (status == GRIDLIB_ROW_SEEK_FAILED) {
+        cause = row_failure(kSeekStatusRow) + ", or positioning within the file failed";
+    } else if (status < GRIDLIB_ROW_FAILED) {
+        cause = row_failure(GRIDLIB_ROW_FAILED - static_cast<std::int64_t>(status));
     } else {
         cause = "the reader failed";
     }
@@ -47,14 +55,14 @@ std::string grid_read_failure(std::int32_t status, std::int32_t format) {
 std::string histogram_failure(std::int32_t status) {
     std::string cause;
     switch (status) {
-    case -1:
+    case GRIDLIB_REFUSED:
         cause = "the colour limits were refused (the lower limit is the null value, as when only -M is given, "
                 "or lies above the upper limit)";
         break;
-    case -2:
+    case GRIDLIB_HISTOGRAM_TOO_SMALL:
         cause = "the grid has fewer than 2 columns or rows";
         break;
-    case -3:
+    case GRIDLIB_HISTOGRAM_UNREADABLE:
         cause = "the working grid file could not be read";
         break;
     default:
@@ -66,16 +74,16 @@ std::string histogram_failure(std::int32_t status) {
 std::string image_failure(std::int32_t status) {
     std::string cause;
     switch (status) {
-    case -1:
+    case GRIDLIB_REFUSED:
         cause = "the colour limits do not ascend";
         break;
-    case -2:
+    case GRIDLIB_IMAGE_TOO_LARGE:
         cause = "the image would be too large for the BMP format";
         break;
-    case -3:
+    case GRIDLIB_IMAGE_WRITE_FAILED:
         cause = "the image file could not be written";
         break;
-    case -4:
+    case GRIDLIB_IMAGE_GRID_UNREADABLE:
         cause = "the working grid file could not be read";
         break;
     default:

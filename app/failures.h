@@ -7,9 +7,10 @@
 
 namespace rastrify {
 
-// GRDRDG; format is the grid's format code, which tells apart the statuses
-// that two read paths share.
-std::string grid_read_failure(std::int32_t status, std::int32_t format);
+// GRDRDG, for a grid of the given format code and stored row count: the
+// format tells byte images apart, and the row count the two meanings of the
+// status that is both a failed positioning and row 2000's failure.
+std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int32_t rows);
 std::string histogram_failure(std::int32_t status);
 std::string image_failure(std::int32_t status);
 

@@ -1,11 +1,12 @@
 // Level table arithmetic and the histogram file.
 #include "levels.h"
 
-#include "platform/file.h"
+#include "files.h"
 
 #include <algorithm>
 #include <bit>
 #include <cmath>
+#include <fstream>
 #include <limits>
 #include <numeric>
 #include <vector>
@@ -72,12 +73,13 @@ void equalise(LevelTable& levels, float lower, float& upper) {
 }
 
 HistogramRead read_histogram_file(const std::string& path, HistogramFile& out) {
-    auto file = gridlib::platform::File::open_read(path);
+    if (!is_regular_file(path)) return HistogramRead::cannot_open;
+    std::ifstream file(path, std::ios::binary);
     if (!file) return HistogramRead::cannot_open;
     std::vector<std::byte> bytes(kHistogramFileSize);
-    const std::size_t got = file->read(bytes);
-    if (file->error()) return HistogramRead::cannot_open;
-    if (got < bytes.size()) return HistogramRead::too_short;
+    file.read(reinterpret_cast<char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    if (file.bad()) return HistogramRead::cannot_open;
+    if (static_cast<std::size_t>(file.gcount()) < bytes.size()) return HistogramRead::too_short;
     // The two limits sit at the unaligned offsets 2 and 6.
     out.lower = std::bit_cast<float>(little_endian_u32(&bytes[2]));
     out.upper = std::bit_cast<float>(little_endian_u32(&bytes[6]));

@@ -3,6 +3,8 @@
 // colour levels 1..4096 after equalisation, or levels read from a histogram file.
 #pragma once
 
+#include "gridlib.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -10,7 +12,7 @@
 
 namespace rastrify {
 
-inline constexpr std::size_t kBins = 4096;
+inline constexpr std::size_t kBins = GRIDLIB_LEVELS;
 using LevelTable = std::array<std::int32_t, kBins>;  // index 0 is bin 1
 
 // A synthetic distribution falling from 99 in bin 1 to 1 in bin 4096:

@@ -3,7 +3,6 @@
 
 #include "console.h"
 #include "free_format.h"
-#include "text/fields.h"
 
 #include <algorithm>
 
@@ -36,7 +35,11 @@ Distribution distribution_from(std::string_view value, Distribution current) {
     }
 }
 
-std::string file_name(std::string_view text) { return gridlib::text::name_from_fixed_text(text); }
+std::string file_name(std::string_view text) {
+    if (const auto nul = text.find('\0'); nul != std::string_view::npos) return std::string(text.substr(0, nul));
+    const auto last = text.find_last_not_of(' ');
+    return last == std::string_view::npos ? std::string() : std::string(text.substr(0, last + 1));
+}
 
 namespace {
 

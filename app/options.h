@@ -2,6 +2,8 @@
 // checks of the colour limits.
 #pragma once
 
+#include "gridlib.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -18,8 +20,8 @@ inline constexpr std::size_t kNameLength = 256;
 
 // A colour limit not given on the command line holds the null value; any
 // limit at or below the null threshold counts as not given.
-inline constexpr float kLimitNotGiven = -1.0e32f;
-inline constexpr float kLimitThreshold = -1.0e30f;
+inline constexpr float kLimitNotGiven = GRIDLIB_NULL_VALUE;
+inline constexpr float kLimitThreshold = GRIDLIB_NULL_THRESHOLD;
 
 enum class Distribution : std::int32_t { hist = 0, lin = 1, log = 2 };
 

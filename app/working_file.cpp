@@ -1,22 +1,36 @@
 // The working grid file's lifetime.
 #include "working_file.h"
 
-#include "platform/cleanup.h"
-#include "platform/file.h"
+#include "gridlib.h"
+
+#include <cstdint>
+#include <vector>
 
 namespace rastrify {
+namespace {
+
+std::int32_t length_of(const std::string& text) { return static_cast<std::int32_t>(text.size()); }
+
+}  // namespace
 
 WorkingFile::WorkingFile(const std::string& directory) {
     // Created exclusively: an existing file or link of the same name is never
     // opened, so two runs in one directory cannot write into each other's grid.
-    if (auto name = gridlib::platform::create_registered_unique_file(directory, "~rastrify.", ".tmp", guard_))
-        path_ = std::move(*name);
+    const std::string prefix = "~rastrify.", suffix = ".tmp";
+    const std::int32_t directory_length = length_of(directory), prefix_length = length_of(prefix),
+                       suffix_length = length_of(suffix);
+    std::vector<char> name(directory.size() + 64, '\0');
+    const auto name_length = static_cast<std::int32_t>(name.size());
+    std::int32_t status = GRIDLIB_REFUSED;
+    gridlib_create_temporary_file(directory.data(), &directory_length, prefix.data(), &prefix_length,
+                                  suffix.data(), &suffix_length, name.data(), &name_length, &status);
+    if (status == GRIDLIB_OK) path_ = name.data();
 }
 
 WorkingFile::~WorkingFile() {
-    // Removed before the guard goes, so that a signal in between still finds it registered.
-    if (created()) gridlib::platform::remove_file(path_);
-    guard_.reset();
+    if (!created()) return;
+    const std::int32_t length = length_of(path_);
+    gridlib_remove_temporary_file(path_.data(), &length);
 }
 
 }  // namespace rastrify

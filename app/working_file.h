@@ -1,11 +1,9 @@
 // The working grid file of one run: created empty under a name no other run
 // uses, beside the output image, and removed on every ending of the run,
-// including SIGINT and SIGTERM.
+// including SIGINT and SIGTERM (the library keeps it in its table of files
+// to remove on a signal, with its own temporary images).
 #pragma once
 
-#include "platform/cleanup.h"
-
-#include <optional>
 #include <string>
 
 namespace rastrify {
@@ -24,7 +22,6 @@ public:
 
 private:
     std::string path_;
-    std::optional<gridlib::platform::CleanupGuard> guard_;
 };
 
 }  // namespace rastrify

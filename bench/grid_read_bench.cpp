@@ -95,7 +95,7 @@ double bare_parse(const char* p, const char* end) {
 std::int32_t read_grid(const std::string& input, const std::string& working, GridDescriptor g) {
     auto d = g.view();
     const GridWindow w{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
-    return GRDRDG(input + '\0', working + '\0', d, w);
+    return read_into_working_grid(input, working, d, w);
 }
 
 GridDescriptor descriptor(FormatCode f, int n, std::int32_t header, std::int32_t type, std::int32_t order,
@@ -105,7 +105,7 @@ GridDescriptor descriptor(FormatCode f, int n, std::int32_t header, std::int32_t
     d.set_format(f);
     d.band_count() = f == FormatCode::binary_512 ? 0 : 1;
     d.selected_band() = 1;
-    d.header_bytes() = header;
+    d.data_offset() = header;
     d.value_type() = type;
     d.storage_order() = order;
     d.byte_order() = 2;
@@ -157,7 +157,7 @@ int main(int argc, char** argv) {
     const double reader = best_of(runs, [&] {
         status = read_grid(asc, working, descriptor(FormatCode::esri_ascii, n, 6, 0, 1, -9999.0f));
     });
-    report("GRDRDG, ESRI ASCII to working grid", text_bytes, reader);
+    report("read_into_working_grid, ESRI ASCII to working grid", text_bytes, reader);
     std::printf("  status %d; ratio to the in-memory pass %.2f, to the file pass %.2f\n\n", status,
                 reader / in_memory, reader / from_file);
     std::filesystem::remove(asc);
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
         const double t = best_of(runs, [&] {
             status = read_grid(grd, working, descriptor(FormatCode::surfer7, n, 100, 8, 1, 1.70141e38f));
         });
-        report("GRDRDG, Surfer 7 (64-bit rows)", size, t);
+        report("read_into_working_grid, Surfer 7 (64-bit rows)", size, t);
         std::printf("  status %d\n", status);
     }
     {
@@ -193,12 +193,12 @@ int main(int argc, char** argv) {
         double t = best_of(runs, [&] {
             status = read_grid(grd, working, descriptor(FormatCode::binary_512, n, 512, 4, 1, -1.0e32f));
         });
-        report("GRDRDG, 512-byte header (32-bit rows)", size, t);
+        report("read_into_working_grid, 512-byte header (32-bit rows)", size, t);
         std::printf("  status %d\n", status);
         t = best_of(runs, [&] {
             status = read_grid(grd, working, descriptor(FormatCode::binary_512, n, 512, 4, -1, -1.0e32f));
         });
-        report("GRDRDG, same bytes stored as columns", size, t);
+        report("read_into_working_grid, same bytes stored as columns", size, t);
         std::printf("  status %d\n", status);
     }
     std::filesystem::remove(grd);

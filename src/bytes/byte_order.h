@@ -15,10 +15,6 @@ inline void reverse_item(std::byte* item) {
     std::reverse(item, item + N);
 }
 
-inline void REVBYT2(std::span<std::byte, 2> v) { reverse_item<2>(v.data()); }
-inline void REVBYT(std::span<std::byte, 4> v) { reverse_item<4>(v.data()); }
-inline void REVBYT8(std::span<std::byte, 8> v) { reverse_item<8>(v.data()); }
-
 // Reverses each of the first n items of size N in bytes; n <= 0 changes nothing.
 template <std::size_t N>
 inline void reverse_items(std::int64_t n, std::span<std::byte> bytes) {
@@ -26,9 +22,5 @@ inline void reverse_items(std::int64_t n, std::span<std::byte> bytes) {
     const std::size_t count = std::min<std::size_t>(static_cast<std::size_t>(n), bytes.size() / N);
     for (std::size_t k = 0; k < count; ++k) reverse_item<N>(bytes.data() + k * N);
 }
-
-inline void CHREVARR2(std::int64_t n, std::span<std::byte> items) { reverse_items<2>(n, items); }
-inline void CHREVARR(std::int64_t n, std::span<std::byte> items) { reverse_items<4>(n, items); }
-inline void CHREVARR8(std::int64_t n, std::span<std::byte> items) { reverse_items<8>(n, items); }
 
 }  // namespace gridlib

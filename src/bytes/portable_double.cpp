@@ -4,7 +4,7 @@
 
 namespace gridlib {
 
-double DECODE_VULCAN_BINARY(std::span<const std::byte, 8> bytes, bool most_significant_first) {
+double decode_portable_double(std::span<const std::byte, 8> bytes, bool most_significant_first) {
     // b[0] most significant ... b[7] least significant
     unsigned b[8];
     for (int i = 0; i < 8; ++i) {

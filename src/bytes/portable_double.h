@@ -11,6 +11,6 @@ namespace gridlib {
 // most_significant_first: the first byte holds the sign and high exponent
 // bits. The exponent field 0 is decoded as if normalised (eight zero bytes
 // give 2^-1023) and the field 2047 gives an infinity of the stored sign.
-double DECODE_VULCAN_BINARY(std::span<const std::byte, 8> bytes, bool most_significant_first);
+double decode_portable_double(std::span<const std::byte, 8> bytes, bool most_significant_first);
 
 }  // namespace gridlib

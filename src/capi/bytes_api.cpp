@@ -7,6 +7,6 @@ extern "C" double DECODE_VULCAN_BINARY(const char* bytes, const int32_t* /*lengt
                                        const int32_t* byte_order) noexcept {
     if (!bytes) return 0.0;
     const auto* b = reinterpret_cast<const std::byte*>(bytes);
-    return gridlib::DECODE_VULCAN_BINARY(std::span<const std::byte, 8>(b, 8),
+    return gridlib::decode_portable_double(std::span<const std::byte, 8>(b, 8),
                                          byte_order && *byte_order == 1);
 }

@@ -3,18 +3,13 @@
 
 #include "capi/c_args.h"
 #include "descriptor/grid_descriptor.h"
-#include "headers/grid_header.h"
-
-namespace {
-// No descriptor to fill, or no memory for the name: the call is refused.
-constexpr std::int32_t kRefused = -1;
-}  // namespace
+#include "formats/grid_header.h"
 
 extern "C" void GRDRDH(const char* name, const int32_t* name_length, int32_t* ihead, float* rhead,
                        char* chead, const int32_t* band_name_length, int32_t* status) noexcept {
     using namespace gridlib;
     if (!ihead || !rhead) {
-        capi::set_status(status, kRefused);
+        capi::set_status(status, GRIDLIB_REFUSED);
         return;
     }
     // Band names are optional: without them (or without a positive length)
@@ -23,8 +18,14 @@ extern "C" void GRDRDH(const char* name, const int32_t* name_length, int32_t* ih
     DescriptorView d(ihead, rhead, names ? chead : nullptr,
                      names ? static_cast<std::size_t>(*band_name_length) : 0);
     try {
-        capi::set_status(status, gridlib::GRDRDH(capi::text_arg(name, name_length), d));
+        const capi::FileName file(name, name_length);
+        if (file.starts_with_nul || file.too_short()) {
+            record_input_geometry(d);
+            capi::set_status(status, file.starts_with_nul ? GRIDLIB_NAME_STARTS_WITH_NUL : GRIDLIB_NAME_TOO_SHORT);
+            return;
+        }
+        capi::set_status(status, read_grid_header(file.path, d));
     } catch (...) {
-        capi::set_status(status, kRefused);
+        capi::set_status(status, GRIDLIB_REFUSED);
     }
 }

@@ -11,7 +11,7 @@ extern "C" void GRD2BMP(const char* working_name, const int32_t* working_name_le
                         const int32_t* mapping_mode, const int32_t* levels, const int32_t* colour_count,
                         const int32_t* colour_table, int32_t* status) noexcept {
     if (!ihead || !rhead || !mapping_mode || !colour_count || !colour_table) {
-        capi::set_status(status, image_status::refused);
+        capi::set_status(status, GRIDLIB_REFUSED);
         return;
     }
     try {
@@ -21,12 +21,13 @@ extern "C" void GRD2BMP(const char* working_name, const int32_t* working_name_le
         const std::span<const std::int32_t> level_table =
             levels ? std::span<const std::int32_t>(levels, kLevels) : std::span<const std::int32_t>();
         capi::set_status(status,
-                         gridlib::GRD2BMP(capi::text_arg(working_name, working_name_length),
-                                          capi::text_arg(image_name, image_name_length), d, *mapping_mode,
+                         gridlib::write_palette_bmp(capi::FileName(working_name, working_name_length).path,
+                                                    capi::FileName(image_name, image_name_length).path, d,
+                                                    *mapping_mode,
                                           level_table, *colour_count,
                                           ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(
                                               colour_table, kColourTableValues))));
     } catch (...) {
-        capi::set_status(status, image_status::write_failed);
+        capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }
 }

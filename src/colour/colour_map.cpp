@@ -77,7 +77,7 @@ std::int32_t to_table_value(float component) {
     return static_cast<std::int32_t>(std::lround(255.0f * component));
 }
 
-std::int32_t COLORMAP(std::int32_t scheme, LightDirection light, std::span<const std::int32_t> packed_colours,
+std::int32_t build_colour_table(std::int32_t scheme, LightDirection light, std::span<const std::int32_t> packed_colours,
                       const UserColours& user, std::int32_t colour_count, ColourTableView table) {
     const std::int32_t n = scheme_colours(scheme, colour_count);
     if (scheme == 4) {
@@ -90,14 +90,14 @@ std::int32_t COLORMAP(std::int32_t scheme, LightDirection light, std::span<const
         for (std::int32_t i = 0; i < n; ++i) {
             const float fraction = static_cast<float>(i % 15) / 14.0f;
             const float tint = static_cast<float>(i / 15 - 7) / 7.7777f;
-            table.set(static_cast<std::size_t>(i + kFixedEntries), to_table(CLCRGB(fraction, tint, 1.0f, scheme, user)));
+            table.set(static_cast<std::size_t>(i + kFixedEntries), to_table(scheme_colour(fraction, tint, 1.0f, scheme, user)));
         }
     } else {
         // With a single colour the ramp has no step: it shows its start.
         const float last = n > 1 ? static_cast<float>(n - 1) : 1.0f;
         for (std::int32_t i = 0; i < n; ++i) {
             const float fraction = static_cast<float>(i) / last;
-            table.set(static_cast<std::size_t>(i + kFixedEntries), to_table(CLCRGB(fraction, 0.0f, 1.0f, scheme, user)));
+            table.set(static_cast<std::size_t>(i + kFixedEntries), to_table(scheme_colour(fraction, 0.0f, 1.0f, scheme, user)));
         }
     }
     table.set(0, {255, 255, 255});

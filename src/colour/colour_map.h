@@ -26,7 +26,7 @@ std::int32_t to_table_value(float component);
 // colour count passed in, limited to 0..254 so that the table can hold it.
 // packed_colours (scheme 3) holds 16 words 0x00BBGGRR; missing words give
 // black. The user colours are passed through to the colour calculator.
-std::int32_t COLORMAP(std::int32_t scheme, LightDirection light, std::span<const std::int32_t> packed_colours,
+std::int32_t build_colour_table(std::int32_t scheme, LightDirection light, std::span<const std::int32_t> packed_colours,
                       const UserColours& user, std::int32_t colour_count, ColourTableView table);
 
 }  // namespace gridlib

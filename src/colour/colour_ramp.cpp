@@ -32,9 +32,9 @@ Rgb rainbow(float x) {
         case 2: f = std::sqrt(f); c = {f, 1.0f, 0.0f}; break;
         default: f = f * f; c = {1.0f, 1.0f - f, 0.0f}; break;
     }
-    Hsv hsv = RGBHSV(c);
+    Hsv hsv = rgb_to_hsv(c);
     hsv.saturation = 2.0f * hsv.saturation - kFullSaturation;
-    return HSVRGB(hsv);
+    return hsv_to_rgb(hsv);
 }
 
 // Violet, blue, cyan, green, yellow, red, white; the tint darkens (< 0) or
@@ -116,13 +116,13 @@ Rgb interpolate_user(float x, const UserColours& user) {
 
 }  // namespace
 
-float CVAL(std::int32_t k) {
+float cube_channel(std::int32_t k) {
     if (k < 0) return 0.0f;
     if (k > 5) return 1.0f;
     return static_cast<float>(k) / 5.0f;
 }
 
-Rgb CLCRGB(float fraction, float tint, float tint_exponent, std::int32_t scheme, const UserColours& user) {
+Rgb scheme_colour(float fraction, float tint, float tint_exponent, std::int32_t scheme, const UserColours& user) {
     const float v = fraction;
     if (v < 0.0f) return v >= -1.0f ? Rgb{1.0f, 1.0f, 1.0f} : Rgb{0.0f, 0.0f, 0.0f};
     const float x = clamp01(v);
@@ -131,11 +131,11 @@ Rgb CLCRGB(float fraction, float tint, float tint_exponent, std::int32_t scheme,
     if (m == 7 || m == 8) {
         // Colour c of the cube has blue as its lowest base-6 digit.
         std::int32_t c = static_cast<std::int32_t>(std::lround(215.0f * x));
-        const float blue = CVAL(c % 6);
+        const float blue = cube_channel(c % 6);
         c /= 6;
-        const float green = CVAL(c % 6);
+        const float green = cube_channel(c % 6);
         c /= 6;
-        return {CVAL(c % 6), green, blue};
+        return {cube_channel(c % 6), green, blue};
     }
     if (m == 1 || m == 4 || m >= 9) {
         const float g = std::sqrt(x);

@@ -10,7 +10,7 @@
 namespace gridlib {
 
 // One channel of the 6 x 6 x 6 colour cube: 0 below 0, 1 above 5, else k / 5.
-float CVAL(std::int32_t k);
+float cube_channel(std::int32_t k);
 
 // The colour of `fraction` in `scheme`, components 0..1. A fraction in
 // -1..0 gives white and one below -1 black, whatever the scheme (callers use
@@ -20,6 +20,6 @@ float CVAL(std::int32_t k);
 // exactly 3 the user colours 2..9 picked by the fraction; any other scheme
 // interpolates the user colours when user.count > 0 and otherwise gives the
 // rainbow ramp blue, cyan, green, yellow, red.
-Rgb CLCRGB(float fraction, float tint, float tint_exponent, std::int32_t scheme, const UserColours& user);
+Rgb scheme_colour(float fraction, float tint, float tint_exponent, std::int32_t scheme, const UserColours& user);
 
 }  // namespace gridlib

@@ -20,7 +20,7 @@ float clamp01(float v) { return v > 0.0f ? (v < 1.0f ? v : 1.0f) : 0.0f; }
 
 }  // namespace
 
-Hsv RGBHSV(Rgb& colour) {
+Hsv rgb_to_hsv(Rgb& colour) {
     colour = {clamp01(colour.red), clamp01(colour.green), clamp01(colour.blue)};
     const float x = kA * colour.blue - kB * (colour.red + colour.green);
     const float y = kD * (colour.green - colour.red);
@@ -34,14 +34,14 @@ Hsv RGBHSV(Rgb& colour) {
     return out;
 }
 
-Rgb HSVRGB(const Hsv& hsv) {
+Rgb hsv_to_rgb(const Hsv& hsv) {
     const float p = hsv.saturation * std::cos(hsv.hue);
     const float q = hsv.saturation * std::sin(hsv.hue);
     const float grey = kC * hsv.value;
     return {clamp01(grey - kD * q - kB * p), clamp01(kD * q + grey - kB * p), clamp01(kA * p + grey)};
 }
 
-Hsl RGBHSL(Rgb colour) {
+Hsl rgb_to_hsl(Rgb colour) {
     const float r = clamp01(colour.red), g = clamp01(colour.green), b = clamp01(colour.blue);
     const float lo = std::min({r, g, b});
     const float hi = std::max({r, g, b});
@@ -60,7 +60,7 @@ Hsl RGBHSL(Rgb colour) {
     return out;
 }
 
-Rgb HSLRGB(const Hsl& hsl) {
+Rgb hsl_to_rgb(const Hsl& hsl) {
     const float h = hsl.hue, s = hsl.saturation, l = hsl.lightness;
     if (s == 0.0f) return {l, l, l};
     const float low = l <= 0.5f ? (1.0f - s) * l : l - (1.0f - l) * s;

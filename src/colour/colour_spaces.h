@@ -22,12 +22,12 @@ struct Hsl {
 
 // Clamps the components to 0..1 in place (callers see the clamped colour)
 // and returns its rotated-cube coordinates.
-Hsv RGBHSV(Rgb& colour);
-// The inverse of RGBHSV; components clamped to 0..1.
-Rgb HSVRGB(const Hsv& hsv);
+Hsv rgb_to_hsv(Rgb& colour);
+// The inverse of rgb_to_hsv; components clamped to 0..1.
+Rgb hsv_to_rgb(const Hsv& hsv);
 // Works on a clamped copy; a grey has hue 0 and saturation 0.
-Hsl RGBHSL(Rgb colour);
+Hsl rgb_to_hsl(Rgb colour);
 // Not clamped: hues -1..5 with saturation and lightness 0..1 stay in 0..1.
-Rgb HSLRGB(const Hsl& hsl);
+Rgb hsl_to_rgb(const Hsl& hsl);
 
 }  // namespace gridlib

@@ -5,6 +5,8 @@
 // the colour of palette index p.
 #pragma once
 
+#include "gridlib.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -13,9 +15,9 @@
 namespace gridlib {
 
 // Bins between the two colour limits, and therefore colour levels 1..kLevels.
-inline constexpr std::size_t kLevels = 4096;
+inline constexpr std::size_t kLevels = GRIDLIB_LEVELS;
 // Entries of a colour table; an 8-bit palette cannot hold more.
-inline constexpr std::size_t kColourEntries = 256;
+inline constexpr std::size_t kColourEntries = GRIDLIB_COLOURS;
 inline constexpr std::size_t kColourTableValues = 3 * kColourEntries;
 inline constexpr std::size_t kUserColourValues = 3 * kLevels;
 

@@ -3,7 +3,6 @@
 
 #include "colour/binning.h"
 #include "grid/working_grid.h"
-#include "text/fields.h"
 
 #include <algorithm>
 #include <array>
@@ -83,11 +82,10 @@ std::int32_t histogram_sampling_step(std::int32_t count) {
     return count <= 1 ? 1 : (count - 1) / (kSampleIntervals + 1) + 1;
 }
 
-std::int32_t GRDHST(std::string_view working_name_text, DescriptorView d, float tail_fraction,
-                    std::span<std::int32_t, kLevels> levels) {
-    using namespace histogram_status;
-    if (is_byte_image(d.format())) return refused;
-    if (d.columns() <= 1 || d.rows() <= 1) return too_small;
+std::int32_t count_histogram(const std::string& working_path, DescriptorView d, float tail_fraction,
+                             std::span<std::int32_t, kLevels> levels) {
+    if (is_byte_image(d.format())) return GRIDLIB_REFUSED;
+    if (d.columns() <= 1 || d.rows() <= 1) return GRIDLIB_HISTOGRAM_TOO_SMALL;
     const Sampling sampling{d.columns(), d.rows(), histogram_sampling_step(d.columns()),
                             histogram_sampling_step(d.rows())};
 
@@ -97,26 +95,26 @@ std::int32_t GRDHST(std::string_view working_name_text, DescriptorView d, float 
         d.colour_max() = d.data_max();
         automatic = true;
     }
-    if (d.colour_min() > d.colour_max()) return refused;
+    if (d.colour_min() > d.colour_max()) return GRIDLIB_REFUSED;
     // A lower limit at the null value means the grid held no valid value.
-    if (std::fabs(d.colour_min() - d.null_value()) < 0.1f) return refused;
+    if (std::fabs(d.colour_min() - d.null_value()) < 0.1f) return GRIDLIB_REFUSED;
     if (d.colour_min() == d.colour_max()) {
         std::fill(levels.begin(), levels.end(), 0);
         levels[0] = 1;
-        return ok;
+        return GRIDLIB_OK;
     }
     // Neither ordered nor equal: a limit is NaN, and no value could be binned.
-    if (!(d.colour_min() < d.colour_max())) return refused;
+    if (!(d.colour_min() < d.colour_max())) return GRIDLIB_REFUSED;
 
-    auto reader = working_grid::Reader::open(text::name_from_fixed_text(working_name_text), d.columns());
-    if (!reader) return unreadable;
+    auto reader = working_grid::Reader::open(working_path, d.columns());
+    if (!reader) return GRIDLIB_HISTOGRAM_UNREADABLE;
     const auto row_values = static_cast<std::size_t>(d.columns());
     // Not initialised: a short file must not cost the touch of a huge buffer.
     std::unique_ptr<float[]> row;
     try {
         row = std::make_unique_for_overwrite<float[]>(row_values);
     } catch (const std::bad_alloc&) {
-        return refused;
+        return GRIDLIB_REFUSED;
     }
 
     Counts counts;
@@ -124,7 +122,7 @@ std::int32_t GRDHST(std::string_view working_name_text, DescriptorView d, float 
         const float lower = d.colour_min();
         const Bins bins(lower, d.colour_max());
         const auto counted = count_pass(*reader, sampling, std::span(row.get(), row_values), bins, counts);
-        if (!counted) return unreadable;
+        if (!counted) return GRIDLIB_HISTOGRAM_UNREADABLE;
         if (!automatic || narrowings == kMaxNarrowings) break;
         const auto cut = narrowed_bins(counts, *counted, tail_fraction);
         if (!cut) break;
@@ -133,7 +131,7 @@ std::int32_t GRDHST(std::string_view working_name_text, DescriptorView d, float 
         d.colour_max() = static_cast<float>(cut->second - 1) * bins.width() + lower;
     }
     std::copy(counts.begin(), counts.end(), levels.begin());
-    return ok;
+    return GRIDLIB_OK;
 }
 
 }  // namespace gridlib

@@ -1,8 +1,10 @@
 // The grid descriptor: the one record every grid routine shares. It travels
 // through the C interface as three caller-owned arrays (integers, reals, band
 // names); DescriptorView names their entries so that no other code indexes the
-// arrays by number. The entry numbering of the arrays lives here and nowhere else.
+// arrays. Where each entry lies is written once, in the public header.
 #pragma once
+
+#include "gridlib.h"
 
 #include <algorithm>
 #include <array>
@@ -14,32 +16,33 @@
 
 namespace gridlib {
 
-inline constexpr std::size_t kIntegerEntries = 15;
-inline constexpr std::size_t kRealEntries = 22;
-inline constexpr std::size_t kBandNames = 16;
+inline constexpr std::size_t kIntegerEntries = GRIDLIB_IHEAD_SIZE;
+inline constexpr std::size_t kRealEntries = GRIDLIB_RHEAD_SIZE;
+inline constexpr std::size_t kBandNames = GRIDLIB_BAND_NAMES;
+static_assert(GRIDLIB_ROWS_READ + 1 == kIntegerEntries && GRIDLIB_INPUT_GEOMETRY + 6 == kRealEntries);
 
 // The null value of the working grid (bit pattern F49DC5AE) and the threshold
 // at or below which a value counts as null.
-inline constexpr float kNullValue = -1.0e32f;
-inline constexpr float kNullThreshold = -1.0e30f;
+inline constexpr float kNullValue = GRIDLIB_NULL_VALUE;
+inline constexpr float kNullThreshold = GRIDLIB_NULL_THRESHOLD;
 inline bool is_valid(float v) { return v > kNullThreshold; }
 
 enum class FormatCode : std::int32_t {
-    none = 0,
-    er_mapper = 1,       // ".ers" text header with a separate data file
-    binary_512 = 2,      // 512-byte header, or big-endian record-framed variant
-    gxf = 3,             // GXF text grid, plain or compressed
-    pcidsk = 4,          // PCIDSK byte image
-    bil = 5,             // band interleaved by line, ".hdr" header
-    bip = 6,             // band interleaved by pixel, ".hdr" header
-    grid_text = 7,       // "$$GRID$$" character-coded text grid
-    bgd = 8,             // "$$BGD" big-endian binary grid
-    esri_ascii = 9,      // ESRI ASCII grid
-    binary_24 = 10,      // 24-byte real-valued header
-    tool = 11,           // "TOOL" signature
-    k_blocks = 12,       // first byte "K", 16-bit values in blocks of 64
-    surfer6 = 13,        // "DSBB"
-    surfer7 = 14,        // "DSRB"
+    none = GRIDLIB_FORMAT_NONE,
+    er_mapper = GRIDLIB_FORMAT_ER_MAPPER,
+    binary_512 = GRIDLIB_FORMAT_BINARY_512,
+    gxf = GRIDLIB_FORMAT_GXF,
+    pcidsk = GRIDLIB_FORMAT_PCIDSK,
+    bil = GRIDLIB_FORMAT_BIL,
+    bip = GRIDLIB_FORMAT_BIP,
+    grid_text = GRIDLIB_FORMAT_GRID_TEXT,
+    bgd = GRIDLIB_FORMAT_BGD,
+    esri_ascii = GRIDLIB_FORMAT_ESRI_ASCII,
+    binary_24 = GRIDLIB_FORMAT_BINARY_24,
+    tool = GRIDLIB_FORMAT_TOOL,
+    k_blocks = GRIDLIB_FORMAT_K_BLOCKS,
+    surfer6 = GRIDLIB_FORMAT_SURFER6,
+    surfer7 = GRIDLIB_FORMAT_SURFER7,
 };
 
 // Byte images: described by their headers, but not read into a working grid.
@@ -56,81 +59,80 @@ public:
         : ihead_(ihead), rhead_(rhead), band_names_(band_names), band_name_length_(band_name_length) {}
 
     // --- integer part -----------------------------------------------------
-    std::int32_t& format_code() { return i(1); }
-    FormatCode format() const { return static_cast<FormatCode>(ci(1)); }
-    void set_format(FormatCode f) { i(1) = static_cast<std::int32_t>(f); }
-    // Band count; format 2 uses it as its variant flag (1 = record-framed).
-    std::int32_t& band_count() { return i(2); }
-    std::int32_t& selected_band() { return i(3); }
-    // Binary formats: byte offset of the first value. ESRI ASCII: header lines
-    // before the first data line. "$$GRID$$": line layout mode.
-    std::int32_t& header_bytes() { return i(4); }
-    std::int32_t& value_type() { return i(5); }
-    // Storage order code +-1..+-4 (format 1: 1 or -2; "$$GRID$$": extra header lines).
-    std::int32_t& storage_order() { return i(6); }
+    // Several words mean something of their own to a format family (an ESRI
+    // ASCII grid counts header lines in the data offset, for instance); each
+    // family's driver names those meanings where it reads and writes them.
+    std::int32_t& format_code() { return i(GRIDLIB_FORMAT); }
+    FormatCode format() const { return static_cast<FormatCode>(ci(GRIDLIB_FORMAT)); }
+    void set_format(FormatCode f) { i(GRIDLIB_FORMAT) = static_cast<std::int32_t>(f); }
+    std::int32_t& band_count() { return i(GRIDLIB_BAND_COUNT); }
+    std::int32_t& selected_band() { return i(GRIDLIB_SELECTED_BAND); }
+    std::int32_t& data_offset() { return i(GRIDLIB_DATA_OFFSET); }
+    std::int32_t& value_type() { return i(GRIDLIB_VALUE_TYPE); }
+    std::int32_t& storage_order() { return i(GRIDLIB_STORAGE_ORDER); }
     // 1 = elements stored most significant byte first.
-    std::int32_t& byte_order() { return i(7); }
-    std::int32_t& columns() { return i(8); }
-    std::int32_t& rows() { return i(9); }
-    std::int32_t& window_word(int k) { return i(10 + k); }  // k = 0..3: entries 10..13
+    std::int32_t& byte_order() { return i(GRIDLIB_BYTE_ORDER); }
+    std::int32_t& columns() { return i(GRIDLIB_COLUMNS); }
+    std::int32_t& rows() { return i(GRIDLIB_ROWS); }
+    std::int32_t& window_word(int k) { return i(GRIDLIB_WINDOW_WORDS + k); }  // k = 0..3
     // The line width the image writer is asked for (0 = one pixel per column).
-    std::int32_t& image_width() { return i(13); }
-    std::int32_t& columns_copy() { return i(14); }
-    std::int32_t& rows_copy() { return i(15); }
+    std::int32_t& image_width() { return i(GRIDLIB_IMAGE_WIDTH); }
+    std::int32_t& columns_read() { return i(GRIDLIB_COLUMNS_READ); }
+    std::int32_t& rows_read() { return i(GRIDLIB_ROWS_READ); }
 
-    std::int32_t format_code() const { return ci(1); }
-    std::int32_t band_count() const { return ci(2); }
-    std::int32_t selected_band() const { return ci(3); }
-    std::int32_t header_bytes() const { return ci(4); }
-    std::int32_t value_type() const { return ci(5); }
-    std::int32_t storage_order() const { return ci(6); }
-    std::int32_t byte_order() const { return ci(7); }
-    std::int32_t columns() const { return ci(8); }
-    std::int32_t rows() const { return ci(9); }
-    std::int32_t image_width() const { return ci(13); }
-    std::int32_t columns_copy() const { return ci(14); }
-    std::int32_t rows_copy() const { return ci(15); }
-    bool most_significant_first() const { return ci(7) == 1; }
+    std::int32_t format_code() const { return ci(GRIDLIB_FORMAT); }
+    std::int32_t band_count() const { return ci(GRIDLIB_BAND_COUNT); }
+    std::int32_t selected_band() const { return ci(GRIDLIB_SELECTED_BAND); }
+    std::int32_t data_offset() const { return ci(GRIDLIB_DATA_OFFSET); }
+    std::int32_t value_type() const { return ci(GRIDLIB_VALUE_TYPE); }
+    std::int32_t storage_order() const { return ci(GRIDLIB_STORAGE_ORDER); }
+    std::int32_t byte_order() const { return ci(GRIDLIB_BYTE_ORDER); }
+    std::int32_t columns() const { return ci(GRIDLIB_COLUMNS); }
+    std::int32_t rows() const { return ci(GRIDLIB_ROWS); }
+    std::int32_t image_width() const { return ci(GRIDLIB_IMAGE_WIDTH); }
+    std::int32_t columns_read() const { return ci(GRIDLIB_COLUMNS_READ); }
+    std::int32_t rows_read() const { return ci(GRIDLIB_ROWS_READ); }
+    bool most_significant_first() const { return byte_order() == 1; }
 
     // --- real part --------------------------------------------------------
-    float& west_x() { return r(1); }
-    float& east_x() { return r(2); }
-    float& south_y() { return r(3); }
-    float& north_y() { return r(4); }
-    float& column_spacing() { return r(5); }
-    float& row_spacing() { return r(6); }
-    float& null_value() { return r(7); }
+    float& west_x() { return r(GRIDLIB_WEST_X); }
+    float& east_x() { return r(GRIDLIB_EAST_X); }
+    float& south_y() { return r(GRIDLIB_SOUTH_Y); }
+    float& north_y() { return r(GRIDLIB_NORTH_Y); }
+    float& column_spacing() { return r(GRIDLIB_COLUMN_SPACING); }
+    float& row_spacing() { return r(GRIDLIB_ROW_SPACING); }
+    float& null_value() { return r(GRIDLIB_NULL); }
     // real value = stored value / scale_divisor + base
-    float& base() { return r(8); }
-    float& scale_divisor() { return r(9); }
-    float& data_min() { return r(10); }
-    float& data_max() { return r(11); }
-    float& mean() { return r(12); }
-    float& std_dev() { return r(13); }
-    float& colour_min() { return r(14); }
-    float& colour_max() { return r(15); }
-    float& rotation() { return r(16); }
+    float& base() { return r(GRIDLIB_BASE); }
+    float& scale_divisor() { return r(GRIDLIB_SCALE_DIVISOR); }
+    float& data_min() { return r(GRIDLIB_DATA_MIN); }
+    float& data_max() { return r(GRIDLIB_DATA_MAX); }
+    float& mean() { return r(GRIDLIB_MEAN); }
+    float& std_dev() { return r(GRIDLIB_STD_DEV); }
+    float& colour_min() { return r(GRIDLIB_COLOUR_MIN); }
+    float& colour_max() { return r(GRIDLIB_COLOUR_MAX); }
+    float& rotation() { return r(GRIDLIB_ROTATION); }
     // Copy of the input geometry (west, east, south, north, spacings) made at
     // the end of every header reading; k = 0..5.
-    float& input_geometry(int k) { return r(17 + k); }
+    float& input_geometry(int k) { return r(GRIDLIB_INPUT_GEOMETRY + k); }
 
-    float west_x() const { return cr(1); }
-    float east_x() const { return cr(2); }
-    float south_y() const { return cr(3); }
-    float north_y() const { return cr(4); }
-    float column_spacing() const { return cr(5); }
-    float row_spacing() const { return cr(6); }
-    float null_value() const { return cr(7); }
-    float base() const { return cr(8); }
-    float scale_divisor() const { return cr(9); }
-    float data_min() const { return cr(10); }
-    float data_max() const { return cr(11); }
-    float mean() const { return cr(12); }
-    float std_dev() const { return cr(13); }
-    float colour_min() const { return cr(14); }
-    float colour_max() const { return cr(15); }
-    float rotation() const { return cr(16); }
-    float input_geometry(int k) const { return cr(17 + k); }
+    float west_x() const { return cr(GRIDLIB_WEST_X); }
+    float east_x() const { return cr(GRIDLIB_EAST_X); }
+    float south_y() const { return cr(GRIDLIB_SOUTH_Y); }
+    float north_y() const { return cr(GRIDLIB_NORTH_Y); }
+    float column_spacing() const { return cr(GRIDLIB_COLUMN_SPACING); }
+    float row_spacing() const { return cr(GRIDLIB_ROW_SPACING); }
+    float null_value() const { return cr(GRIDLIB_NULL); }
+    float base() const { return cr(GRIDLIB_BASE); }
+    float scale_divisor() const { return cr(GRIDLIB_SCALE_DIVISOR); }
+    float data_min() const { return cr(GRIDLIB_DATA_MIN); }
+    float data_max() const { return cr(GRIDLIB_DATA_MAX); }
+    float mean() const { return cr(GRIDLIB_MEAN); }
+    float std_dev() const { return cr(GRIDLIB_STD_DEV); }
+    float colour_min() const { return cr(GRIDLIB_COLOUR_MIN); }
+    float colour_max() const { return cr(GRIDLIB_COLOUR_MAX); }
+    float rotation() const { return cr(GRIDLIB_ROTATION); }
+    float input_geometry(int k) const { return cr(GRIDLIB_INPUT_GEOMETRY + k); }
 
     // east = west + (columns - 1) * column spacing, north likewise; formed in
     // double and stored as float, as the headers' own arithmetic does.
@@ -166,10 +168,10 @@ public:
     }
 
 private:
-    std::int32_t& i(int n) { return ihead_[n - 1]; }
-    float& r(int n) { return rhead_[n - 1]; }
-    std::int32_t ci(int n) const { return ihead_[n - 1]; }
-    float cr(int n) const { return rhead_[n - 1]; }
+    std::int32_t& i(int at) { return ihead_[at]; }
+    float& r(int at) { return rhead_[at]; }
+    std::int32_t ci(int at) const { return ihead_[at]; }
+    float cr(int at) const { return rhead_[at]; }
 
     std::int32_t* ihead_;
     float* rhead_;

@@ -2,24 +2,18 @@
 #pragma once
 
 #include "descriptor/grid_descriptor.h"
+#include "grid/window.h"
 
 #include <cstdint>
-#include <string_view>
+#include <string>
 
 namespace gridlib {
 
-// The map window to read and the steps: keep every column_step-th column
-// and every row_step-th row (1 keeps all).
-struct GridWindow {
-    float west_x = 0, east_x = 0;
-    std::int32_t column_step = 1;
-    float south_y = 0, north_y = 0;
-    std::int32_t row_step = 1;
-};
-
-// Writes the working grid and rewrites the descriptor to describe it.
-// Returns 0 or a negative status (see GRDRDG in gridlib.h).
-std::int32_t GRDRDG(std::string_view input_name_text, std::string_view working_name_text, DescriptorView d,
-                    const GridWindow& window);
+// Writes the cells of input_path that the window keeps into the working grid
+// working_path and rewrites the descriptor to describe it. Returns 0 or a
+// negative status (see GRDRDG in gridlib.h). Allocates one row buffer for
+// the call.
+std::int32_t read_into_working_grid(const std::string& input_path, const std::string& working_path,
+                                    DescriptorView d, const GridWindow& window);
 
 }  // namespace gridlib

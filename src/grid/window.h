@@ -1,34 +1,23 @@
-// Turning a map window and a step into the columns (or rows) it keeps.
+// The map window of a grid read: whether it meets the grid, and the
+// coordinates of the cells it keeps.
 #pragma once
 
 #include "descriptor/grid_descriptor.h"
-#include "grid/grid_reader.h"
 
 #include <cstdint>
-#include <optional>
 
-namespace gridlib::grid {
+namespace gridlib {
 
-// Kept indices first, first + step, ..., last (1-based; index 1 is the
-// western column or the southern row). last - first is a multiple of step.
-struct IndexRange {
-    std::int32_t first = 1;
-    std::int32_t last = 1;
-    std::int32_t step = 1;
-
-    std::int32_t count() const { return (last - first) / step + 1; }
-    bool keeps(std::int64_t index) const {
-        return index >= first && index <= last && (index - first) % step == 0;
-    }
-    // 1-based position of a kept index among the kept ones.
-    std::int32_t position(std::int64_t index) const { return static_cast<std::int32_t>((index - first) / step + 1); }
+// The map window to read and the steps: keep every column_step-th column
+// and every row_step-th row (1 keeps all).
+struct GridWindow {
+    float west_x = 0, east_x = 0;
+    std::int32_t column_step = 1;
+    float south_y = 0, north_y = 0;
+    std::int32_t row_step = 1;
 };
 
-// The indices of n cells whose first lies at origin and whose last at far,
-// spacing apart, that fall inside [low, high]. Empty when the window keeps no
-// cell or the step is below 1.
-std::optional<IndexRange> index_range(float origin, float far, float spacing, std::int32_t n, float low,
-                                      float high, std::int32_t step);
+namespace grid {
 
 // False when the window lies entirely outside the grid's extent (touching an
 // edge counts as outside).
@@ -39,4 +28,5 @@ bool window_overlaps(const DescriptorView& d, const GridWindow& w);
 // extent exactly as it was.
 float coordinate_of(float origin, float spacing, std::int32_t i);
 
-}  // namespace gridlib::grid
+}  // namespace grid
+}  // namespace gridlib

@@ -1,3 +1,4 @@
+// The working grid file's header, and its writer and reader.
 #include "grid/working_grid.h"
 
 #include <bit>
@@ -47,6 +48,20 @@ std::array<std::byte, 28> statistics_bytes(const Statistics& s) {
     put<float>(out, 16, s.mean);
     put<double>(out, 20, s.std_dev);
     return out;
+}
+
+std::optional<Writer> Writer::create(const std::string& path, const Geometry& g) {
+    auto file = platform::File::create(path);
+    if (!file || !file->write(header_bytes(g))) return std::nullopt;
+    return Writer(std::move(*file), g.columns);
+}
+
+bool Writer::write_row(std::int64_t s, std::span<const float> values) {
+    return file_.seek(row_offset(s, columns_)) && file_.write(std::as_bytes(values));
+}
+
+bool Writer::write_statistics(const Statistics& s) {
+    return file_.seek(kStatisticsOffset) && file_.write(statistics_bytes(s));
 }
 
 std::optional<Reader> Reader::open(const std::string& path, std::int32_t columns) {

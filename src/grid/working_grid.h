@@ -48,6 +48,24 @@ inline std::uint64_t row_offset(std::int64_t s, std::int64_t columns) {
     return kHeaderBytes + static_cast<std::uint64_t>(s - 1) * static_cast<std::uint64_t>(columns) * 4u;
 }
 
+// Writes a working grid: the header first, rows in any order, then the
+// statistics words once they are known.
+class Writer {
+public:
+    // Creates (or truncates) the file and writes its header.
+    static std::optional<Writer> create(const std::string& path, const Geometry& g);
+    // Stored row s (1-based, s = 1 the northern row).
+    bool write_row(std::int64_t s, std::span<const float> values);
+    bool write_statistics(const Statistics& s);
+    // False when anything failed since the file was created.
+    bool close() { return file_.close(); }
+
+private:
+    Writer(platform::File file, std::int32_t columns) : file_(std::move(file)), columns_(columns) {}
+    platform::File file_;
+    std::int32_t columns_;
+};
+
 // Reads rows of a working grid; used by the histogram and the image writers.
 class Reader {
 public:

@@ -14,9 +14,9 @@
 namespace gridlib::platform {
 namespace {
 
-// A run holds at most a working grid and a temporary image at once; the
-// table size is an arbitrary margin over that.
-constexpr int kSlots = 16;
+// A conversion holds at most a working grid and a temporary image at once;
+// the table size is an arbitrary margin over that for other callers.
+constexpr int kSlots = 64;
 std::array<std::atomic<char*>, kSlots> g_paths{};
 
 void on_signal(int signo) {
@@ -27,37 +27,72 @@ void on_signal(int signo) {
     std::raise(signo);
 }
 
-}  // namespace
-
-CleanupGuard::CleanupGuard(const std::string& path) {
+// The slot the path now holds, or -1 when the table is full: the file is
+// then simply not cleaned up on a signal.
+int publish(const std::string& path) {
     char* copy = new char[path.size() + 1];
     std::memcpy(copy, path.c_str(), path.size() + 1);
     for (int i = 0; i < kSlots; ++i) {
         char* expected = nullptr;
-        if (g_paths[i].compare_exchange_strong(expected, copy)) {
-            slot_ = i;
-            return;
-        }
+        if (g_paths[i].compare_exchange_strong(expected, copy)) return i;
     }
-    delete[] copy;  // table full: the file is then simply not cleaned up on a signal
+    delete[] copy;
+    return -1;
 }
 
-CleanupGuard::~CleanupGuard() {
-    if (slot_ >= 0) delete[] g_paths[slot_].exchange(nullptr);
-}
+void withdraw(int slot) { delete[] g_paths[slot].exchange(nullptr); }
 
-std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
-                                                         const std::string& suffix,
-                                                         std::optional<CleanupGuard>& guard) {
+// Runs make() with SIGINT and SIGTERM held back.
+template <typename Make>
+auto with_signals_held(Make make) {
     sigset_t held, previous;
     sigemptyset(&held);
     sigaddset(&held, SIGINT);
     sigaddset(&held, SIGTERM);
     sigprocmask(SIG_BLOCK, &held, &previous);
-    auto name = create_unique_file(dir, prefix, suffix);
-    if (name) guard.emplace(*name);
+    auto result = make();
     sigprocmask(SIG_SETMASK, &previous, nullptr);
-    return name;
+    return result;
+}
+
+}  // namespace
+
+CleanupGuard::CleanupGuard(const std::string& path) : slot_(publish(path)) {}
+
+CleanupGuard::~CleanupGuard() {
+    if (slot_ >= 0) withdraw(slot_);
+}
+
+std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
+                                                         const std::string& suffix,
+                                                         std::optional<CleanupGuard>& guard) {
+    return with_signals_held([&] {
+        auto name = create_unique_file(dir, prefix, suffix);
+        if (name) guard.emplace(*name);
+        return name;
+    });
+}
+
+std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
+                                                         const std::string& suffix) {
+    return with_signals_held([&] {
+        auto name = create_unique_file(dir, prefix, suffix);
+        if (name) publish(*name);
+        return name;
+    });
+}
+
+bool remove_registered_file(const std::string& path) {
+    // Removed before it is withdrawn, so that a signal in between still finds it.
+    const bool removed = remove_file(path);
+    for (int i = 0; i < kSlots; ++i) {
+        char* p = g_paths[i].load();
+        if (p && path == p) {
+            withdraw(i);
+            break;
+        }
+    }
+    return removed;
 }
 
 void remove_registered_files_on_signals() {

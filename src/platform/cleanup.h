@@ -1,6 +1,7 @@
 // Files that must not outlive an interrupted run: temporary images and
 // working grids are registered here while they exist, and a SIGINT or
-// SIGTERM removes every registered file before the process ends.
+// SIGTERM removes every registered file before the process ends. There is
+// one table per process, inside the library, whoever creates the files.
 #pragma once
 
 #include <optional>
@@ -27,6 +28,14 @@ private:
 std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
                                                          const std::string& suffix,
                                                          std::optional<CleanupGuard>& guard);
+
+// The same for callers that keep no guard (the C interface): the file stays
+// registered until remove_registered_file removes it.
+std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
+                                                         const std::string& suffix);
+// Removes the file, then withdraws it from the table; false when it could
+// not be removed.
+bool remove_registered_file(const std::string& path);
 
 // Installs the SIGINT and SIGTERM handlers that remove the registered files,
 // then let the signal end the process as it would have.

@@ -89,7 +89,7 @@ float to_float(double v) {
 
 }  // namespace
 
-std::size_t FTRIM(std::span<char> text) {
+std::size_t justify_left(std::span<char> text) {
     if (std::all_of(text.begin(), text.end(), [](char c) { return c == ' '; })) return 0;
     std::replace(text.begin(), text.end(), '\0', ' ');
     const auto first = std::find_if(text.begin(), text.end(), [](char c) { return c != ' '; });
@@ -102,7 +102,7 @@ std::size_t FTRIM(std::span<char> text) {
     return static_cast<std::size_t>(text.rend() - last);
 }
 
-void FUPPER(std::span<char> text, std::size_t n) {
+void upper_case(std::span<char> text, std::size_t n) {
     for (char& c : text.first(std::min(n, text.size()))) {
         if (c >= 'a' && c <= 'z') c = static_cast<char>(c - ('a' - 'A'));
     }
@@ -165,16 +165,16 @@ std::int32_t integer_value(std::string_view field) {
     return static_cast<std::int32_t>(std::min<std::int64_t>(v, limit - 1));
 }
 
-bool FDCDARR(std::span<const char> text, std::span<double> values) {
+bool parse_doubles(std::span<const char> text, std::span<double> values) {
     return convert_fields(text, values, kWindow, kWindow, real_value);
 }
 
-bool FDCRARR(std::span<const char> text, std::span<float> values) {
+bool parse_floats(std::span<const char> text, std::span<float> values) {
     return convert_fields(text, values, kWindow, kWindow,
                           float_value);
 }
 
-bool FDCIARR(std::span<const char> text, std::span<std::int32_t> values) {
+bool parse_integers(std::span<const char> text, std::span<std::int32_t> values) {
     // The integer converter scans the whole text, but a comma at or after
     // position 255 starts a field of its own (value 0) instead of separating.
     return convert_fields(text, values, text.size(), kWindow - 1, integer_value);

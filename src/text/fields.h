@@ -13,21 +13,21 @@ namespace gridlib::text {
 
 // Left-justifies text in place (NULs become blanks first) and returns its
 // trimmed length: the position of the last non-blank character.
-std::size_t FTRIM(std::span<char> text);
+std::size_t justify_left(std::span<char> text);
 
 // Upper-cases the ASCII letters among the first n characters.
-void FUPPER(std::span<char> text, std::size_t n);
+void upper_case(std::span<char> text, std::size_t n);
 
 // Convert the first values.size() fields of text. Blanks and commas lie
 // between fields; a field ends at a NUL, blank or comma and is converted
-// whole. FDCDARR and FDCRARR look only at the first 255 positions; FDCIARR
+// whole. parse_doubles and parse_floats look only at the first 255 positions; parse_integers
 // scans the whole text, but from position 255 on a comma starts a field
 // (value 0) instead of separating. A field that is not a number gives 0
 // without complaint. They return false (the status -1 of the toolkit) when
 // the text holds fewer fields; the values found stay stored.
-bool FDCDARR(std::span<const char> text, std::span<double> values);
-bool FDCRARR(std::span<const char> text, std::span<float> values);
-bool FDCIARR(std::span<const char> text, std::span<std::int32_t> values);
+bool parse_doubles(std::span<const char> text, std::span<double> values);
+bool parse_floats(std::span<const char> text, std::span<float> values);
+bool parse_integers(std::span<const char> text, std::span<std::int32_t> values);
 
 // Number conversion of one field: the longest leading part that reads as a
 // decimal number (sign, digits, fraction, exponent introduced by E, e, D or d)
@@ -38,12 +38,5 @@ float float_value(std::string_view field);
 // Integer conversion of one field: sign and decimal digits; 0 when none.
 // Values beyond the 32-bit range saturate at its ends.
 std::int32_t integer_value(std::string_view field);
-
-// The lowest free number of 100 or more for a numbered text file.
-int FREEFILE();
-
-// A file name held in a fixed-length text: it ends at the first NUL, or else
-// at the last non-blank character.
-std::string name_from_fixed_text(std::string_view text);
 
 }  // namespace gridlib::text

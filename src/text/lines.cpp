@@ -6,7 +6,7 @@
 
 namespace gridlib::text {
 
-std::size_t RDLINE(platform::File& file, std::span<char> line) {
+std::size_t read_line(platform::File& file, std::span<char> line) {
     std::fill(line.begin(), line.end(), ' ');
     std::size_t n = 0;
     // Scans the file's own buffer rather than byte by byte: header lines of

@@ -13,6 +13,6 @@ namespace gridlib::text {
 // of the file alike). LF, CR and CR LF each end a line. A line longer than the
 // buffer is returned in pieces. Afterwards the file is positioned exactly
 // after the bytes consumed.
-std::size_t RDLINE(platform::File& file, std::span<char> line);
+std::size_t read_line(platform::File& file, std::span<char> line);
 
 }  // namespace gridlib::text

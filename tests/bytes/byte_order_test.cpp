@@ -18,25 +18,25 @@ std::vector<std::byte> bytes(std::initializer_list<int> values) {
 
 TEST(ByteOrder, ReversesItemsAndArraysAndIsItsOwnInverse) {
     auto v = bytes({1, 2, 3, 4});
-    REVBYT(std::span<std::byte, 4>(v.data(), 4));
+    reverse_item<4>(v.data());
     EXPECT_EQ(v, bytes({4, 3, 2, 1}));
-    REVBYT(std::span<std::byte, 4>(v.data(), 4));
+    reverse_item<4>(v.data());
     EXPECT_EQ(v, bytes({1, 2, 3, 4}));
 
     auto a = bytes({1, 2, 3, 4, 5, 6});
-    CHREVARR2(3, a);
+    reverse_items<2>(3, a);
     EXPECT_EQ(a, bytes({2, 1, 4, 3, 6, 5}));
-    CHREVARR2(0, a);
-    CHREVARR2(-4, a);
+    reverse_items<2>(0, a);
+    reverse_items<2>(-4, a);
     EXPECT_EQ(a, bytes({2, 1, 4, 3, 6, 5}));
 
     auto d = bytes({1, 2, 3, 4, 5, 6, 7, 8});
-    CHREVARR8(1, d);
+    reverse_items<8>(1, d);
     EXPECT_EQ(d, bytes({8, 7, 6, 5, 4, 3, 2, 1}));
 }
 
 double decode(std::vector<std::byte> b, bool msb_first) {
-    return DECODE_VULCAN_BINARY(std::span<const std::byte, 8>(b.data(), 8), msb_first);
+    return decode_portable_double(std::span<const std::byte, 8>(b.data(), 8), msb_first);
 }
 
 TEST(PortableDouble, DecodesBothByteOrders) {

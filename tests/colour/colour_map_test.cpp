@@ -18,7 +18,7 @@ struct Table {
 
 std::int32_t build(std::int32_t scheme, Table& t, std::int32_t count_in = 0, LightDirection light = {},
                    std::span<const std::int32_t> packed = {}) {
-    return COLORMAP(scheme, light, packed, UserColours{}, count_in, t.view());
+    return build_colour_table(scheme, light, packed, UserColours{}, count_in, t.view());
 }
 
 TEST(ColourMap, RainbowSchemeHasTheStatedEntries) {
@@ -117,32 +117,32 @@ TEST(ColourMap, ShadedSlopesFollowTheLight) {
 
 TEST(ColourCalculator, StatedValues) {
     const UserColours none{};
-    EXPECT_EQ(CLCRGB(-0.5f, 0, 1, 2, none), (Rgb{1, 1, 1}));
-    EXPECT_EQ(CLCRGB(-2.0f, 0, 1, 7, none), (Rgb{0, 0, 0}));
-    EXPECT_EQ(CLCRGB(1.0f, 0, 1, 7, none), (Rgb{1, 1, 1}));
-    EXPECT_EQ(CLCRGB(0.0f, 0, 1, 8, none), (Rgb{0, 0, 0}));
-    EXPECT_EQ(CLCRGB(0.25f, 0, 1, 1, none), (Rgb{0.5f, 0.5f, 0.5f}));
-    EXPECT_EQ(CLCRGB(0.25f, 0, 1, -12, none), (Rgb{0.5f, 0.5f, 0.5f}));  // magnitude 9 or more is grey
+    EXPECT_EQ(scheme_colour(-0.5f, 0, 1, 2, none), (Rgb{1, 1, 1}));
+    EXPECT_EQ(scheme_colour(-2.0f, 0, 1, 7, none), (Rgb{0, 0, 0}));
+    EXPECT_EQ(scheme_colour(1.0f, 0, 1, 7, none), (Rgb{1, 1, 1}));
+    EXPECT_EQ(scheme_colour(0.0f, 0, 1, 8, none), (Rgb{0, 0, 0}));
+    EXPECT_EQ(scheme_colour(0.25f, 0, 1, 1, none), (Rgb{0.5f, 0.5f, 0.5f}));
+    EXPECT_EQ(scheme_colour(0.25f, 0, 1, -12, none), (Rgb{0.5f, 0.5f, 0.5f}));  // magnitude 9 or more is grey
     // Above 1 behaves as 1.
-    EXPECT_EQ(CLCRGB(3.0f, 0, 1, 2, none), CLCRGB(1.0f, 0, 1, 2, none));
-    EXPECT_EQ(CLCRGB(3.0f, 0, 1, 1, none), (Rgb{1, 1, 1}));
+    EXPECT_EQ(scheme_colour(3.0f, 0, 1, 2, none), scheme_colour(1.0f, 0, 1, 2, none));
+    EXPECT_EQ(scheme_colour(3.0f, 0, 1, 1, none), (Rgb{1, 1, 1}));
 
-    EXPECT_EQ(CVAL(3), 0.6f);
-    EXPECT_EQ(CVAL(7), 1.0f);
-    EXPECT_EQ(CVAL(-1), 0.0f);
+    EXPECT_EQ(cube_channel(3), 0.6f);
+    EXPECT_EQ(cube_channel(7), 1.0f);
+    EXPECT_EQ(cube_channel(-1), 0.0f);
 }
 
 TEST(ColourCalculator, TintedRainbowRunsFromVioletToWhite) {
     const UserColours none{};
-    const Rgb violet = CLCRGB(0.0f, 0.0f, 1.0f, 5, none);
+    const Rgb violet = scheme_colour(0.0f, 0.0f, 1.0f, 5, none);
     EXPECT_NEAR(violet.red, 0.36f, 1e-5f);
     EXPECT_EQ(violet.green, 0.0f);
     EXPECT_NEAR(violet.blue, 1.0f, 1e-6f);
-    const Rgb white = CLCRGB(1.0f, 0.0f, 1.0f, -6, none);
+    const Rgb white = scheme_colour(1.0f, 0.0f, 1.0f, -6, none);
     EXPECT_NEAR(white.green, 1.0f, 1e-6f);
     EXPECT_NEAR(white.blue, 1.0f, 1e-6f);
     // An exponent other than 1 bends the tint: |e|^(1/2) > |e| for |e| < 1.
-    EXPECT_GT(CLCRGB(0.0f, 1.0f, 2.0f, 5, none).green, CLCRGB(0.0f, 1.0f, 1.0f, 5, none).green);
+    EXPECT_GT(scheme_colour(0.0f, 1.0f, 2.0f, 5, none).green, scheme_colour(0.0f, 1.0f, 1.0f, 5, none).green);
 }
 
 TEST(ColourCalculator, UserColours) {
@@ -158,19 +158,19 @@ TEST(ColourCalculator, UserColours) {
     set(kLevels - 1, {0, 1, 0});
 
     // Two colours in use: a linear blend.
-    const Rgb mid = CLCRGB(0.5f, 0, 1, 2, UserColours{table, 2});
+    const Rgb mid = scheme_colour(0.5f, 0, 1, 2, UserColours{table, 2});
     EXPECT_EQ(mid, (Rgb{0.5f, 0.5f, 0.5f}));
     // All entries in use: the last one is reached without reading past it.
-    EXPECT_EQ(CLCRGB(1.0f, 0, 1, 0, UserColours{table, kLevels}), (Rgb{0, 1, 0}));
-    EXPECT_EQ(CLCRGB(1.0f, 0, 1, 0, UserColours{table, 99999}), (Rgb{0, 1, 0}));
+    EXPECT_EQ(scheme_colour(1.0f, 0, 1, 0, UserColours{table, kLevels}), (Rgb{0, 1, 0}));
+    EXPECT_EQ(scheme_colour(1.0f, 0, 1, 0, UserColours{table, 99999}), (Rgb{0, 1, 0}));
 
     // Scheme 3 picks entries 1..8 for fractions 0..1, and unclamped
     // fractions stop at the last entry.
-    EXPECT_EQ(CLCRGB(0.0f, 0, 1, 3, UserColours{table, 0}), (Rgb{1, 1, 1}));
-    EXPECT_EQ(CLCRGB(1.0f, 0, 1, 3, UserColours{table, 0}), (Rgb{0, 0, 1}));
-    EXPECT_EQ(CLCRGB(1.0e6f, 0, 1, 3, UserColours{table, 0}), (Rgb{0, 1, 0}));
+    EXPECT_EQ(scheme_colour(0.0f, 0, 1, 3, UserColours{table, 0}), (Rgb{1, 1, 1}));
+    EXPECT_EQ(scheme_colour(1.0f, 0, 1, 3, UserColours{table, 0}), (Rgb{0, 0, 1}));
+    EXPECT_EQ(scheme_colour(1.0e6f, 0, 1, 3, UserColours{table, 0}), (Rgb{0, 1, 0}));
     // A missing table reads as black rather than out of bounds.
-    EXPECT_EQ(CLCRGB(1.0f, 0, 1, 3, UserColours{}), (Rgb{0, 0, 0}));
+    EXPECT_EQ(scheme_colour(1.0f, 0, 1, 3, UserColours{}), (Rgb{0, 0, 0}));
 }
 
 }  // namespace

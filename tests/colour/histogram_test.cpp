@@ -47,7 +47,7 @@ struct Histogram {
         d.colour_min() = lower;
         d.colour_max() = upper;
     }
-    std::int32_t run(const std::string& path, float tail = 0.99f) { return GRDHST(path, desc.view(), tail, levels); }
+    std::int32_t run(const std::string& path, float tail = 0.99f) { return count_histogram(path, desc.view(), tail, levels); }
     std::int32_t at(std::int32_t bin) const { return levels[static_cast<std::size_t>(bin - 1)]; }
     std::int32_t total() const { return std::accumulate(levels.begin(), levels.end(), 0); }
 };
@@ -170,32 +170,32 @@ TEST(Histogram, RefusalsAndUnreadableGrids) {
     TempDir dir;
     Histogram image(10, 10, 0.0f, 1.0f);
     image.desc.view().set_format(FormatCode::pcidsk);
-    EXPECT_EQ(image.run("x"), histogram_status::refused);
+    EXPECT_EQ(image.run("x"), GRIDLIB_REFUSED);
 
-    EXPECT_EQ(Histogram(1, 10, 0.0f, 1.0f).run("x"), histogram_status::too_small);
-    EXPECT_EQ(Histogram(10, 1, 0.0f, 1.0f).run("x"), histogram_status::too_small);
+    EXPECT_EQ(Histogram(1, 10, 0.0f, 1.0f).run("x"), GRIDLIB_HISTOGRAM_TOO_SMALL);
+    EXPECT_EQ(Histogram(10, 1, 0.0f, 1.0f).run("x"), GRIDLIB_HISTOGRAM_TOO_SMALL);
 
     // No valid value: the data range is left inverted.
     Histogram empty(10, 10, 0.0f, 0.0f);
     empty.desc.view().data_min() = 1.0f;
     empty.desc.view().data_max() = -1.0f;
     empty.levels.fill(9);
-    EXPECT_EQ(empty.run("x"), histogram_status::refused);
+    EXPECT_EQ(empty.run("x"), GRIDLIB_REFUSED);
     EXPECT_EQ(empty.at(1), 9);  // left alone
 
     // The lower limit is the null value.
-    EXPECT_EQ(Histogram(10, 10, kNullValue, 1.0f).run("x"), histogram_status::refused);
+    EXPECT_EQ(Histogram(10, 10, kNullValue, 1.0f).run("x"), GRIDLIB_REFUSED);
 
     // A missing or short working grid must not pass for a histogram.
     Histogram missing(10, 10, 0.0f, 1.0f);
     missing.levels.fill(9);
-    EXPECT_EQ(missing.run(dir.file("absent")), histogram_status::unreadable);
+    EXPECT_EQ(missing.run(dir.file("absent")), GRIDLIB_HISTOGRAM_UNREADABLE);
     EXPECT_EQ(missing.at(1), 9);
     const std::string short_file = dir.file("short");
     write_grid(short_file, 10, 10, [](std::int32_t, std::int32_t) { return 0.5f; }, 9);
-    EXPECT_EQ(Histogram(10, 10, 0.0f, 1.0f).run(short_file), histogram_status::unreadable);
+    EXPECT_EQ(Histogram(10, 10, 0.0f, 1.0f).run(short_file), GRIDLIB_HISTOGRAM_UNREADABLE);
     write_grid(short_file, 10, 10, [](std::int32_t, std::int32_t) { return 0.5f; });
-    EXPECT_EQ(Histogram(10, 10, 0.0f, 1.0f).run(short_file), histogram_status::ok);
+    EXPECT_EQ(Histogram(10, 10, 0.0f, 1.0f).run(short_file), GRIDLIB_OK);
 }
 
 }  // namespace

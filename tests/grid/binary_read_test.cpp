@@ -1,6 +1,6 @@
 // Reading binary grids into the working grid: storage orders, byte orders,
 // element kinds, nulls and scaling, and the header words of the result.
-#include "grid/binary_columns.h"
+#include "rows/binary_columns.h"
 #include "grid_test_support.h"
 #include "platform/file.h"
 
@@ -17,7 +17,7 @@ class BinaryRead : public ::testing::Test {
 protected:
     std::int32_t read(GridDescriptor& g, std::int32_t column_step = 1, std::int32_t row_step = 1) {
         auto d = g.view();
-        return GRDRDG(fixed_name(input), fixed_name(working), d, whole(d, column_step, row_step));
+        return read_into_working_grid(input, working, d, whole(d, column_step, row_step));
     }
     TempDir dir;
     std::string input = dir.file("grid.bin");
@@ -151,13 +151,13 @@ TEST(ColumnSource, BlocksOfAFewRowsStitchWithoutASeam) {
     for (std::int32_t i = 1; i <= n; ++i)
         for (std::int32_t k = 1; k <= rows; ++k) w.f32(static_cast<float>(k * 10 + i));
     write_file(dir.file("c.bin"), w.bytes());
-    grid::ColumnPlacement p;
+    rows::ColumnPlacement p;
     p.first_offset = 12;
     p.column_bytes = 4 * rows;
     p.columns = n;
     p.rows = rows;
     p.last_needed = 999;
-    grid::ColumnSource source(*platform::File::open_read(dir.file("c.bin")), grid::ElementLayout{}, p, 17 * n * 4);
+    rows::ColumnSource source(*platform::File::open_read(dir.file("c.bin")), rows::ElementLayout{}, p, 17 * n * 4);
     std::vector<float> row(n);
     for (std::int64_t k = 5; k <= 999; k += 2) {
         ASSERT_EQ(source.read(k, row), 0) << k;

@@ -13,7 +13,7 @@ protected:
     // The header file only has to exist; its content is in the descriptor.
     void SetUp() override { write_file(header, "DatasetHeader Begin\n"); }
     std::int32_t read(GridDescriptor& g) {
-        return GRDRDG(fixed_name(header), fixed_name(working), g.view(), whole(g.view()));
+        return read_into_working_grid(header, working, g.view(), whole(g.view()));
     }
     GridDescriptor er(std::int32_t columns, std::int32_t rows, std::int32_t cell_type, float null_value,
                       std::int32_t byte_order = 0) {
@@ -45,7 +45,7 @@ TEST_F(ErMapperRead, DataFileWithoutExtensionOrWithErm) {
     write_file(other, "x");
     g = er(2, 1, 0, -99999);
     g.view().north_y() = 1;
-    EXPECT_EQ(GRDRDG(fixed_name(other), fixed_name(working), g.view(), whole(g.view())), -1);  // no b, no b.erm
+    EXPECT_EQ(read_into_working_grid(other, working, g.view(), whole(g.view())), -1);  // no b, no b.erm
 }
 
 TEST_F(ErMapperRead, IntegerCellsAreThousandthsMatchedAgainstTheScaledNull) {
@@ -90,7 +90,7 @@ TEST_F(ErMapperRead, TheSelectedBandOfInterleavedRowsAndSmallCells) {
     auto g = er(2, 2, 2, -99999);
     g.view().band_count() = 3;
     g.view().selected_band() = 2;
-    g.view().header_bytes() = 8;
+    g.view().data_offset() = 8;
     ASSERT_EQ(read(g), 0);
     EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{201, -5}, {202, -5}}));
 

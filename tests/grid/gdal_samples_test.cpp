@@ -3,7 +3,7 @@
 // the values GDAL reads from the same files. tools/make_gdal_samples.sh makes
 // the samples and, for each, "<name>.expected.asc" with GDAL's values.
 #include "grid/grid_reader.h"
-#include "headers/grid_header.h"
+#include "formats/grid_header.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -91,7 +91,7 @@ TEST_P(GdalSample, HoldsTheValuesGdalReads) {
     GridDescriptor g;
     DescriptorView d = g.view();
     const std::string input = sample_dir() + s.file;
-    ASSERT_EQ(GRDRDH(input, d), 0);
+    ASSERT_EQ(read_grid_header(input, d), 0);
     EXPECT_EQ(d.format(), s.format);
     ASSERT_EQ(d.columns(), e.columns);
     ASSERT_EQ(d.rows(), e.rows);
@@ -99,7 +99,7 @@ TEST_P(GdalSample, HoldsTheValuesGdalReads) {
     TempDir dir;
     const std::string working = dir.file("work.tmp");
     const GridWindow window{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
-    ASSERT_EQ(GRDRDG(input, working, d, window), 0);
+    ASSERT_EQ(read_into_working_grid(input, working, d, window), 0);
 
     const double half = s.centred ? 0.5 : 0.0;
     EXPECT_EQ(d.columns(), e.columns);

@@ -26,7 +26,7 @@ inline GridDescriptor descriptor(FormatCode format, std::int32_t columns, std::i
     // 0 is the header variant, 1 the record-framed one.
     d.band_count() = format == FormatCode::binary_512 ? 0 : 1;
     d.selected_band() = 1;
-    d.header_bytes() = header_bytes;
+    d.data_offset() = header_bytes;
     d.value_type() = value_type;
     d.storage_order() = order;
     d.byte_order() = byte_order;
@@ -113,6 +113,7 @@ inline std::vector<float> stored_order(const Truth& t, std::int32_t n, std::int3
     return out;
 }
 
+// A name as a fixed-length text that ends at a NUL, as C callers pass it.
 inline std::string fixed_name(const std::string& name) { return name + '\0'; }
 
 }  // namespace gridlib::testing

@@ -1,9 +1,9 @@
 // Headers that promise far more than their files hold: the read must fail at
 // the row a reader would find missing, without buffers, loops or working
 // files sized by the promise.
-#include "grid/read_plan.h"
+#include "formats/driver.h"
 #include "grid_test_support.h"
-#include "headers/grid_header.h"
+#include "formats/grid_header.h"
 #include "platform/file.h"
 
 #include <gtest/gtest.h>
@@ -22,9 +22,9 @@ protected:
     // source (with its row buffer) came into being.
     std::pair<std::int32_t, bool> plan(GridDescriptor& g, const std::string& name) {
         auto d = g.view();
-        const grid::IndexRange rows{1, d.rows(), 1};
-        grid::ReadPlan p;
-        const std::int32_t status = grid::open_read_plan(name, d, rows, p);
+        const rows::IndexRange rows{1, d.rows(), 1};
+        rows::ReadPlan p;
+        const std::int32_t status = formats::plan_rows(name, d, rows, p);
         return {status, p.source != nullptr};
     }
     TempDir dir;
@@ -38,7 +38,7 @@ TEST_F(OversizedHeader, RowsLongerThanTheFileFailBeforeAnyRowBufferExists) {
     write_file(text, "1 2 3 4 5 6 7 8 9 10 11 12 13\n");
     auto g = descriptor(FormatCode::esri_ascii, kMaxCount, 2, 0, 0, 1, 1, -9999.0f);
     EXPECT_EQ(plan(g, text), (Planned{-1001, false}));
-    EXPECT_EQ(GRDRDG(fixed_name(text), fixed_name(working), g.view(), whole(g.view())), -1001);
+    EXPECT_EQ(read_into_working_grid(text, working, g.view(), whole(g.view())), -1001);
 
     // ER Mapper rows of 8-byte reals, their data file 16 bytes long.
     write_file(dir.file("e.ers"), "DatasetHeader Begin\n");
@@ -73,14 +73,14 @@ TEST_F(OversizedHeader, AWindowOnBillionsOfDeclaredRowsVisitsOnlyItsRows) {
     GridWindow window = whole(g.view());
     window.south_y = -0.5f;
     window.north_y = 1.5f;
-    ASSERT_EQ(GRDRDG(fixed_name(binary), fixed_name(working), g.view(), window), 0);
+    ASSERT_EQ(read_into_working_grid(binary, working, g.view(), window), 0);
     EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{3, 4}, {1, 2}}));
 
     // A window further north starts beyond the data: that row's failure.
     g = descriptor(FormatCode::surfer7, 2, kMaxCount, 100, 8);
     window.south_y = 9.5f;  // rows 10 and 11
     window.north_y = 10.5f;
-    EXPECT_EQ(GRDRDG(fixed_name(binary), fixed_name(working), g.view(), window), -1010);
+    EXPECT_EQ(read_into_working_grid(binary, working, g.view(), window), -1010);
 }
 
 TEST_F(OversizedHeader, AShortSouthFirstTextGridLeavesNoVastWorkingFile) {
@@ -89,15 +89,15 @@ TEST_F(OversizedHeader, AShortSouthFirstTextGridLeavesNoVastWorkingFile) {
     const std::string gxf = dir.file("g.gxf");
     write_file(gxf, "#POINTS\n2\n#ROWS\n2000000000\n#GRID\n1 2\n3 4\n5 6\n");
     GridDescriptor g;
-    ASSERT_EQ(GRDRDH(fixed_name(gxf), g.view()), 0);
-    EXPECT_EQ(GRDRDG(fixed_name(gxf), fixed_name(working), g.view(), whole(g.view())), -1004);
+    ASSERT_EQ(read_grid_header(gxf, g.view()), 0);
+    EXPECT_EQ(read_into_working_grid(gxf, working, g.view(), whole(g.view())), -1004);
     EXPECT_EQ(std::filesystem::file_size(working), 512u);
 
     // A file long enough for every row still has the rows before a failure written.
     write_file(gxf, "#POINTS\n2\n#ROWS\n3\n#GRID\n1 2\n3 4\nfive 6\n");
     g = GridDescriptor{};
-    ASSERT_EQ(GRDRDH(fixed_name(gxf), g.view()), 0);
-    EXPECT_EQ(GRDRDG(fixed_name(gxf), fixed_name(working), g.view(), whole(g.view())), -1003);
+    ASSERT_EQ(read_grid_header(gxf, g.view()), 0);
+    EXPECT_EQ(read_into_working_grid(gxf, working, g.view(), whole(g.view())), -1003);
     EXPECT_EQ(read_working(working).values()[2], (std::vector<float>{1, 2}));
 }
 
@@ -108,9 +108,9 @@ TEST_F(OversizedHeader, AHeaderLineLongerThanTheLineBufferKeepsTheRowsInPlace) {
     write_file(asc, "ncols 3\nnrows 2\nxllcorner 0" + std::string(1100, ' ') +
                         "\nyllcorner 0\ncellsize 1\nNODATA_value -9999\n1 2 3\n4 5 6\n7 8 9\n");
     GridDescriptor g;
-    ASSERT_EQ(GRDRDH(fixed_name(asc), g.view()), 0);
-    EXPECT_EQ(g.view().header_bytes(), 6);
-    ASSERT_EQ(GRDRDG(fixed_name(asc), fixed_name(working), g.view(), whole(g.view())), 0);
+    ASSERT_EQ(read_grid_header(asc, g.view()), 0);
+    EXPECT_EQ(g.view().data_offset(), 6);
+    ASSERT_EQ(read_into_working_grid(asc, working, g.view(), whole(g.view())), 0);
     EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{1, 2, 3}, {4, 5, 6}}));
 }
 

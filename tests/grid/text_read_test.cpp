@@ -10,7 +10,7 @@ namespace {
 class TextRead : public ::testing::Test {
 protected:
     std::int32_t read(GridDescriptor& g) {
-        return GRDRDG(fixed_name(input), fixed_name(working), g.view(), whole(g.view()));
+        return read_into_working_grid(input, working, g.view(), whole(g.view()));
     }
     GridDescriptor esri(std::int32_t columns, std::int32_t rows, std::int32_t header_lines) {
         auto g = descriptor(FormatCode::esri_ascii, columns, rows, header_lines, 0, 1, 1, -9999.0f);
@@ -58,7 +58,7 @@ TEST_F(TextRead, RowFailuresNameTheRow) {
     g = esri(2, 3, 0);
     GridWindow w = whole(g.view());
     w.south_y = 1.5f;
-    EXPECT_EQ(GRDRDG(fixed_name(input), fixed_name(working), g.view(), w), -1003);
+    EXPECT_EQ(read_into_working_grid(input, working, g.view(), w), -1003);
 
     platform::remove_file(working);
     write_file(input, "ncols 2\nnrows 2\n");
@@ -112,7 +112,7 @@ TEST_F(TextRead, ASurferGridAndAnEsriGridOfTheSameValuesGiveTheSameRows) {
         for (std::int32_t i = 1; i <= n; ++i) w.f64(t(i, g) == -9999.0f ? 1.70141e38 : t(i, g));
     write_file(surfer, w.bytes());
     auto s = descriptor(FormatCode::surfer7, n, rows, 100, 8, 1, 2, 1.70141e38f);
-    ASSERT_EQ(GRDRDG(fixed_name(surfer), fixed_name(working), s.view(), whole(s.view())), 0);
+    ASSERT_EQ(read_into_working_grid(surfer, working, s.view(), whole(s.view())), 0);
     EXPECT_EQ(read_working(working).values(), from_text);
     EXPECT_EQ(from_text[1][1], kNullValue);
 }

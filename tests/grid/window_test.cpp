@@ -2,6 +2,7 @@
 // leaves in the working grid and the descriptor.
 #include "grid/window.h"
 #include "grid_test_support.h"
+#include "gridlib.h"
 #include "platform/file.h"
 
 #include <gtest/gtest.h>
@@ -10,42 +11,6 @@
 
 namespace gridlib::testing {
 namespace {
-
-TEST(IndexRange, StepsLowerTheLastIndexToAWholeNumberOfSteps) {
-    auto r = grid::index_range(0, 9, 1, 10, 0, 9, 3);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->first, 1);
-    EXPECT_EQ(r->last, 10);
-    EXPECT_EQ(r->count(), 4);  // 1, 4, 7, 10
-    r = grid::index_range(0, 8, 1, 9, 0, 8, 3);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->last, 7);
-    EXPECT_EQ(r->count(), 3);  // 1, 4, 7
-}
-
-TEST(IndexRange, WindowEdgesCutToTheCellsInside) {
-    // Cells at 0, 10, ..., 90. A window from 25 to 62 keeps cells 3 to 7
-    // (x = 20 ... 60): the first index is truncated, not rounded.
-    auto r = grid::index_range(0, 90, 10, 10, 25, 62, 1);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->first, 3);
-    EXPECT_EQ(r->last, 7);
-    // An edge within a thousandth of a cell of the grid's own edge keeps it.
-    r = grid::index_range(0, 90, 10, 10, 0.005f, 89.995f, 1);
-    ASSERT_TRUE(r);
-    EXPECT_EQ(r->first, 1);
-    EXPECT_EQ(r->last, 10);
-}
-
-TEST(IndexRange, NeverLeavesTheGridAndRefusesNonsense) {
-    // Zero spacing would divide by zero: the index is clamped into the grid.
-    auto r = grid::index_range(0, 0, 0, 5, 1, 2, 1);
-    ASSERT_TRUE(r);
-    EXPECT_GE(r->first, 1);
-    EXPECT_LE(r->last, 5);
-    EXPECT_FALSE(grid::index_range(0, 9, 1, 10, 0, 9, 0));    // step 0
-    EXPECT_FALSE(grid::index_range(0, 90, 10, 10, 60, 20, 1));  // west beyond east
-}
 
 class WindowRead : public ::testing::Test {
 protected:
@@ -58,7 +23,7 @@ protected:
         write_file(input, w.bytes());
     }
     std::int32_t read(GridDescriptor& g, const GridWindow& w) {
-        return GRDRDG(fixed_name(input), fixed_name(working), g.view(), w);
+        return read_into_working_grid(input, working, g.view(), w);
     }
     TempDir dir;
     std::string input = dir.file("grid.bin");
@@ -82,7 +47,7 @@ TEST_F(WindowRead, StepsAndWindowsSelectCellsAndRewriteTheGeometry) {
     EXPECT_EQ(d.north_y(), 8.0f);
     EXPECT_EQ(d.column_spacing(), 3.0f);
     EXPECT_EQ(d.row_spacing(), 2.0f);
-    EXPECT_EQ(d.columns_copy(), 0);  // the input's size copies are not touched
+    EXPECT_EQ(d.columns_read(), 0);  // the input's size copies are not touched
 
     // Nine columns with step 3 keep 1, 4, 7; a window inside the grid moves
     // the origin.
@@ -118,7 +83,15 @@ TEST_F(WindowRead, WindowsOutsideTheGridAreRefusedWithoutAFile) {
 TEST_F(WindowRead, RefusalsComeBeforeAnyFileIsCreated) {
     auto g = descriptor(FormatCode::binary_512, 10, 9, 512, 4);
     const GridWindow w = whole(g.view());
-    auto call = [&](std::string_view in, std::string_view out) { return GRDRDG(in, out, g.view(), w); };
+    // Through the C entry point, which takes the names as fixed-length texts.
+    auto call = [&](std::string_view in, std::string_view out) {
+        const auto in_length = static_cast<std::int32_t>(in.size());
+        const auto out_length = static_cast<std::int32_t>(out.size());
+        std::int32_t status = 0;
+        GRDRDG(in.data(), &in_length, out.data(), &out_length, g.ihead.data(), g.rhead.data(), &w.west_x, &w.east_x,
+               &w.column_step, &w.south_y, &w.north_y, &w.row_step, &status);
+        return status;
+    };
     EXPECT_EQ(call("        ", fixed_name(working)), -1);
     EXPECT_EQ(call(fixed_name(input), std::string("\0abc", 4)), -1);
     EXPECT_EQ(call("a   ", fixed_name(working)), -1);  // one character, no NUL
@@ -156,7 +129,7 @@ TEST_F(WindowRead, ExtremeDescriptorWordsGiveAStatusNeverACrash) {
             const std::string data = f == FormatCode::er_mapper ? dir.file("g") : input;
             write_file(dir.file("g"), std::string(600, '1'));
             const auto status =
-                GRDRDG(fixed_name(f == FormatCode::er_mapper ? dir.file("g.ers") : data), fixed_name(working),
+                read_into_working_grid(f == FormatCode::er_mapper ? dir.file("g.ers") : data, working,
                        g.view(), whole(g.view()));
             EXPECT_NE(status, 0) << static_cast<int>(f) << " " << word;
         }
@@ -165,7 +138,7 @@ TEST_F(WindowRead, ExtremeDescriptorWordsGiveAStatusNeverACrash) {
 
 TEST_F(WindowRead, AWorkingFileThatCannotBeCreatedIsAFailure) {
     auto g = descriptor(FormatCode::binary_512, 10, 9, 512, 4);
-    EXPECT_EQ(GRDRDG(fixed_name(input), fixed_name(dir.file("no/such/dir/work.tmp")), g.view(), whole(g.view())), -2);
+    EXPECT_EQ(read_into_working_grid(input, dir.file("no/such/dir/work.tmp"), g.view(), whole(g.view())), -2);
     EXPECT_EQ(g.view().columns(), 10);
 }
 

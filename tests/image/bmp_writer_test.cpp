@@ -1,4 +1,5 @@
 #include "image/bmp_writer.h"
+#include "gridlib.h"
 #include "grid/working_grid.h"
 #include "support/temp_dir.h"
 
@@ -85,8 +86,8 @@ struct Drawing {
         d.colour_max() = upper;
     }
     std::int32_t draw(const std::string& grid, const std::string& image, std::int32_t mode = 1) {
-        return GRD2BMP(grid, image, desc.view(), mode, levels, colour_count,
-                       ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(colours)));
+        return write_palette_bmp(grid, image, desc.view(), mode, levels, colour_count,
+                                 ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(colours)));
     }
 };
 
@@ -139,7 +140,7 @@ TEST(PaletteImage, DrawsTheFBottomLineFirstWithPadding) {
     TempDir dir;
     write_grid(dir.file("grid"), kF);
     Drawing run(kF);
-    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("f.bmp")), image_status::ok);
+    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("f.bmp")), GRIDLIB_OK);
     // 8 colours: the lowest bin takes index 2, the highest 7.
     EXPECT_EQ(read_pixels(dir.file("f.bmp")), indices(kF, 7, 2));
 
@@ -152,7 +153,7 @@ TEST(PaletteImage, DrawsTheFBottomLineFirstWithPadding) {
     // A grid stored southern row first gives the same image.
     write_grid(dir.file("south"), kF, 1);
     Drawing again(kF);
-    ASSERT_EQ(again.draw(dir.file("south"), dir.file("s.bmp")), image_status::ok);
+    ASSERT_EQ(again.draw(dir.file("south"), dir.file("s.bmp")), GRIDLIB_OK);
     EXPECT_EQ(testing::read_file(dir.file("s.bmp")), b);
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"f.bmp", "grid", "s.bmp", "south"}));
 }
@@ -173,7 +174,7 @@ TEST(PaletteImage, ReplicatesToApproachTheRequestedWidth) {
     for (auto [request, factor] : {std::pair{12, 2}, std::pair{15, 3}, std::pair{8, 1}, std::pair{0, 1}}) {
         Drawing run(kF);
         run.desc.view().image_width() = request;
-        ASSERT_EQ(run.draw(dir.file("grid"), dir.file("r.bmp")), image_status::ok) << request;
+        ASSERT_EQ(run.draw(dir.file("grid"), dir.file("r.bmp")), GRIDLIB_OK) << request;
         EXPECT_EQ(run.desc.view().image_width(), 0);
         EXPECT_EQ(read_pixels(dir.file("r.bmp")), blown_up(indices(kF, 7, 2), static_cast<std::size_t>(factor)))
             << request;
@@ -188,14 +189,14 @@ TEST(PaletteImage, DecimationStartsAtTheSouthernRowAndWesternColumn) {
         // both the southern and the northern row.
         Drawing half(kF);
         half.desc.view().image_width() = 3;
-        ASSERT_EQ(half.draw(dir.file("grid"), dir.file("h.bmp")), image_status::ok);
+        ASSERT_EQ(half.draw(dir.file("grid"), dir.file("h.bmp")), GRIDLIB_OK);
         EXPECT_EQ(half.desc.view().image_width(), 0);
         EXPECT_EQ(read_pixels(dir.file("h.bmp")), indices({"XX.", "XX.", "X.."}, 7, 2)) << order;
 
         // 6 / 2 = 3: rows 5 and 2 counted from the south (not 1 and 4).
         Drawing third(kF);
         third.desc.view().image_width() = 2;
-        ASSERT_EQ(third.draw(dir.file("grid"), dir.file("t.bmp")), image_status::ok);
+        ASSERT_EQ(third.draw(dir.file("grid"), dir.file("t.bmp")), GRIDLIB_OK);
         EXPECT_EQ(read_pixels(dir.file("t.bmp")), indices({"X.", "X."}, 7, 2)) << order;
     }
 }
@@ -204,7 +205,7 @@ TEST(PaletteImage, InversionAndLevelTable) {
     TempDir dir;
     write_grid(dir.file("grid"), kF);
     Drawing inverted(kF);
-    ASSERT_EQ(inverted.draw(dir.file("grid"), dir.file("i.bmp"), -1), image_status::ok);
+    ASSERT_EQ(inverted.draw(dir.file("grid"), dir.file("i.bmp"), -1), GRIDLIB_OK);
     EXPECT_EQ(read_pixels(dir.file("i.bmp")), indices(kF, 2, 7));
 
     // Bin 1 (the low cells) at level 3000, bin 4096 at level 1000:
@@ -213,12 +214,12 @@ TEST(PaletteImage, InversionAndLevelTable) {
     levels.levels.fill(1);
     levels.levels.front() = 3000;
     levels.levels.back() = 1000;
-    ASSERT_EQ(levels.draw(dir.file("grid"), dir.file("l.bmp"), 2), image_status::ok);
+    ASSERT_EQ(levels.draw(dir.file("grid"), dir.file("l.bmp"), 2), GRIDLIB_OK);
     EXPECT_EQ(read_pixels(dir.file("l.bmp")), indices(kF, 3, 6));
-    ASSERT_EQ(levels.draw(dir.file("grid"), dir.file("l.bmp"), -2), image_status::ok);
+    ASSERT_EQ(levels.draw(dir.file("grid"), dir.file("l.bmp"), -2), GRIDLIB_OK);
     EXPECT_EQ(read_pixels(dir.file("l.bmp")), indices(kF, 6, 3));
     // Mode 1 ignores the table.
-    ASSERT_EQ(levels.draw(dir.file("grid"), dir.file("l.bmp"), 1), image_status::ok);
+    ASSERT_EQ(levels.draw(dir.file("grid"), dir.file("l.bmp"), 1), GRIDLIB_OK);
     EXPECT_EQ(read_pixels(dir.file("l.bmp")), indices(kF, 7, 2));
 }
 
@@ -231,16 +232,16 @@ TEST(PaletteImage, LevelsOutsideTheTableAreClampedBeforeInversion) {
     write_grid(dir.file("grid"), flat);
     Drawing run(flat, 1.0f, 1.01f);
     run.colour_count = 238;
-    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("c.bmp"), -2), image_status::ok);
+    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("c.bmp"), -2), GRIDLIB_OK);
     EXPECT_EQ(read_pixels(dir.file("c.bmp")), indices(flat, 237, 0));
-    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("c.bmp"), 2), image_status::ok);
+    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("c.bmp"), 2), GRIDLIB_OK);
     EXPECT_EQ(read_pixels(dir.file("c.bmp")), indices(flat, 2, 0));
     // A damaged histogram file: levels above 4096 and below 1.
     run.levels.fill(99999);
-    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("c.bmp"), 2), image_status::ok);
+    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("c.bmp"), 2), GRIDLIB_OK);
     EXPECT_EQ(read_pixels(dir.file("c.bmp")), indices(flat, 237, 0));
     run.levels.fill(-5);
-    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("c.bmp"), -2), image_status::ok);
+    ASSERT_EQ(run.draw(dir.file("grid"), dir.file("c.bmp"), -2), GRIDLIB_OK);
     EXPECT_EQ(read_pixels(dir.file("c.bmp")), indices(flat, 237, 0));
 }
 
@@ -259,7 +260,7 @@ TEST(PaletteImage, BinEdgesAndNullThreshold) {
 
     Drawing run({"......"});
     run.colour_count = 238;
-    ASSERT_EQ(run.draw(grid, dir.file("e.bmp")), image_status::ok);
+    ASSERT_EQ(run.draw(grid, dir.file("e.bmp")), GRIDLIB_OK);
     // Lower limit: bin 1, index 2; upper limit: bin 4096, index 237; the
     // middle: bin 2049, truncate(2048 / 4096 * 236) + 2 = 120; -1.0e30 is
     // null; the value just above it is valid (below the lower limit).
@@ -274,24 +275,24 @@ TEST(PaletteImage, RefusalsCreateNothing) {
     Drawing image(kF);
     image.desc.view().set_format(FormatCode::bil);
     image.desc.view().image_width() = 3;
-    EXPECT_EQ(image.draw(dir.file("grid"), out), image_status::refused);
+    EXPECT_EQ(image.draw(dir.file("grid"), out), GRIDLIB_REFUSED);
     EXPECT_EQ(image.desc.view().image_width(), 3);
 
     Drawing equal(kF, 1.0f, 1.0f);
     equal.desc.view().image_width() = 3;
-    EXPECT_EQ(equal.draw(dir.file("grid"), out), image_status::refused);
+    EXPECT_EQ(equal.draw(dir.file("grid"), out), GRIDLIB_REFUSED);
     EXPECT_EQ(equal.desc.view().image_width(), 0);  // used up all the same
 
     Drawing no_colours(kF);
     no_colours.colour_count = 0;
-    EXPECT_EQ(no_colours.draw(dir.file("grid"), out), image_status::refused);
+    EXPECT_EQ(no_colours.draw(dir.file("grid"), out), GRIDLIB_REFUSED);
     no_colours.colour_count = 257;
-    EXPECT_EQ(no_colours.draw(dir.file("grid"), out), image_status::refused);
+    EXPECT_EQ(no_colours.draw(dir.file("grid"), out), GRIDLIB_REFUSED);
 
     Drawing no_levels(kF);
-    EXPECT_EQ(GRD2BMP(dir.file("grid"), out, no_levels.desc.view(), 2, {}, 8,
+    EXPECT_EQ(write_palette_bmp(dir.file("grid"), out, no_levels.desc.view(), 2, {}, 8,
                       ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(no_levels.colours))),
-              image_status::refused);
+              GRIDLIB_REFUSED);
 
     // Two columns asked to become INT32_MAX pixels: replication 2^30 makes
     // the width 2^31, more than the width field holds.
@@ -299,11 +300,11 @@ TEST(PaletteImage, RefusalsCreateNothing) {
     write_grid(dir.file("narrow"), narrow);
     Drawing huge(narrow);
     huge.desc.view().image_width() = std::numeric_limits<std::int32_t>::max();
-    EXPECT_EQ(huge.draw(dir.file("narrow"), out), image_status::too_large);
+    EXPECT_EQ(huge.draw(dir.file("narrow"), out), GRIDLIB_IMAGE_TOO_LARGE);
     // Six columns: the width fits, the file size (about 2^62) does not.
     Drawing big(kF);
     big.desc.view().image_width() = std::numeric_limits<std::int32_t>::max();
-    EXPECT_EQ(big.draw(dir.file("grid"), out), image_status::too_large);
+    EXPECT_EQ(big.draw(dir.file("grid"), out), GRIDLIB_IMAGE_TOO_LARGE);
 
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"grid", "narrow"}));
 }
@@ -314,24 +315,29 @@ TEST(PaletteImage, FailuresLeaveNoPartialImageAndKeepTheOldOne) {
     testing::write_file(out, std::string_view("old image"));
 
     Drawing run(kF);
-    EXPECT_EQ(run.draw(dir.file("absent"), out), image_status::grid_unreadable);
+    EXPECT_EQ(run.draw(dir.file("absent"), out), GRIDLIB_IMAGE_GRID_UNREADABLE);
     // The grid ends after three of its five rows.
     write_grid(dir.file("short"), kF, working_grid::kNorthFirst, 3);
-    EXPECT_EQ(run.draw(dir.file("short"), out), image_status::grid_unreadable);
+    EXPECT_EQ(run.draw(dir.file("short"), out), GRIDLIB_IMAGE_GRID_UNREADABLE);
     EXPECT_EQ(testing::read_text(out), "old image");
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"out.bmp", "short"}));
 
     write_grid(dir.file("grid"), kF);
-    EXPECT_EQ(run.draw(dir.file("grid"), dir.file("no such dir/out.bmp")), image_status::write_failed);
-    EXPECT_EQ(run.draw(dir.file("grid"), ""), image_status::write_failed);
-    EXPECT_EQ(run.draw(dir.file("grid"), dir.path()), image_status::write_failed);  // a directory
+    EXPECT_EQ(run.draw(dir.file("grid"), dir.file("no such dir/out.bmp")), GRIDLIB_IMAGE_WRITE_FAILED);
+    EXPECT_EQ(run.draw(dir.file("grid"), ""), GRIDLIB_IMAGE_WRITE_FAILED);
+    EXPECT_EQ(run.draw(dir.file("grid"), dir.path()), GRIDLIB_IMAGE_WRITE_FAILED);  // a directory
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"grid", "out.bmp", "short"}));
 
-    // Success replaces the old file; names come from fixed-length texts.
-    std::string padded = out + std::string(20, ' ');
-    EXPECT_EQ(GRD2BMP(dir.file("grid") + "   ", padded, run.desc.view(), 1, run.levels, 8,
-                      ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(run.colours))),
-              image_status::ok);
+    // Success replaces the old file; through the C entry point the names
+    // come from blank-padded fixed-length texts.
+    const std::string grid_text = dir.file("grid") + "   ", image_text = out + std::string(20, ' ');
+    const auto grid_length = static_cast<std::int32_t>(grid_text.size());
+    const auto image_length = static_cast<std::int32_t>(image_text.size());
+    const std::int32_t mode = 1, colour_count = 8;
+    std::int32_t status = -99;
+    GRD2BMP(grid_text.data(), &grid_length, image_text.data(), &image_length, run.desc.ihead.data(),
+            run.desc.rhead.data(), &mode, run.levels.data(), &colour_count, run.colours.data(), &status);
+    EXPECT_EQ(status, GRIDLIB_OK);
     EXPECT_EQ(read_pixels(out), indices(kF, 7, 2));
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"grid", "out.bmp", "short"}));
 }

@@ -21,17 +21,17 @@ std::string text_with(std::string_view s, std::size_t length, std::size_t at = 0
 
 TEST(TextEdits, TrimLeftJustifiesAndUpperOnlyTouchesLetters) {
     std::string t = text_with(std::string("  X\0Y", 5), 10);
-    EXPECT_EQ(FTRIM(t), 3u);
+    EXPECT_EQ(justify_left(t), 3u);
     EXPECT_EQ(t, text_with("X Y", 10));
     std::string blank(6, ' '), nuls(4, '\0'), empty;
-    EXPECT_EQ(FTRIM(blank), 0u);
-    EXPECT_EQ(FTRIM(nuls), 0u);
+    EXPECT_EQ(justify_left(blank), 0u);
+    EXPECT_EQ(justify_left(nuls), 0u);
     EXPECT_EQ(nuls, "    ");
-    EXPECT_EQ(FTRIM(empty), 0u);
+    EXPECT_EQ(justify_left(empty), 0u);
 
     std::string u = "abcd", mixed = "x1-y_z{";
-    FUPPER(u, 3);
-    FUPPER(mixed, 100);  // n beyond the text stops at its end
+    upper_case(u, 3);
+    upper_case(mixed, 100);  // n beyond the text stops at its end
     EXPECT_EQ(u, "ABCd");
     EXPECT_EQ(mixed, "X1-Y_Z{");
 }
@@ -66,37 +66,37 @@ TEST(NumberConversion, LongestNumericPrefixExactlyConverted) {
 TEST(FieldConversion, SeparatorsAndMissingFields) {
     const std::string t = text_with(",, 3.5,4", 20);
     std::array<double, 2> two{};
-    EXPECT_TRUE(FDCDARR(t, two));
+    EXPECT_TRUE(parse_doubles(t, two));
     EXPECT_EQ(two, (std::array<double, 2>{3.5, 4.0}));
     std::array<double, 3> three{9, 9, 9};
-    EXPECT_FALSE(FDCDARR(t, three));  // the values found stay stored
+    EXPECT_FALSE(parse_doubles(t, three));  // the values found stay stored
     EXPECT_EQ(three, (std::array<double, 3>{3.5, 4.0, 9.0}));
 
     std::array<double, 1> one{7};
-    EXPECT_TRUE(FDCDARR(text_with("abc", 10), one));  // not a number: 0 without complaint
+    EXPECT_TRUE(parse_doubles(text_with("abc", 10), one));  // not a number: 0 without complaint
     EXPECT_EQ(one[0], 0.0);
-    EXPECT_FALSE(FDCDARR(std::string(10, ' '), one));
+    EXPECT_FALSE(parse_doubles(std::string(10, ' '), one));
 
     // NUL ends a field, TAB does not; a one-character field may end the text.
-    EXPECT_TRUE(FDCDARR(std::string("1\0" "2 3", 5), three));
+    EXPECT_TRUE(parse_doubles(std::string("1\0" "2 3", 5), three));
     EXPECT_EQ(three, (std::array<double, 3>{1.0, 2.0, 3.0}));
-    EXPECT_FALSE(FDCDARR(std::string_view("1\t2"), two));
+    EXPECT_FALSE(parse_doubles(std::string_view("1\t2"), two));
     EXPECT_EQ(two[0], 1.0);
     std::array<float, 1> f{};
-    EXPECT_TRUE(FDCRARR(std::string_view("7"), f));
+    EXPECT_TRUE(parse_floats(std::string_view("7"), f));
     EXPECT_EQ(f[0], 7.0f);
 
     std::array<std::int32_t, 2> n{};
-    EXPECT_TRUE(FDCIARR(text_with("-3,9", 20), n));
+    EXPECT_TRUE(parse_integers(text_with("-3,9", 20), n));
     EXPECT_EQ(n, (std::array<std::int32_t, 2>{-3, 9}));
 }
 
 TEST(FieldConversion, LongFieldsAreConvertedWhole) {
     std::array<double, 1> v{};
-    EXPECT_TRUE(FDCDARR(text_with("12345678901234567890123", 40), v));
+    EXPECT_TRUE(parse_doubles(text_with("12345678901234567890123", 40), v));
     EXPECT_EQ(v[0], 12345678901234567890123.0);
     std::array<std::int32_t, 1> i{};
-    EXPECT_TRUE(FDCIARR(text_with("000000000000000000000000042", 40), i));
+    EXPECT_TRUE(parse_integers(text_with("000000000000000000000000042", 40), i));
     EXPECT_EQ(i[0], 42);
 }
 
@@ -105,17 +105,17 @@ TEST(FieldConversion, ScanWindowOf255Positions) {
     std::array<float, 2> v{};
     std::string t = text_with("1.5", 300);
     std::copy_n("2.5", 3, t.begin() + 260);
-    EXPECT_FALSE(FDCRARR(t, v));
+    EXPECT_FALSE(parse_floats(t, v));
     std::copy_n("12345", 5, t.begin() + 252);
-    EXPECT_TRUE(FDCRARR(t, v));
+    EXPECT_TRUE(parse_floats(t, v));
     EXPECT_EQ(v[1], 123.0f);
 
     // The integer converter scans on, but from there a comma starts a field.
     std::array<std::int32_t, 3> n{};
-    EXPECT_TRUE(FDCIARR(text_with(",,8", 300, 260), std::span(n).first(2)));
+    EXPECT_TRUE(parse_integers(text_with(",,8", 300, 260), std::span(n).first(2)));
     EXPECT_EQ(n[0], 0);
     EXPECT_EQ(n[1], 8);
-    EXPECT_TRUE(FDCIARR(text_with(",,8", 300, 100), std::span(n).first(1)));
+    EXPECT_TRUE(parse_integers(text_with(",,8", 300, 100), std::span(n).first(1)));
     EXPECT_EQ(n[0], 8);
 }
 

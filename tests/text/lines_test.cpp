@@ -18,7 +18,7 @@ public:
         file_ = std::move(*platform::File::open_read(path));
     }
     std::string next() {
-        const std::size_t n = RDLINE(file_, buffer_);
+        const std::size_t n = read_line(file_, buffer_);
         EXPECT_EQ(buffer_.find_first_not_of(' ', n), std::string::npos) << "blank padding after the line";
         return buffer_.substr(0, n);
     }

@@ -1,0 +1,17 @@
+// The few file-system questions the converter asks itself; everything else
+// it does with files goes through the library.
+#pragma once
+
+#include <string>
+
+namespace rastrify {
+
+// True when path names an existing file that is not a directory.
+bool file_exists(const std::string& path);
+// True when path names an existing regular file: the only kind that can be
+// read to its end without waiting (a FIFO would block, a device never end).
+bool is_regular_file(const std::string& path);
+// The directory part of a path including its final '/', or "" for a bare name.
+std::string directory_of(const std::string& path);
+
+}  // namespace rastrify

@@ -1,0 +1,88 @@
+// A format driver holds what gridlib knows of one grid format: how its files
+// are recognised (name extensions, a test of the first bytes), how its header
+// fills the descriptor, and how its values are to be read. Where a format
+// gives a descriptor word a meaning of its own, its driver names that meaning
+// and is the only code that writes or reads it.
+//
+// Adding a format is one driver file and one row in the registry table.
+#pragma once
+
+#include "descriptor/grid_descriptor.h"
+#include "formats/first_bytes.h"
+#include "platform/file.h"
+#include "rows/index_range.h"
+#include "rows/read_plan.h"
+
+#include <cstdint>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+namespace gridlib::formats {
+
+using Status = std::int32_t;
+
+// True when the first bytes show the driver's format. A test may also set
+// the descriptor words its format keeps for the header reader (the variant
+// of a family, say).
+using ContentTest = bool (*)(const FirstBytes& first, DescriptorView& d);
+
+// What the grid reader asks of a driver: the values of the grid whose header
+// is in d (named grid_name), of which the grid rows `rows` are kept.
+struct RowRequest {
+    const std::string& grid_name;
+    const DescriptorView& d;
+    const rows::IndexRange& rows;
+};
+
+struct Driver {
+    FormatCode format = FormatCode::none;
+    // Name extensions, in their exact spellings only (".asc" and ".ASC", never ".Asc").
+    std::span<const std::string_view> extensions = {};
+    // Tried in the registry's order, each driver's own in their order.
+    std::span<const ContentTest> content_tests = {};
+    // The file the header lives in when it is not the grid file itself.
+    std::string (*header_file)(const std::string& grid_name) = nullptr;
+    // Fills the descriptor, already preset for all formats, from the header
+    // file open at offset 0; 0 or the format's failure code. Without it the
+    // presets are all the descriptor gets.
+    Status (*read_header)(platform::File& file, DescriptorView& d) = nullptr;
+    // Opens the values and fills the plan, or returns the read's failure
+    // status. Without it the format's values cannot be read.
+    Status (*plan_rows)(const RowRequest& request, rows::ReadPlan& plan) = nullptr;
+};
+
+// The driver of a format code; nullptr for codes no format has.
+const Driver* driver_for(FormatCode format);
+
+// Plans the reads of the grid whose header is in d through its format's
+// driver: GRIDLIB_NOT_HANDLED when the format has no row path.
+Status plan_rows(const std::string& grid_name, const DescriptorView& d, const rows::IndexRange& rows,
+                 rows::ReadPlan& plan);
+
+// The format a name's last four characters name; names of four characters
+// or fewer have no extension.
+std::optional<FormatCode> format_by_extension(std::string_view name);
+
+// The format the first bytes show, or 0 when no content test holds. Content
+// tests may write descriptor words of their own (see the drivers).
+std::int32_t format_by_content(std::span<const std::byte, kFirstBytesSize> first, DescriptorView& d);
+
+// The drivers, one per format family (some families have two codes).
+extern const Driver er_mapper_driver;
+extern const Driver binary_512_driver;
+extern const Driver gxf_driver;
+extern const Driver pcidsk_driver;
+extern const Driver bil_driver;
+extern const Driver bip_driver;
+extern const Driver grid_text_driver;
+extern const Driver bgd_driver;
+extern const Driver esri_ascii_driver;
+extern const Driver binary_24_driver;
+extern const Driver tool_driver;
+extern const Driver k_blocks_driver;
+extern const Driver surfer6_driver;
+extern const Driver surfer7_driver;
+
+}  // namespace gridlib::formats

@@ -1,0 +1,67 @@
+// The registry: every driver, in the order in which their content tests are
+// tried. Strong signatures come first, a fixed text at offset 0 that no
+// other format starts with. The plausibility tests of the binary layouts
+// come last, because they only check that a few numbers look sensible, which
+// many a binary file does by chance; among them the order decides which of
+// two plausible readings wins. Drivers known only by extension close the list.
+#include "formats/driver.h"
+
+#include <algorithm>
+
+namespace gridlib::formats {
+namespace {
+
+constexpr const Driver* kRegistry[] = {
+    &gxf_driver,         // "#"
+    &pcidsk_driver,      // "PCIDSK  "
+    &grid_text_driver,   // "$$GRID$$"
+    &bgd_driver,         // "$$BGD"
+    &tool_driver,        // "TOOL"
+    &surfer6_driver,     // "DSBB"
+    &surfer7_driver,     // "DSRB"
+    &esri_ascii_driver,  // "ncols" or "NCOLS"
+    &k_blocks_driver,    // "K" and two positive reals
+    &binary_512_driver,  // plausible element size and byte order, or record markers
+    &binary_24_driver,   // plausible reals
+    &er_mapper_driver,
+    &bil_driver,
+    &bip_driver,
+};
+
+}  // namespace
+
+const Driver* driver_for(FormatCode format) {
+    const auto* hit = std::find_if(std::begin(kRegistry), std::end(kRegistry),
+                                   [&](const Driver* d) { return d->format == format; });
+    return hit == std::end(kRegistry) ? nullptr : *hit;
+}
+
+Status plan_rows(const std::string& grid_name, const DescriptorView& d, const rows::IndexRange& rows,
+                 rows::ReadPlan& plan) {
+    const Driver* driver = driver_for(d.format());
+    if (!driver || !driver->plan_rows) return GRIDLIB_NOT_HANDLED;
+    plan = rows::ReadPlan{};
+    plan.data_name = grid_name;  // a driver whose values lie elsewhere names their file
+    return driver->plan_rows({grid_name, d, rows}, plan);
+}
+
+std::optional<FormatCode> format_by_extension(std::string_view name) {
+    if (name.size() <= 4) return std::nullopt;
+    const std::string_view last4 = name.substr(name.size() - 4);
+    for (const Driver* driver : kRegistry) {
+        if (std::ranges::find(driver->extensions, last4) != driver->extensions.end()) return driver->format;
+    }
+    return std::nullopt;
+}
+
+std::int32_t format_by_content(std::span<const std::byte, kFirstBytesSize> first, DescriptorView& d) {
+    const FirstBytes bytes(first);
+    for (const Driver* driver : kRegistry) {
+        for (const ContentTest holds : driver->content_tests) {
+            if (holds(bytes, d)) return static_cast<std::int32_t>(driver->format);
+        }
+    }
+    return 0;
+}
+
+}  // namespace gridlib::formats

@@ -1,0 +1,99 @@
+// The value rules and the planners every driver builds its plan from.
+#include "rows/read_plan.h"
+
+#include "descriptor/grid_descriptor.h"
+#include "gridlib.h"
+#include "rows/text_rows.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace gridlib::rows {
+
+ValueRules ValueRules::matching_null(double null_value, double tolerance) {
+    ValueRules r;
+    r.match_null = true;
+    r.null_value = null_value;
+    r.tolerance = tolerance;
+    return r;
+}
+
+void ValueRules::add_scaling(float new_base, float new_divisor) {
+    base = new_base;
+    divisor = new_divisor;
+    scale = std::fabs(base) > 0.01f || std::fabs(divisor - 1.0f) > 0.01f;
+}
+
+void ValueRules::apply(std::span<float> row) const {
+    if (reverse) std::reverse(row.begin(), row.end());
+    if (match_null) {
+        for (float& v : row) {
+            if (std::fabs(static_cast<double>(v) - null_value) <= tolerance) v = kNullValue;
+        }
+    }
+    if (scale) {
+        for (float& v : row) {
+            if (!is_valid(v)) continue;
+            v = v / divisor + base;
+            if (!std::isfinite(v)) v = kNullValue;
+        }
+    }
+}
+
+StoredRows kept_stored_rows(const IndexRange& rows, std::int64_t stored_rows, bool north_first) {
+    if (north_first) return {stored_rows - rows.last + 1, stored_rows - rows.first + 1};
+    return {rows.first, rows.last};
+}
+
+Status plan_row_reads(platform::File file, const ElementLayout& layout, const RowPlacement& placement,
+                      std::int64_t stored_rows, const IndexRange& rows, ReadPlan& plan) {
+    if (!placement_fits(placement, stored_rows)) return GRIDLIB_REFUSED;
+    const auto size = file.size();
+    if (!size) return GRIDLIB_REFUSED;
+    const std::int64_t first = kept_stored_rows(rows, stored_rows, plan.north_first).first;
+    if (const Status s = unreadable_row_status(placement, first, *size); s != 0) return s;
+    plan.source = std::make_unique<BinaryRowSource>(std::move(file), layout, placement);
+    return GRIDLIB_OK;
+}
+
+Status plan_raw_values(platform::File file, const RawValues& values, const IndexRange& rows, ReadPlan& plan) {
+    const ElementLayout& layout = values.layout;
+    if (!values.columns_stored) {
+        const auto bytes = layout.stored_bytes(static_cast<std::uint64_t>(values.columns));
+        if (bytes > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) return GRIDLIB_REFUSED;
+        const RowPlacement placement{values.offset, static_cast<std::int64_t>(bytes), bytes, 0};
+        return plan_row_reads(std::move(file), layout, placement, values.rows, rows, plan);
+    }
+    ColumnPlacement placement;
+    placement.first_offset = values.offset;
+    placement.column_bytes = layout.stored_bytes(static_cast<std::uint64_t>(values.rows));
+    placement.columns = values.columns;
+    placement.rows = values.rows;
+    const StoredRows kept = kept_stored_rows(rows, values.rows, plan.north_first);
+    placement.last_needed = kept.last;
+    if (!placement_fits(placement, layout.element_size())) return GRIDLIB_REFUSED;
+    const auto file_size = file.size();
+    if (!file_size) return GRIDLIB_REFUSED;
+    const Status short_status = unreadable_row_status(placement, layout.element_size(), kept.first, *file_size);
+    if (short_status != 0) return short_status;
+    plan.source = std::make_unique<ColumnSource>(std::move(file), layout, placement);
+    return GRIDLIB_OK;
+}
+
+Status plan_text_reads(platform::TextUnit unit, std::int32_t columns, std::int32_t rows, ReadPlan& plan) {
+    // Every value takes at least one character and a separator after it
+    // (the last one aside), so a row of n values needs 2n - 1 bytes and r
+    // rows 2nr - 1. A file without room for one row fails on its first,
+    // before a row of that size is allocated.
+    const auto size = unit.file().size();
+    if (!size) return GRIDLIB_REFUSED;
+    const __int128 left = static_cast<__int128>(*size) - unit.file().position();
+    const __int128 n = columns;
+    if (left < 2 * n - 1) return row_status(1);
+    plan.can_be_complete = left >= 2 * n * rows - 1;
+    plan.source = std::make_unique<TextRowSource>(std::move(unit));
+    return GRIDLIB_OK;
+}
+
+}  // namespace gridlib::rows

@@ -1,0 +1,42 @@
+// Runs one driver's header reader on a file of given content the way grid
+// opening hands it over: the file open at its start, the descriptor as preset.
+#pragma once
+
+#include "formats/driver.h"
+#include "support/temp_dir.h"
+
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace gridlib::formats {
+
+struct HeaderResult {
+    Status status = 0;
+    GridDescriptor g{16};
+    DescriptorView d() { return g.view(); }
+};
+
+// preset fills the descriptor before the reader runs: entries the format
+// does not set keep what it left there.
+inline HeaderResult read_header(const Driver& driver, std::string_view content,
+                                const std::function<void(GridDescriptor&)>& preset = {}) {
+    testing::TempDir dir;
+    const std::string path = dir.file("grid");
+    testing::write_file(path, content);
+    HeaderResult r;
+    if (preset) preset(r.g);
+    auto d = r.d();
+    auto file = platform::File::open_read(path);
+    r.status = driver.read_header(*file, d);
+    return r;
+}
+
+inline HeaderResult read_header(const Driver& driver, const std::vector<std::byte>& content,
+                                const std::function<void(GridDescriptor&)>& preset = {}) {
+    return read_header(driver, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()),
+                       preset);
+}
+
+}  // namespace gridlib::formats
