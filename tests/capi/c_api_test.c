@@ -1,6 +1,6 @@
 /* The public interface from plain C: opening a grid through GRDRDH with the
- * converter's argument shapes, and the portable double decoder. Exits
- * non-zero when any check fails. */
+ * converter's argument shapes, the portable double decoder and the temporary
+ * files. Exits non-zero when any check fails. */
 #include "gridlib.h"
 
 #include <math.h>
@@ -89,9 +89,30 @@ static void test_decode_portable_double(void) {
     CHECK(fabs(DECODE_VULCAN_BINARY(big, &length, &lsb_first) - (-100.0)) > 1.0);
 }
 
+static void test_temporary_file(void) {
+    char name[256];
+    const int32_t name_length = sizeof name, too_small = 12, none = 0;
+    const char prefix[] = "~c_api.", suffix[] = ".tmp";
+    const int32_t prefix_length = 7, suffix_length = 4;
+    int32_t status = 99;
+    gridlib_create_temporary_file("", &none, prefix, &prefix_length, suffix, &suffix_length, name, &name_length,
+                                  &status);
+    CHECK(status == GRIDLIB_OK);
+    CHECK(strncmp(name, prefix, 7) == 0 && strlen(name) > 11);
+    CHECK(access(name, F_OK) == 0);
+    gridlib_remove_temporary_file(name, &name_length);
+    CHECK(access(name, F_OK) != 0);
+
+    /* A buffer too small for the name is refused before any file is made. */
+    gridlib_create_temporary_file("", &none, prefix, &prefix_length, suffix, &suffix_length, name, &too_small,
+                                  &status);
+    CHECK(status == GRIDLIB_REFUSED);
+}
+
 int main(void) {
     test_open_esri_ascii_grid();
     test_decode_portable_double();
+    test_temporary_file();
     if (failures) fprintf(stderr, "%d check(s) failed\n", failures);
     return failures ? 1 : 0;
 }
