@@ -14,7 +14,7 @@ Status read_header(platform::File& file, DescriptorView& d) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
 
     d.data_offset() = 4096;
-    d.value_type() = 4;
+    set_element_size(d, 4);
     d.storage_order() = -1;
     d.byte_order() = 2;
     d.columns() = truncated_count(real32_at(h, 4));

@@ -42,7 +42,7 @@ Status read_header_variant(platform::File& file, DescriptorView& d) {
 
     d.data_offset() = 512;
     const auto element = static_cast<std::int8_t>(h[0]);
-    d.value_type() = static_cast<std::int8_t>(h[1]) > 0 ? -element : element;
+    set_element_size(d, element, static_cast<std::int8_t>(h[1]) > 0);
     d.byte_order() = int32_at(h, 4);
     d.columns() = int32_at(h, 8);
     d.rows() = int32_at(h, 12);
@@ -92,7 +92,7 @@ Status read_record_framed_variant(platform::File& file, DescriptorView& d) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
 
     d.data_offset() = 36;
-    d.value_type() = 4;
+    set_element_size(d, 4);
     d.storage_order() = 1;
     d.west_x() = real32_at(h, 4, Endian::big);
     d.east_x() = real32_at(h, 8, Endian::big);

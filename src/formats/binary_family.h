@@ -12,6 +12,9 @@ namespace gridlib::formats {
 // These formats keep their element size in bytes in the value-type word; the
 // 512-byte header puts a minus sign on it for the elements its second byte flags.
 inline std::int64_t element_size(const DescriptorView& d) { return rows::magnitude(d.value_type()); }
+inline void set_element_size(DescriptorView& d, std::int32_t bytes, bool flagged = false) {
+    d.value_type() = flagged ? -bytes : bytes;
+}
 
 struct BinaryFamilyRules {
     // Each block of 64 values is preceded by one element that is not a value.

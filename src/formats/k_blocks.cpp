@@ -15,7 +15,7 @@ Status read_header(platform::File& file, DescriptorView& d) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
 
     d.data_offset() = 130;
-    d.value_type() = 2;
+    set_element_size(d, 2);
     d.storage_order() = 1;
     d.byte_order() = 2;
     d.columns() = truncated_count(real32_at(h, 6));

@@ -32,7 +32,7 @@ Status read_surfer6_header(platform::File& file, DescriptorView& d) {
     d.columns() = int16_at(h, 4);
     d.rows() = int16_at(h, 6);
     d.data_offset() = 56;
-    d.value_type() = 4;
+    set_element_size(d, 4);
     d.storage_order() = 1;
     d.byte_order() = 2;
     // The header states the first and last column and row, not the origin and spacing.
@@ -98,7 +98,7 @@ Status read_surfer7_header(platform::File& file, DescriptorView& d) {
             std::array<std::byte, 72> g{};
             if (length < 72 || !file.read_exact(g)) return GRIDLIB_NO_USABLE_SIZE;
             d.data_offset() = 100;  // replaced by the true offset once the data section is found
-            d.value_type() = 8;
+            set_element_size(d, 8);
             d.storage_order() = 1;
             d.byte_order() = 2;
             d.base() = 0.0f;
