@@ -168,6 +168,22 @@ std::optional<std::string> choose_levels(const Settings& settings, const NameTex
     return std::nullopt;
 }
 
+// The image must destroy no input and replace nothing but a regular file
+// (a symbolic link is followed: the file it names is replaced). Returns the
+// message that ends the run, if any.
+std::optional<std::string> output_refusal(const std::string& output, const NameText& input, const Descriptor& d,
+                                          const Settings& settings) {
+    const NameText output_text(output, output.size());
+    std::int32_t belongs = 0;
+    gridlib_file_belongs_to_grid(input.data(), input.length(), d.integers(), output_text.data(),
+                                 output_text.length(), &belongs);
+    if (belongs) return " The output BMP file is a file of the input grid : " + output;
+    if (!settings.histogram_name.empty() && same_file(output, settings.histogram_name))
+        return " The output BMP file is the histogram file : " + output;
+    if (exists_as_non_regular(output)) return " The output BMP file is not a regular file : " + output;
+    return std::nullopt;
+}
+
 // Reads the whole grid into the working grid; false when the run has to stop
 // (the message is printed).
 bool read_grid(const NameText& input, const NameText& work, Descriptor& d, Console& console) {
@@ -215,6 +231,10 @@ int convert(std::span<const std::string> arguments, Console& console) {
            &status);
     if (status < 0) {
         console.stop_line(std::string(message::format_unknown) + std::to_string(status));
+        return 1;
+    }
+    if (const auto refusal = output_refusal(*output, input_text, d, *settings)) {
+        console.stop_line(*refusal);
         return 1;
     }
 

@@ -18,6 +18,7 @@ public:
     Descriptor() : band_names_(GRIDLIB_BAND_NAMES * kBandNameLength, ' ') {}
 
     std::int32_t* integers() { return ihead_.data(); }
+    const std::int32_t* integers() const { return ihead_.data(); }
     float* reals() { return rhead_.data(); }
     char* band_names() { return band_names_.data(); }
     const std::int32_t* band_name_length() const { return &kBandNameLength; }

@@ -11,6 +11,12 @@ bool file_exists(const std::string& path);
 // True when path names an existing regular file: the only kind that can be
 // read to its end without waiting (a FIFO would block, a device never end).
 bool is_regular_file(const std::string& path);
+// True when both paths name one existing file (device and inode), whatever
+// their spelling or links.
+bool same_file(const std::string& a, const std::string& b);
+// True when path exists (links followed) and is not a regular file: a
+// directory, device, FIFO or socket.
+bool exists_as_non_regular(const std::string& path);
 // The directory part of a path including its final '/', or "" for a bare name.
 std::string directory_of(const std::string& path);
 

@@ -164,6 +164,16 @@ enum gridlib_status {
 GRIDLIB_API void GRDRDH(const char *name, const int32_t *name_length, int32_t *ihead, float *rhead,
                         char *chead, const int32_t *band_name_length, int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* Sets result to 1 when the named file is one of the files the grid consists
+ * of (the grid file itself, its ".hdr" header file for BIL and BIP, its data
+ * file for ER Mapper), and to 0 otherwise. IHEAD(1) holds the grid's format
+ * code, as GRDRDH left it. Files are compared as files (device and inode),
+ * so that another spelling, a hard link or a symbolic link is caught too: a
+ * caller about to write a file can make sure it destroys no input. */
+GRIDLIB_API void gridlib_file_belongs_to_grid(const char *grid_name, const int32_t *grid_name_length,
+                                              const int32_t *ihead, const char *name, const int32_t *name_length,
+                                              int32_t *result) GRIDLIB_NOEXCEPT;
+
 /* Reads the grid described by the descriptor, within the map window and with
  * the column and row steps, into the working grid file, and rewrites the
  * descriptor to describe the working grid. The window arguments may point into
@@ -226,8 +236,8 @@ GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_l
 
 /* Temporary files that must not outlive the process. The library writes its
  * images under temporary names too; all of them are kept in one table, which
- * a SIGINT or SIGTERM empties once gridlib_remove_temporary_files_on_signals
- * has been called. */
+ * a signal ending the process empties once
+ * gridlib_remove_temporary_files_on_signals has been called. */
 
 /* Creates a new, empty file named directory + prefix + a unique part +
  * suffix (an empty directory text: the current directory), never opening an
@@ -243,8 +253,11 @@ GRIDLIB_API void gridlib_create_temporary_file(const char *directory, const int3
  * the table. */
 GRIDLIB_API void gridlib_remove_temporary_file(const char *name, const int32_t *name_length) GRIDLIB_NOEXCEPT;
 
-/* Installs SIGINT and SIGTERM handlers that remove every registered file and
- * then end the process by that signal, as it would have ended without them. */
+/* Installs handlers of SIGINT, SIGTERM, SIGHUP, SIGQUIT and SIGPIPE that
+ * remove every registered file and then end the process by that signal, as
+ * it would have ended without them; and ignores SIGXFSZ, so that a write
+ * beyond a file-size limit fails (and is reported) instead of killing the
+ * process. */
 GRIDLIB_API void gridlib_remove_temporary_files_on_signals(void) GRIDLIB_NOEXCEPT;
 
 #ifdef __cplusplus

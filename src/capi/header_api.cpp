@@ -3,7 +3,9 @@
 
 #include "capi/c_args.h"
 #include "descriptor/grid_descriptor.h"
+#include "formats/driver.h"
 #include "formats/grid_header.h"
+#include "platform/file.h"
 
 extern "C" void GRDRDH(const char* name, const int32_t* name_length, int32_t* ihead, float* rhead,
                        char* chead, const int32_t* band_name_length, int32_t* status) noexcept {
@@ -27,5 +29,22 @@ extern "C" void GRDRDH(const char* name, const int32_t* name_length, int32_t* ih
         capi::set_status(status, read_grid_header(file.path, d));
     } catch (...) {
         capi::set_status(status, GRIDLIB_REFUSED);
+    }
+}
+
+extern "C" void gridlib_file_belongs_to_grid(const char* grid_name, const int32_t* grid_name_length,
+                                             const int32_t* ihead, const char* name, const int32_t* name_length,
+                                             int32_t* result) noexcept {
+    using namespace gridlib;
+    if (!result) return;
+    *result = 0;
+    if (!ihead) return;
+    try {
+        const capi::FileName grid(grid_name, grid_name_length), file(name, name_length);
+        const auto format = static_cast<FormatCode>(ihead[GRIDLIB_FORMAT]);
+        for (const std::string& part : formats::grid_files(grid.path, format)) {
+            if (platform::same_file(part, file.path)) *result = 1;
+        }
+    } catch (...) {
     }
 }

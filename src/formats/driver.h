@@ -18,6 +18,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace gridlib::formats {
 
@@ -44,6 +45,9 @@ struct Driver {
     std::span<const ContentTest> content_tests = {};
     // The file the header lives in when it is not the grid file itself.
     std::string (*header_file)(const std::string& grid_name) = nullptr;
+    // The file the values live in when it is not the grid file itself;
+    // nothing when there is none.
+    std::optional<std::string> (*data_file)(const std::string& grid_name) = nullptr;
     // Fills the descriptor, already preset for all formats, from the header
     // file open at offset 0; 0 or the format's failure code. Without it the
     // presets are all the descriptor gets.
@@ -60,6 +64,10 @@ const Driver* driver_for(FormatCode format);
 // driver: GRIDLIB_NOT_HANDLED when the format has no row path.
 Status plan_rows(const std::string& grid_name, const DescriptorView& d, const rows::IndexRange& rows,
                  rows::ReadPlan& plan);
+
+// The files a grid of the format consists of: the grid file, and its header
+// or data file where the format keeps them apart.
+std::vector<std::string> grid_files(const std::string& grid_name, FormatCode format);
 
 // The format a name's last four characters name; names of four characters
 // or fewer have no extension.

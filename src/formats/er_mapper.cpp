@@ -279,6 +279,7 @@ constexpr std::string_view kExtensions[] = {".ers", ".ERS"};
 constinit const Driver er_mapper_driver{
     .format = FormatCode::er_mapper,
     .extensions = kExtensions,
+    .data_file = data_file,
     .read_header = read_header,
     .plan_rows = plan_rows,
 };

@@ -45,6 +45,17 @@ Status plan_rows(const std::string& grid_name, const DescriptorView& d, const ro
     return driver->plan_rows({grid_name, d, rows}, plan);
 }
 
+std::vector<std::string> grid_files(const std::string& grid_name, FormatCode format) {
+    std::vector<std::string> files{grid_name};
+    if (const Driver* driver = driver_for(format)) {
+        if (driver->header_file) files.push_back(driver->header_file(grid_name));
+        if (driver->data_file) {
+            if (auto data = driver->data_file(grid_name)) files.push_back(std::move(*data));
+        }
+    }
+    return files;
+}
+
 std::optional<FormatCode> format_by_extension(std::string_view name) {
     if (name.size() <= 4) return std::nullopt;
     const std::string_view last4 = name.substr(name.size() - 4);

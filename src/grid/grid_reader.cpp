@@ -7,6 +7,7 @@
 #include "formats/driver.h"
 #include "grid/statistics.h"
 #include "grid/working_grid.h"
+#include "platform/file.h"
 
 #include <memory>
 #include <new>
@@ -106,8 +107,12 @@ Status copy_window(const std::string& input_path, const std::string& working_pat
                    const IndexRange& columns, const IndexRange& rows) {
     rows::ReadPlan plan;
     if (const Status s = formats::plan_rows(input_path, d, rows, plan); s != 0) return s;
-    // Creating the working file would truncate the very data it is to hold.
-    if (plan.data_name == working_path) return GRIDLIB_REFUSED;
+    // Creating the working file would truncate the very data it is to hold,
+    // or the header the grid was described by; compared as files, so that
+    // another spelling or a link of the same file is caught too.
+    if (plan.data_name == working_path || platform::same_file(plan.data_name, working_path) ||
+        platform::same_file(input_path, working_path))
+        return GRIDLIB_REFUSED;
 
     const auto n = static_cast<std::size_t>(d.columns());
     auto buffer = std::make_unique_for_overwrite<float[]>(n);

@@ -5,8 +5,11 @@
 
 namespace gridlib {
 
-PendingFile::PendingFile(std::string target) : target_(std::move(target)) {
-    if (target_.empty()) return;
+PendingFile::PendingFile(std::string target) : target_(platform::final_link_target(target)) {
+    // A device, FIFO, socket or directory is never replaced by a file; a
+    // symbolic link is followed, so that the file it names is replaced and
+    // the link stays.
+    if (target_.empty() || platform::kind_of(target_) == platform::FileKind::other) return;
     auto name = platform::create_registered_unique_file(platform::directory_of(target_), "~gridlib-", ".part",
                                                         guard_);
     if (!name) return;

@@ -1,7 +1,9 @@
 // An output file that appears only when it is complete: it is written under
 // a unique temporary name in the target's directory and renamed onto the
 // target at the end, so a failed or interrupted run leaves no partial file
-// and an existing file of that name stays intact until the rename.
+// and an existing file of that name stays intact until the rename. A target
+// that is a symbolic link is followed to the file it names; one that exists
+// and is not a regular file is refused.
 #pragma once
 
 #include "platform/cleanup.h"
@@ -14,7 +16,8 @@ namespace gridlib {
 
 class PendingFile {
 public:
-    // Creates the temporary file; is_open() tells whether that worked.
+    // Creates the temporary file; is_open() tells whether that worked (a
+    // refused target leaves it false).
     explicit PendingFile(std::string target);
     // Removes the temporary file unless commit() succeeded.
     ~PendingFile();

@@ -19,6 +19,10 @@ namespace {
 constexpr int kSlots = 64;
 std::array<std::atomic<char*>, kSlots> g_paths{};
 
+// The signals that end a run by default and can be caught: an interrupt, a
+// termination request, the terminal closing, a quit, a reader gone away.
+constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
+
 void on_signal(int signo) {
     for (auto& slot : g_paths) {
         if (char* p = slot.load()) ::unlink(p);
@@ -42,13 +46,12 @@ int publish(const std::string& path) {
 
 void withdraw(int slot) { delete[] g_paths[slot].exchange(nullptr); }
 
-// Runs make() with SIGINT and SIGTERM held back.
+// Runs make() with the ending signals held back.
 template <typename Make>
 auto with_signals_held(Make make) {
     sigset_t held, previous;
     sigemptyset(&held);
-    sigaddset(&held, SIGINT);
-    sigaddset(&held, SIGTERM);
+    for (const int signo : kEndingSignals) sigaddset(&held, signo);
     sigprocmask(SIG_BLOCK, &held, &previous);
     auto result = make();
     sigprocmask(SIG_SETMASK, &previous, nullptr);
@@ -99,8 +102,12 @@ void remove_registered_files_on_signals() {
     struct sigaction action {};
     action.sa_handler = on_signal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    // While one handler removes the files, another ending signal waits.
+    for (const int signo : kEndingSignals) sigaddset(&action.sa_mask, signo);
+    for (const int signo : kEndingSignals) sigaction(signo, &action, nullptr);
+    // A file-size limit would kill the run in the middle of a write; ignored,
+    // the write fails instead and the run ends through its failure path.
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 }  // namespace gridlib::platform

@@ -1,7 +1,8 @@
 // Files that must not outlive an interrupted run: temporary images and
-// working grids are registered here while they exist, and a SIGINT or
-// SIGTERM removes every registered file before the process ends. There is
-// one table per process, inside the library, whoever creates the files.
+// working grids are registered here while they exist, and a signal that
+// ends the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE) removes every
+// registered file first. There is one table per process, inside the
+// library, whoever creates the files.
 #pragma once
 
 #include <optional>
@@ -9,7 +10,7 @@
 
 namespace gridlib::platform {
 
-// Registers a path for removal on SIGINT or SIGTERM until the guard ends.
+// Registers a path for removal on an ending signal until the guard ends.
 // The guard does not remove the file itself: call remove_file for that.
 class CleanupGuard {
 public:
@@ -23,7 +24,7 @@ private:
 };
 
 // Creates a new file under a unique name (see create_unique_file) and
-// registers it in guard with SIGINT and SIGTERM held back meanwhile, so that
+// registers it in guard with the ending signals held back meanwhile, so that
 // no signal can fall between the file's creation and its registration.
 std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
                                                          const std::string& suffix,
@@ -37,8 +38,9 @@ std::optional<std::string> create_registered_unique_file(const std::string& dir,
 // not be removed.
 bool remove_registered_file(const std::string& path);
 
-// Installs the SIGINT and SIGTERM handlers that remove the registered files,
-// then let the signal end the process as it would have.
+// Installs the handlers that remove the registered files, then let the
+// signal end the process as it would have; and ignores SIGXFSZ, so that a
+// write beyond a file-size limit fails instead of killing the process.
 void remove_registered_files_on_signals();
 
 }  // namespace gridlib::platform

@@ -96,6 +96,15 @@ bool read_value(File& f, T& value) {
 
 // True when path names an existing file that is not a directory.
 bool file_exists(const std::string& path);
+// True when both paths name one existing file (the same device and inode),
+// whatever their spelling: "a", "./a", a hard link or a symbolic link to it.
+bool same_file(const std::string& a, const std::string& b);
+// What a path names, symbolic links followed.
+enum class FileKind { absent, regular, other };
+FileKind kind_of(const std::string& path);
+// The path a chain of symbolic links ends at (the path itself when it is no
+// link); each relative link is taken from the folder of the link.
+std::string final_link_target(const std::string& path);
 // Removes a file; false when it could not be removed.
 bool remove_file(const std::string& path);
 // Renames a file, replacing the target atomically; false on failure.

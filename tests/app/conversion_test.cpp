@@ -6,7 +6,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <sys/wait.h>
 
 namespace rastrify::testing {
 namespace {
@@ -202,12 +204,17 @@ TEST_F(Conversion, ImageThatCannotBeWrittenIsReported) {
     EXPECT_EQ(r.status, 1);
     EXPECT_EQ(r.err, "  The working grid file could not be created in no/such/dir/\n");
 
-    std::filesystem::create_directory(dir.file("out"));
-    const RunResult into_directory = run({"g.asc", "out/"});
-    EXPECT_EQ(into_directory.status, 1);
-    EXPECT_EQ(into_directory.err,
+    // A file-size limit lets the small working grid through but stops the
+    // enlarged image: the write fails (the limit's signal is ignored), the
+    // run says so, and neither file is left.
+    const std::string command = "cd '" + dir.path() + "' && ulimit -f 64 && '" + rastrify_path() +
+                                "' g.asc big.bmp -W4000 < /dev/null > out.txt 2> err.txt";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 1);
+    EXPECT_EQ(gridlib::testing::read_text(dir.file("err.txt")),
               "  The BMP file could not be written : the image file could not be written (status -3)\n");
-    EXPECT_TRUE(files_in(dir.file("out")).empty());
+    EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"exact.asc", "g.asc", "out.txt", "err.txt"}));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// A run interrupted by SIGINT or SIGTERM in any phase dies of that signal and
-// leaves the directory as it found it. The signal is sent from inside the run,
+// A run interrupted by a signal that ends it (SIGINT, SIGTERM, SIGHUP, SIGQUIT,
+// SIGPIPE) in any phase dies of that signal and leaves the directory as it
+// found it. The signal is sent from inside the run,
 // at a chosen open, by a preloaded library, so the point is exact.
 #include "run_support.h"
 
@@ -19,6 +20,8 @@
 #include <spawn.h>
 #include <string>
 #include <string_view>
+#include <tuple>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <vector>
 
@@ -46,14 +49,14 @@ struct Phase {
     const char* name;
     const char* path_text;  // part of the path whose open triggers the signal
     int count;              // which such open
-    int signal;
 };
 // Test names and failure reports show the phase, not the struct's bytes.
 void PrintTo(const Phase& phase, std::ostream* out) { *out << phase.name; }
 
 // The wait status of the converter run on input to output, with the signal
 // sent after the chosen open; nullopt when the run could not be started or awaited.
-std::optional<int> interrupted_run(const std::string& input, const std::string& output, const Phase& phase) {
+std::optional<int> interrupted_run(const std::string& input, const std::string& output, const Phase& phase,
+                                   int signal) {
     std::vector<std::string> env;
     std::string preload = signal_at_open_path(), asan;
     for (char** e = environ; *e; ++e) {
@@ -73,7 +76,7 @@ std::optional<int> interrupted_run(const std::string& input, const std::string& 
     env.push_back("ASAN_OPTIONS=" + asan + "verify_asan_link_order=0");
     env.push_back(std::string("SIGNAL_AT_OPEN=") + phase.path_text);
     env.push_back("SIGNAL_AT_OPEN_COUNT=" + std::to_string(phase.count));
-    env.push_back("SIGNAL_AT_OPEN_SIGNAL=" + std::to_string(phase.signal));
+    env.push_back("SIGNAL_AT_OPEN_SIGNAL=" + std::to_string(signal));
     std::vector<char*> envp;
     for (std::string& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);
@@ -100,24 +103,31 @@ std::optional<int> interrupted_run(const std::string& input, const std::string& 
     return status;
 }
 
-class InterruptedRun : public ::testing::TestWithParam<Phase> {};
+class InterruptedRun : public ::testing::TestWithParam<std::tuple<Phase, int>> {
+protected:
+    // SIGQUIT would leave a core dump in the run's folder.
+    static void SetUpTestSuite() {
+        const rlimit none{0, 0};
+        ::setrlimit(RLIMIT_CORE, &none);
+    }
+};
 
 TEST_P(InterruptedRun, DiesOfTheSignalAndLeavesOnlyTheInputAndTheEarlierImage) {
-    const Phase& phase = GetParam();
+    const auto& [phase, signal] = GetParam();
     TempDir dir;
     write_file(dir.file("heights.asc"), varied_grid(300, 200));
     // An image from an earlier run: an interrupted run must not replace or damage it.
     const std::string earlier = "BM an image from an earlier run";
     write_file(dir.file("heights.bmp"), earlier);
 
-    const auto waited = interrupted_run(dir.file("heights.asc"), dir.file("heights.bmp"), phase);
+    const auto waited = interrupted_run(dir.file("heights.asc"), dir.file("heights.bmp"), phase, signal);
     ASSERT_TRUE(waited) << phase.name;
     const int status = *waited;
 
     ASSERT_TRUE(WIFSIGNALED(status)) << phase.name << ": the run was not killed by a signal (exit status "
                                      << (WIFEXITED(status) ? WEXITSTATUS(status) : -1)
                                      << "); did the phase's open happen?";
-    EXPECT_EQ(WTERMSIG(status), phase.signal) << phase.name << ": died of " << strsignal(WTERMSIG(status));
+    EXPECT_EQ(WTERMSIG(status), signal) << phase.name << ": died of " << strsignal(WTERMSIG(status));
     EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"heights.asc", "heights.bmp"}))
         << phase.name << ": files left behind";
     EXPECT_EQ(read_text(dir.file("heights.bmp")), earlier) << phase.name << ": the earlier image changed";
@@ -127,12 +137,14 @@ TEST_P(InterruptedRun, DiesOfTheSignalAndLeavesOnlyTheInputAndTheEarlierImage) {
 // the working grid's exclusive creation by the converter, then its truncating
 // open by the grid reader, then its open by the histogram; the temporary
 // image's exclusive creation, then its open for writing.
-INSTANTIATE_TEST_SUITE_P(EachPhase, InterruptedRun,
-                         ::testing::Values(Phase{"header", "heights.asc", 1, SIGINT},
-                                           Phase{"grid_read", "~rastrify.", 2, SIGTERM},
-                                           Phase{"histogram", "~rastrify.", 3, SIGINT},
-                                           Phase{"image_write", "~gridlib-", 2, SIGTERM}),
-                         [](const ::testing::TestParamInfo<Phase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    EachPhaseAndSignal, InterruptedRun,
+    ::testing::Combine(::testing::Values(Phase{"header", "heights.asc", 1}, Phase{"grid_read", "~rastrify.", 2},
+                                         Phase{"histogram", "~rastrify.", 3}, Phase{"image_write", "~gridlib-", 2}),
+                       ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE)),
+    [](const ::testing::TestParamInfo<std::tuple<Phase, int>>& info) {
+        return std::string(std::get<0>(info.param).name) + "_" + sigabbrev_np(std::get<1>(info.param));
+    });
 
 }  // namespace
 }  // namespace rastrify::testing

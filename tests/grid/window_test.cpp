@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <limits>
 
 namespace gridlib::testing {
@@ -96,6 +97,10 @@ TEST_F(WindowRead, RefusalsComeBeforeAnyFileIsCreated) {
     EXPECT_EQ(call(fixed_name(input), std::string("\0abc", 4)), -1);
     EXPECT_EQ(call("a   ", fixed_name(working)), -1);  // one character, no NUL
     EXPECT_EQ(call(fixed_name(input), fixed_name(input)), -1);  // would truncate the input
+    // So would another name of the same file.
+    std::filesystem::create_hard_link(input, dir.file("input.link"));
+    EXPECT_EQ(call(fixed_name(input), fixed_name(dir.file("input.link"))), -1);
+    EXPECT_EQ(std::filesystem::file_size(input), 512u + 10 * 9 * 4);
 
     for (FormatCode f : {FormatCode::pcidsk, FormatCode::bil, FormatCode::bip}) {
         g.view().set_format(f);

@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace gridlib {
 namespace {
 
@@ -326,6 +328,10 @@ TEST(PaletteImage, FailuresLeaveNoPartialImageAndKeepTheOldOne) {
     EXPECT_EQ(run.draw(dir.file("grid"), dir.file("no such dir/out.bmp")), GRIDLIB_IMAGE_WRITE_FAILED);
     EXPECT_EQ(run.draw(dir.file("grid"), ""), GRIDLIB_IMAGE_WRITE_FAILED);
     EXPECT_EQ(run.draw(dir.file("grid"), dir.path()), GRIDLIB_IMAGE_WRITE_FAILED);  // a directory
+    ASSERT_EQ(::mkfifo(dir.file("pipe").c_str(), 0600), 0);
+    EXPECT_EQ(run.draw(dir.file("grid"), dir.file("pipe")), GRIDLIB_IMAGE_WRITE_FAILED);  // never replaced
+    EXPECT_TRUE(std::filesystem::is_fifo(dir.file("pipe")));
+    std::filesystem::remove(dir.file("pipe"));
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"grid", "out.bmp", "short"}));
 
     // Success replaces the old file; through the C entry point the names
