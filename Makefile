@@ -4,7 +4,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all build test demo asan clean bench
+.PHONY: all build test demo asan clean bench fuzz
 
 all: build
 
@@ -25,9 +25,17 @@ demo: build
 asan:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DGRIDLIB_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
+# The libFuzzer targets in fuzz/, each run FUZZ_SECONDS on its own corpus.
+FUZZ_SECONDS ?= 60
+fuzz:
+	sh tools/install_clang.sh
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRIDLIB_FUZZ=ON -DGRIDLIB_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS) --target fuzzers
+	sh fuzz/run_all.sh build-fuzz $(FUZZ_SECONDS)
+
 bench:
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DGRIDLIB_BENCH=ON
 	cmake --build build-bench -j $(JOBS)
 
 clean:
-	rm -rf build build-asan build-bench
+	rm -rf build build-asan build-bench build-fuzz

@@ -1,0 +1,165 @@
+#!/usr/bin/env python3
+"""Writes the seed corpus of every fuzz target into fuzz/corpus/<target>/:
+small, valid files of each format family (a 5 x 4 grid with a null cell),
+from which the fuzzer mutates. Run again after changing it; the seeds are
+committed."""
+import math
+import os
+import struct
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+C, R = 5, 4
+
+
+def value(i, g):  # column i and row g, 1-based from the south-west corner
+    return None if (i, g) == (2, 3) else round(100 + 10 * math.sin(i) + 7 * g - i, 3)
+
+
+def put(target, name, data):
+    folder = os.path.join(HERE, 'corpus', target)
+    os.makedirs(folder, exist_ok=True)
+    with open(os.path.join(folder, name), 'wb') as f:
+        f.write(data if isinstance(data, bytes) else data.encode())
+
+
+def rows_north_first(null):
+    return [[null if value(i, g) is None else value(i, g) for i in range(1, C + 1)] for g in range(R, 0, -1)]
+
+
+def esri():
+    for origin in ('xllcorner', 'xllcenter'):
+        lines = ['ncols %d' % C, 'nrows %d' % R, '%s 10' % origin, 'yllcorner 20', 'cellsize 2',
+                 'NODATA_value -9999'] + [' '.join('%g' % v for v in row) for row in rows_north_first(-9999)]
+        put('esri_ascii', origin + '.asc', '\n'.join(lines) + '\n')
+
+
+def gxf():
+    for sense in (1, -2, 3):
+        lines = ['#TITLE', 'seed', '#POINTS', str(C), '#ROWS', str(R), '#PTSEPARATION', '2', '#RWSEPARATION', '3',
+                 '#XORIGIN', '5', '#YORIGIN', '6', '#SENSE', str(sense), '#DUMMY', '-1e30', '#TRANSFORM', '1 0',
+                 '#GRID'] + [' '.join('%g' % v for v in row) for row in rows_north_first(-1e30)]
+        put('gxf', 'sense%+d.gxf' % sense, '\n'.join(lines) + '\n')
+
+
+def er_mapper():
+    header = ('DatasetHeader Begin\n Version = "6.0"\n DataSetType = ERStorage\n ByteOrder = MSBFirst\n'
+              ' CoordinateSpace Begin\n  Datum = "WGS84"\n  CoordinateType = EN\n CoordinateSpace End\n'
+              ' RasterInfo Begin\n  CellType = IEEE4ByteReal\n  NullCellValue = -99999\n'
+              '  CellInfo Begin\n   Xdimension = 2\n   Ydimension = 3\n  CellInfo End\n'
+              '  NrOfLines = %d\n  NrOfCellsPerLine = %d\n  RegistrationCoord Begin\n   Eastings = 10\n'
+              '   Northings = 20\n  RegistrationCoord End\n  NrOfBands = 1\n  BandId Begin\n   Value = "height"\n'
+              '  BandId End\n RasterInfo End\nDatasetHeader End\n') % (R, C)
+    data = b''.join(struct.pack('>f', v) for row in rows_north_first(-99999) for v in row)
+    put('er_mapper', 'float32.ers', header.encode() + b'\n%%\n' + data)
+
+
+def bgd():
+    h = bytearray(b' ' * 512)
+    h[0:5] = b'$$BGD'
+    struct.pack_into('>4f', h, 88, 0, C * 2, 0, R * 2)
+    struct.pack_into('>2i', h, 112, R, C)
+    struct.pack_into('>2f', h, 120, 2, 2)
+    struct.pack_into('>f', h, 232, -99999)
+    put('bgd', 'grid.bgd', bytes(h) + b''.join(struct.pack('>f', v) for row in rows_north_first(-99999) for v in row))
+
+
+def grid_text():
+    put('grid_text', 'grid.dat', '$$GRID$$\nseed grid\n%d %d 0 0 1 1\n' % (C, R) + '0123456789' * 4 + '\n')
+
+
+def surfer():
+    south_first = [[1.70141e38 if value(i, g) is None else value(i, g) for i in range(1, C + 1)]
+                   for g in range(1, R + 1)]
+    put('surfer', 'surfer6.grd', b'DSBB' + struct.pack('<2h6d', C, R, 0, 8, 0, 9, 90, 140) +
+        b''.join(struct.pack('<f', v) for row in south_first for v in row))
+    grid = struct.pack('<2i8d', R, C, 0, 0, 2, 3, 90, 140, 0, 1.70141e38)
+    data = b''.join(struct.pack('<d', v) for row in south_first for v in row)
+    put('surfer', 'surfer7.grd', b'DSRB' + struct.pack('<2i', 4, 2) + b'GRID' + struct.pack('<i', len(grid)) + grid +
+        b'DATA' + struct.pack('<i', len(data)) + data)
+
+
+def binary_512():
+    for size, fmt, null in ((2, '<h', -32767), (4, '<f', -1e32)):
+        for order in (1, -2, 2):
+            columns = order in (2, -1, -3, 4)
+            h = bytearray(512)
+            struct.pack_into('<bb', h, 0, size, 0)
+            n, m = (R, C) if columns else (C, R)
+            struct.pack_into('<4i', h, 4, 0, n, m, order)
+            struct.pack_into('<7d', h, 20, 2, 3, 10, 20, 0, 0, 1)
+            struct.pack_into('<i', h, 160, -32768)
+            vals = [v for row in rows_north_first(null) for v in row]
+            body = b''.join(struct.pack(fmt, int(v) if size == 2 else v) for v in vals)
+            put('binary_512', 'size%d_order%+d.dat' % (size, order), bytes(h) + body)
+    record = struct.pack('>i7fi', 28, 0, C - 1, 0, R - 1, 1, 1, -5555, 28)
+    rows = b''.join(struct.pack('>i', C * 4) + b''.join(struct.pack('>f', v) for v in row) + struct.pack('>i', C * 4)
+                    for row in rows_north_first(-5555))
+    put('binary_512', 'framed.dat', record + rows)
+
+
+def binary_24():
+    h = bytearray(4096)
+    struct.pack_into('<6f', h, 0, 2, C, R, 3, 4, 0)
+    put('binary_24', 'grid.dat', bytes(h) + b''.join(struct.pack('<f', v) for v in range(C * R)))
+
+
+def tool():
+    h = bytearray(240)
+    h[0:4] = b'TOOL'
+    struct.pack_into('<f', h, 180, -777)
+    struct.pack_into('<f', h, 188, R)
+    struct.pack_into('<f', h, 196, C)
+    struct.pack_into('<4f', h, 204, 1, 0, 2, 0)
+    struct.pack_into('<f', h, 220, 1.5)
+    struct.pack_into('<f', h, 228, 2.5)
+    put('tool', 'grid.dat', bytes(h) + b''.join(struct.pack('<f', v) for row in rows_north_first(-777) for v in row))
+
+
+def k_blocks():
+    columns = 70  # two blocks of 64
+    h = bytearray(130)
+    h[0:1] = b'K'
+    struct.pack_into('<2f', h, 2, R, columns)
+    struct.pack_into('<2f', h, 10, 2, 1)
+    struct.pack_into('<2f', h, 38, 1, 1)
+    struct.pack_into('<f', h, 102, -32000)
+    body = b''
+    for g in range(R):
+        for j in range(columns):
+            if j % 64 == 0:
+                body += struct.pack('<h', 0)
+            body += struct.pack('<h', g * 100 + j)
+    put('k_blocks', 'grid.dat', bytes(h) + body)
+
+
+def byte_images():
+    header = bytearray(b' ' * 1024)
+    header[0:8] = b'PCIDSK  '
+    put('pcidsk', 'grid.pix', bytes(header) + bytes(range(256)) * 4)
+    hdr = 'BYTEORDER I\nLAYOUT BIL\nNROWS 4\nNCOLS 5\nNBANDS 2\nNBITS 8\nULXMAP 10\nULYMAP 20\nXDIM 2\nYDIM 2\n'
+    put('bil', 'grid.bil', bytes(range(40)) + b'\n%%\n' + hdr.encode())
+
+
+def working_grids():
+    for columns, rows, width in ((C, R, 0), (C, R, 13), (3, 2, 2)):
+        h = bytearray(b' ' * 512)
+        struct.pack_into('<5i', h, 0, 4, 2, columns, rows, -2)
+        struct.pack_into('<7d', h, 20, 1, 1, 0, 0, 0, 0, 1)
+        struct.pack_into('<2f', h, 160, 90, 140)    # the data range
+        struct.pack_into('<2f', h, 188, 95, 130)    # colour limits
+        struct.pack_into('<i', h, 196, width)       # requested width
+        h[200] = 2                                  # mapping mode
+        cells = [-1e32 if (k * 7) % 11 == 0 else 90 + k for k in range(columns * rows)]
+        put('histogram_and_image', 'work_%dx%d_w%d.tmp' % (columns, rows, width),
+            bytes(h) + b''.join(struct.pack('<f', v) for v in cells))
+
+
+def colours():
+    for scheme in (-5, 1, 2, 3, 4, 5, 6, 7, 9, 12):
+        head = struct.pack('<3i5f', scheme, 3, 20, 0.4, 0.2, 1.0, 315, 45)
+        put('colour', 'scheme%d' % scheme, head + struct.pack('<12f', *(k / 12 for k in range(12))))
+
+
+for make in (esri, gxf, er_mapper, bgd, grid_text, surfer, binary_512, binary_24, tool, k_blocks, byte_images,
+             working_grids, colours):
+    make()
