@@ -64,13 +64,28 @@ std::optional<std::string> Console::ask(std::string_view prompt) {
 }
 
 void Console::stop(std::string_view text) {
+    clear_progress();
     out_ << std::flush;  // keep the order of the two streams on a shared terminal
     err_ << text << std::endl;
 }
 
 void Console::stop_line(std::string_view text) {
+    clear_progress();
     out_ << std::flush;
     err_ << ' ' << text << std::endl;
+}
+
+// A carriage return goes back to the line's start; ESC [ K erases what an
+// earlier, longer text left after the cursor.
+void Console::show_progress(std::string_view text) {
+    err_ << '\r' << text << "\x1b[K" << std::flush;
+    progress_shown_ = true;
+}
+
+void Console::clear_progress() {
+    if (!progress_shown_) return;
+    err_ << "\r\x1b[K" << std::flush;
+    progress_shown_ = false;
 }
 
 }  // namespace rastrify

@@ -44,10 +44,16 @@ public:
     void stop(std::string_view text);
     void stop_line(std::string_view text);
 
+    // The self-updating progress line on the error stream: shown (replacing
+    // the one before) and cleared. A message that ends the run clears it first.
+    void show_progress(std::string_view text);
+    void clear_progress();
+
 private:
     std::istream& in_;
     std::ostream& out_;
     std::ostream& err_;
+    bool progress_shown_ = false;
 };
 
 }  // namespace rastrify

@@ -10,6 +10,7 @@
 #include "files.h"
 #include "levels.h"
 #include "options.h"
+#include "progress_display.h"
 #include "working_file.h"
 
 #include "gridlib.h"
@@ -210,6 +211,7 @@ bool read_grid(const NameText& input, const NameText& work, Descriptor& d, Conso
 
 int convert(std::span<const std::string> arguments, Console& console) {
     console.start_text();
+    const ProgressDisplay progress(console);
 
     const auto input = obtain_name(arguments, 0, message::input_prompt, "input grid file", console);
     if (!input) return 1;

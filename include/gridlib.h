@@ -260,6 +260,20 @@ GRIDLIB_API void gridlib_remove_temporary_file(const char *name, const int32_t *
  * process. */
 GRIDLIB_API void gridlib_remove_temporary_files_on_signals(void) GRIDLIB_NOEXCEPT;
 
+/* Progress of the long routines, for a caller that wants to show it: GRDRDG
+ * reports its rows as phase GRIDLIB_PHASE_READING, GRDHST as
+ * GRIDLIB_PHASE_COUNTING, GRD2BMP as GRIDLIB_PHASE_DRAWING, each with the rows
+ * done and the rows in all: at the start, at every whole percent and at the
+ * end. The function is called on the routine's own thread and must return
+ * quickly; NULL, the default, reports nothing. */
+enum gridlib_phase { GRIDLIB_PHASE_READING = 1, GRIDLIB_PHASE_COUNTING = 2, GRIDLIB_PHASE_DRAWING = 3 };
+typedef void gridlib_progress_function(const int32_t *phase, const int32_t *done, const int32_t *total);
+GRIDLIB_API void gridlib_set_progress(gridlib_progress_function *report) GRIDLIB_NOEXCEPT;
+
+/* Sets result to 1 when the open file descriptor is a terminal, else 0: a
+ * caller shows progress only where someone watches. */
+GRIDLIB_API void gridlib_is_terminal(const int32_t *descriptor, int32_t *result) GRIDLIB_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif

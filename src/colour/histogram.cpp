@@ -3,6 +3,7 @@
 
 #include "colour/binning.h"
 #include "grid/working_grid.h"
+#include "progress/progress.h"
 
 #include <algorithm>
 #include <array>
@@ -36,8 +37,10 @@ std::optional<std::int32_t> count_pass(working_grid::Reader& reader, const Sampl
     counts.fill(0);
     std::int32_t counted = 0;
     const float lower = bins.lower(), upper = bins.upper();
+    progress::Reporter progress(progress::Phase::counting, (s.rows - 1) / s.row_step + 1);
     for (std::int64_t r = 1; r <= s.rows; r += s.row_step) {
         if (!reader.read_row(r, row)) return std::nullopt;
+        progress.advance((r - 1) / s.row_step + 1);
         for (std::int64_t c = 0; c < s.columns; c += s.column_step) {
             const float v = row[static_cast<std::size_t>(c)];
             if (is_valid(v) && lower <= v && v <= upper) {

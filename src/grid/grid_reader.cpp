@@ -8,6 +8,7 @@
 #include "grid/statistics.h"
 #include "grid/working_grid.h"
 #include "platform/file.h"
+#include "progress/progress.h"
 
 #include <memory>
 #include <new>
@@ -66,9 +67,11 @@ Status copy_rows(rows::ReadPlan& plan, const DescriptorView& d, const IndexRange
     const rows::StoredRows visit =
         sequential ? rows::StoredRows{1, stored_rows} : rows::kept_stored_rows(rows, stored_rows, plan.north_first);
     const std::int64_t visit_step = sequential ? 1 : rows.step;
+    progress::Reporter progress(progress::Phase::reading, (visit.last - visit.first) / visit_step + 1);
     for (std::int64_t k = visit.first; k <= visit.last; k += visit_step) {
         const std::int64_t g = plan.north_first ? stored_rows - k + 1 : k;
         if (const Status s = plan.source->read(k, values); s != 0) return s;
+        progress.advance((k - visit.first) / visit_step + 1);
         if (!rows.keeps(g)) continue;
 
         plan.rules.apply(values);

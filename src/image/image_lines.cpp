@@ -2,6 +2,7 @@
 #include "image/image_lines.h"
 
 #include "gridlib.h"
+#include "progress/progress.h"
 
 #include <algorithm>
 
@@ -23,9 +24,11 @@ std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const Im
                          const LinePainter& paint) {
     // The bottom image line is the southern row, and sampling starts there.
     const bool north_first = grid.north_first();
+    progress::Reporter progress(progress::Phase::drawing, (rows - 1) / scale.step + 1);
     for (std::int64_t i = 0; i < rows; i += scale.step) {
         const std::int64_t stored_row = north_first ? rows - i : i + 1;
         if (!grid.read_row(stored_row, row)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
+        progress.advance(i / scale.step + 1);
         paint(row, line);
         for (std::int64_t r = 0; r < scale.replication; ++r)
             if (!sink.write(line)) return GRIDLIB_IMAGE_WRITE_FAILED;

@@ -229,6 +229,8 @@ std::string final_link_target(const std::string& path) {
     return current;
 }
 
+bool is_terminal(int descriptor) { return ::isatty(descriptor) == 1; }
+
 bool remove_file(const std::string& path) { return ::unlink(path.c_str()) == 0; }
 
 bool rename_file(const std::string& from, const std::string& to) {

@@ -105,6 +105,8 @@ FileKind kind_of(const std::string& path);
 // The path a chain of symbolic links ends at (the path itself when it is no
 // link); each relative link is taken from the folder of the link.
 std::string final_link_target(const std::string& path);
+// True when the open descriptor is a terminal.
+bool is_terminal(int descriptor);
 // Removes a file; false when it could not be removed.
 bool remove_file(const std::string& path);
 // Renames a file, replacing the target atomically; false on failure.

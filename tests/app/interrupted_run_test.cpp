@@ -10,22 +10,14 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
-#include <fcntl.h>
-#include <filesystem>
 #include <optional>
 #include <ostream>
 #include <set>
-#include <spawn.h>
 #include <string>
-#include <string_view>
 #include <tuple>
 #include <sys/resource.h>
 #include <sys/wait.h>
-#include <vector>
-
-extern char** environ;
 
 namespace rastrify::testing {
 namespace {
@@ -33,17 +25,6 @@ namespace {
 using gridlib::testing::TempDir;
 using gridlib::testing::read_text;
 using gridlib::testing::write_file;
-
-// The library named by SIGNAL_AT_OPEN_LIBRARY, or else the one in the build
-// tree beside these tests.
-std::string signal_at_open_path() {
-    if (const char* path = std::getenv("SIGNAL_AT_OPEN_LIBRARY"); path && *path) return path;
-    std::error_code ec;
-    const auto beside = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / "signal_at_open.so";
-    if (ec || !std::filesystem::exists(beside))
-        ADD_FAILURE() << "SIGNAL_AT_OPEN_LIBRARY must name the built signal_at_open library";
-    return beside.string();
-}
 
 struct Phase {
     const char* name;
@@ -57,44 +38,8 @@ void PrintTo(const Phase& phase, std::ostream* out) { *out << phase.name; }
 // sent after the chosen open; nullopt when the run could not be started or awaited.
 std::optional<int> interrupted_run(const std::string& input, const std::string& output, const Phase& phase,
                                    int signal) {
-    std::vector<std::string> env;
-    std::string preload = signal_at_open_path(), asan;
-    for (char** e = environ; *e; ++e) {
-        const std::string_view entry = *e;
-        const std::string_view value = entry.substr(entry.find('=') + 1);
-        if (entry.starts_with("LD_PRELOAD=")) {
-            preload.append(":").append(value);
-        } else if (entry.starts_with("ASAN_OPTIONS=")) {
-            asan.append(value).append(":");
-        } else if (!entry.starts_with("SIGNAL_AT_OPEN")) {
-            env.emplace_back(entry);
-        }
-    }
-    env.push_back("LD_PRELOAD=" + preload);
-    // A sanitized run refuses to start when its runtime is not the first
-    // library loaded; the preloaded one is. Harmless in a plain build.
-    env.push_back("ASAN_OPTIONS=" + asan + "verify_asan_link_order=0");
-    env.push_back(std::string("SIGNAL_AT_OPEN=") + phase.path_text);
-    env.push_back("SIGNAL_AT_OPEN_COUNT=" + std::to_string(phase.count));
-    env.push_back("SIGNAL_AT_OPEN_SIGNAL=" + std::to_string(signal));
-    std::vector<char*> envp;
-    for (std::string& entry : env) envp.push_back(entry.data());
-    envp.push_back(nullptr);
-
-    std::string exe = rastrify_path(), in = input, out = output;
-    char* argv[] = {exe.data(), in.data(), out.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0) {
-        ADD_FAILURE() << "cannot start " << exe << ": " << std::strerror(spawned);
-        return std::nullopt;
-    }
+    const pid_t pid = spawn_rastrify({input, output}, {phase.path_text, phase.count, signal});
+    if (pid < 0) return std::nullopt;
     int status = 0;
     if (::waitpid(pid, &status, 0) != pid) {
         ADD_FAILURE() << "waitpid: " << std::strerror(errno);

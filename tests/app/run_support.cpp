@@ -7,7 +7,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <cstring>
+#include <fcntl.h>
+#include <spawn.h>
+#include <string_view>
 #include <sys/wait.h>
+
+extern char** environ;
 
 namespace rastrify::testing {
 namespace {
@@ -58,6 +64,67 @@ RunResult run_rastrify(const std::string& cwd, const std::vector<std::string>& a
     r.out = gridlib::testing::read_text(io.file("out"));
     r.err = gridlib::testing::read_text(io.file("err"));
     return r;
+}
+
+namespace {
+
+// The library named by SIGNAL_AT_OPEN_LIBRARY, or else the one in the build
+// tree beside these tests.
+std::string signal_at_open_path() {
+    if (const char* path = std::getenv("SIGNAL_AT_OPEN_LIBRARY"); path && *path) return path;
+    std::error_code ec;
+    const auto beside = std::filesystem::read_symlink("/proc/self/exe", ec).parent_path() / "signal_at_open.so";
+    if (ec || !std::filesystem::exists(beside))
+        ADD_FAILURE() << "SIGNAL_AT_OPEN_LIBRARY must name the built signal_at_open library";
+    return beside.string();
+}
+
+}  // namespace
+
+int spawn_rastrify(const std::vector<std::string>& arguments, const SignalAtOpen& trigger,
+                   const std::string& error_path) {
+    std::vector<std::string> env;
+    std::string preload = signal_at_open_path(), asan;
+    for (char** e = environ; *e; ++e) {
+        const std::string_view entry = *e;
+        const std::string_view value = entry.substr(entry.find('=') + 1);
+        if (entry.starts_with("LD_PRELOAD=")) {
+            preload.append(":").append(value);
+        } else if (entry.starts_with("ASAN_OPTIONS=")) {
+            asan.append(value).append(":");
+        } else if (!entry.starts_with("SIGNAL_AT_OPEN")) {
+            env.emplace_back(entry);
+        }
+    }
+    env.push_back("LD_PRELOAD=" + preload);
+    // A sanitized run refuses to start when its runtime is not the first
+    // library loaded; the preloaded one is. Harmless in a plain build.
+    env.push_back("ASAN_OPTIONS=" + asan + "verify_asan_link_order=0");
+    env.push_back("SIGNAL_AT_OPEN=" + trigger.path_text);
+    env.push_back("SIGNAL_AT_OPEN_COUNT=" + std::to_string(trigger.count));
+    env.push_back("SIGNAL_AT_OPEN_SIGNAL=" + std::to_string(trigger.signal));
+    std::vector<char*> envp;
+    for (std::string& entry : env) envp.push_back(entry.data());
+    envp.push_back(nullptr);
+
+    std::string exe = rastrify_path();
+    std::vector<std::string> words = arguments;
+    std::vector<char*> argv{exe.data()};
+    for (std::string& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, error_path.c_str(), O_RDWR | O_NOCTTY, 0);
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    if (spawned != 0) {
+        ADD_FAILURE() << "cannot start " << exe << ": " << std::strerror(spawned);
+        return -1;
+    }
+    return pid;
 }
 
 std::string start_text() {

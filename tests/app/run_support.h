@@ -28,6 +28,21 @@ RunResult run_rastrify(const std::string& cwd, const std::vector<std::string>& a
 // The usage text every run prints first.
 std::string start_text();
 
+// A signal the run sends itself right after the count-th successful open of
+// a path that contains path_text, through a test library preloaded into it:
+// a run is interrupted (or stopped, with SIGSTOP) at an exact point.
+struct SignalAtOpen {
+    std::string path_text;
+    int count = 1;
+    int signal = 15;
+};
+
+// Starts the converter with the arguments and the signal armed, standard
+// input and output on /dev/null and standard error on error_path; its
+// process id, or -1 (with a test failure) when it could not be started.
+int spawn_rastrify(const std::vector<std::string>& arguments, const SignalAtOpen& trigger,
+                   const std::string& error_path = "/dev/null");
+
 // An ESRI ASCII grid; values run row by row from the northern row, and nodata
 // marks null cells.
 std::string esri_grid(int columns, int rows, const std::vector<double>& values, double nodata = -9999.0);
