@@ -3,18 +3,17 @@
 // peak memory of the process, which must not grow with the grid.
 //
 // Usage: point_lookup_bench [size] [points] [dir]   (default 4000 x 4000, 1000000, a fresh temp dir)
+#include "bench_support.h"
 #include "descriptor/grid_descriptor.h"
 #include "grid/point_lookup.h"
 #include "grid/working_grid.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <numeric>
 #include <random>
 #include <string>
@@ -24,18 +23,7 @@
 namespace {
 
 using namespace gridlib;
-using Clock = std::chrono::steady_clock;
-
-// Best of several runs, in seconds: the first warms the page cache.
-double best_of(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-    return best;
-}
+using bench::best_of;
 
 long peak_kilobytes() {
     rusage u{};
@@ -81,13 +69,7 @@ GridDescriptor descriptor(std::int32_t n) {
 int main(int argc, char** argv) {
     const std::int32_t n = argc > 1 ? std::atoi(argv[1]) : 4000;
     const std::size_t count = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1000000;
-    std::string dir;
-    if (argc > 3) {
-        dir = argv[3];
-    } else {
-        dir = (std::filesystem::temp_directory_path() / "point-lookup-bench-XXXXXX").string();
-        if (!mkdtemp(dir.data())) return 1;
-    }
+    const std::string dir = argc > 3 ? std::string(argv[3]) : bench::fresh_directory("point-lookup-bench");
     const std::string path = dir + "/work.tmp";
     write_grid(path, n);
     auto g = descriptor(n);
