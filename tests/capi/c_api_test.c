@@ -24,15 +24,21 @@ static void set_name(char *buffer, int32_t length, const char *name) {
     memcpy(buffer, name, strlen(name));
 }
 
+/* Writes a text file; 0 when it could not be written. */
+static int write_text(const char *path, const char *text) {
+    FILE *f = fopen(path, "wb");
+    CHECK(f != NULL);
+    if (!f) return 0;
+    fputs(text, f);
+    return fclose(f) == 0;
+}
+
 static void test_open_esri_ascii_grid(void) {
     char path[64];
     snprintf(path, sizeof path, "c_api_grid_%ld.asc", (long)getpid());
-    FILE *f = fopen(path, "wb");
-    CHECK(f != NULL);
-    if (!f) return;
-    fputs("ncols 4\r\nnrows 3\r\nxllcorner 1000\r\nyllcorner 2000\r\ncellsize 25\r\n"
-          "NODATA_value -1\r\n1 2 3 4\r\n5 6 7 8\r\n9 10 11 -1\r\n", f);
-    fclose(f);
+    if (!write_text(path, "ncols 4\r\nnrows 3\r\nxllcorner 1000\r\nyllcorner 2000\r\ncellsize 25\r\n"
+                          "NODATA_value -1\r\n1 2 3 4\r\n5 6 7 8\r\n9 10 11 -1\r\n"))
+        return;
 
     char name[256];
     const int32_t name_length = 256;
@@ -85,12 +91,9 @@ static void test_point_values_of_a_working_grid(void) {
     char asc[64], work[64];
     snprintf(asc, sizeof asc, "c_api_points_%ld.asc", (long)getpid());
     snprintf(work, sizeof work, "c_api_points_%ld.tmp", (long)getpid());
-    FILE *f = fopen(asc, "wb");
-    CHECK(f != NULL);
-    if (!f) return;
-    fputs("ncols 5\nnrows 4\nxllcorner 1000\nyllcorner 2000\ncellsize 10\nNODATA_value -9999\n"
-          "121 124 127 130 -9999\n114 117 120 123 126\n107 110 113 116 119\n100 103 106 109 112\n", f);
-    fclose(f);
+    if (!write_text(asc, "ncols 5\nnrows 4\nxllcorner 1000\nyllcorner 2000\ncellsize 10\nNODATA_value -9999\n"
+                         "121 124 127 130 -9999\n114 117 120 123 126\n107 110 113 116 119\n100 103 106 109 112\n"))
+        return;
 
     char name[256], working[256];
     const int32_t name_length = 256, step = 1;
