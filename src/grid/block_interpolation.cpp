@@ -128,12 +128,16 @@ private:
     std::array<Triangle, 4> triangles_of_the_points_quadrant() const {
         const double x = fx_, y = fy_;
         if (x >= 0 && y >= 0)
-            return {{{x + y <= 1, MC, ME, NC}, {x + y > 1, ME, NC, NE}, {x <= y, MC, NC, NE}, {x > y, MC, ME, NE}}};
+            return {{{x + y <= 1, MC, ME, NC}, {x + y > 1, ME, NC, NE},  //
+                     {x <= y, MC, NC, NE}, {x > y, MC, ME, NE}}};
         if (x >= 0)
-            return {{{x + y <= 0, SC, SE, MC}, {x + y > 0, SE, MC, ME}, {x - y <= 1, SC, MC, ME}, {x - y > 1, SC, SE, ME}}};
+            return {{{x + y <= 0, SC, SE, MC}, {x + y > 0, SE, MC, ME},  //
+                     {x - y <= 1, SC, MC, ME}, {x - y > 1, SC, SE, ME}}};
         if (y >= 0)
-            return {{{x + y <= 0, MW, MC, NW}, {x + y > 0, MC, NW, NC}, {y - x >= 1, MW, NW, NC}, {y - x < 1, MW, MC, NC}}};
-        return {{{x + y <= -1, SW, SC, MW}, {x + y > -1, SC, MW, MC}, {y >= x, SW, MW, MC}, {x > y, SW, SC, MC}}};
+            return {{{x + y <= 0, MW, MC, NW}, {x + y > 0, MC, NW, NC},  //
+                     {y - x >= 1, MW, NW, NC}, {y - x < 1, MW, MC, NC}}};
+        return {{{x + y <= -1, SW, SC, MW}, {x + y > -1, SC, MW, MC},  //
+                 {y >= x, SW, MW, MC}, {x > y, SW, SC, MC}}};
     }
 
     // Rectangles two cells wide: on the point's side of the centre row, then

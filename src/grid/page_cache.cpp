@@ -7,7 +7,8 @@
 namespace gridlib {
 
 PageCache::PageCache(platform::File& file, std::uint64_t file_size)
-    : file_(file), size_(file_size), pages_(kSets * kWays * kPageBytes), tags_(kSets * kWays),
+    : file_(file), size_(file_size),
+      pages_(std::make_unique_for_overwrite<std::byte[]>(kSets * kWays * kPageBytes)), tags_(kSets * kWays),
       last_used_(kSets * kWays, 0) {}
 
 const std::byte* PageCache::page(std::uint64_t index) {
@@ -16,13 +17,13 @@ const std::byte* PageCache::page(std::uint64_t index) {
     for (std::size_t s = first; s < first + kWays; ++s) {
         if (last_used_[s] != 0 && tags_[s] == index) {
             last_used_[s] = ++clock_;
-            return pages_.data() + s * kPageBytes;
+            return pages_.get() + s * kPageBytes;
         }
         if (last_used_[s] < last_used_[slot]) slot = s;
     }
     const std::uint64_t start = index * kPageBytes;
     const std::size_t length = static_cast<std::size_t>(std::min<std::uint64_t>(kPageBytes, size_ - start));
-    std::byte* data = pages_.data() + slot * kPageBytes;
+    std::byte* data = pages_.get() + slot * kPageBytes;
     if (file_.read_at(start, {data, length}) != length) {
         last_used_[slot] = 0;
         return nullptr;

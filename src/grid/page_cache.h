@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <span>
 #include <vector>
 
@@ -15,7 +16,8 @@ namespace gridlib {
 class PageCache {
 public:
     // Reads file, of which the first file_size bytes are used. Allocates the
-    // pages (kSets * kWays * kPageBytes bytes) once.
+    // pages (kSets * kWays * kPageBytes bytes) once, without clearing them:
+    // a call that needs few pages touches few.
     PageCache(platform::File& file, std::uint64_t file_size);
 
     // Copies the bytes at offset into out; false when they do not all lie
@@ -34,7 +36,7 @@ private:
 
     platform::File& file_;
     std::uint64_t size_;
-    std::vector<std::byte> pages_;
+    std::unique_ptr<std::byte[]> pages_;
     std::vector<std::uint64_t> tags_;       // page index held by each slot
     std::vector<std::uint64_t> last_used_;  // 0: the slot is empty
     std::uint64_t clock_ = 0;
