@@ -3,6 +3,7 @@
 // grids stored by rows (Surfer 7) and by columns.
 //
 // Usage: grid_read_bench [size] [dir]   (default 4000, a fresh temp dir)
+#include "bench_support.h"
 #include "descriptor/grid_descriptor.h"
 #include "grid/grid_reader.h"
 #include "platform/file.h"
@@ -10,30 +11,17 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <string>
 #include <vector>
 
 namespace {
 
 using namespace gridlib;
-using Clock = std::chrono::steady_clock;
-
-// Best of several runs, in seconds: the first warms the page cache.
-double best_of(int runs, const std::function<void()>& work) {
-    double best = 1e300;
-    for (int r = 0; r < runs; ++r) {
-        const auto t0 = Clock::now();
-        work();
-        best = std::min(best, std::chrono::duration<double>(Clock::now() - t0).count());
-    }
-    return best;
-}
+using bench::best_of;
 
 // Deterministic values like 123.456, with a null cell now and then.
 std::uint32_t next(std::uint32_t& s) {
@@ -126,13 +114,7 @@ void report(const char* what, double bytes, double seconds) {
 
 int main(int argc, char** argv) {
     const int n = argc > 1 ? std::atoi(argv[1]) : 4000;
-    std::string dir;
-    if (argc > 2) {
-        dir = argv[2];
-    } else {
-        dir = (std::filesystem::temp_directory_path() / "grid-read-bench-XXXXXX").string();
-        if (!mkdtemp(dir.data())) return 1;
-    }
+    const std::string dir = argc > 2 ? std::string(argv[2]) : bench::fresh_directory("grid-read-bench");
     const std::string working = dir + "/work.tmp";
     const int runs = 3;
 

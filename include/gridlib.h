@@ -187,6 +187,28 @@ GRIDLIB_API void GRDRDG(const char *input_name, const int32_t *input_name_length
                         const int32_t *column_step, const float *south_y, const float *north_y,
                         const int32_t *row_step, int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* Point lookup. Sets values[i] to the value at the map point (x[i], y[i]),
+ * i < n, of a grid file in the working grid's layout: a 512-byte header, then
+ * rows of 32-bit reals. Each value is interpolated within the 3 x 3 block of
+ * nodes around the node nearest to the point (moved inward at the grid's
+ * edges): biquadratic when all nine nodes hold data; otherwise, in this
+ * order, the centre node's own value, quadratic or linear along the centre
+ * row or column, bilinear over a cell or rectangle, planar over a triangle,
+ * from the first whose nodes all hold data.
+ * The descriptor must describe that file as GRDRDH reads it: the size comes
+ * from IHEAD(14) and IHEAD(15), the geometry from RHEAD(17) to RHEAD(22),
+ * and IHEAD(6) = -2 means the northern row is stored first (any other value:
+ * the southern). GRDRDG leaves the input's storage order in IHEAD(6), so read
+ * a working grid's own header with GRDRDH before looking up its points.
+ * A value stays GRIDLIB_NULL_VALUE when its point lies more than half a cell
+ * beyond the outer nodes, when the grid has fewer than 3 columns or rows or
+ * the file ends before the point's block, and when no rule finds its nodes.
+ * Status: GRIDLIB_OK; GRIDLIB_REFUSED for n < 0 (nothing is written), and
+ * for a byte-image format or a file that cannot be opened (every value null). */
+GRIDLIB_API void GRDVAL(const char *name, const int32_t *name_length, const int32_t *ihead, const float *rhead,
+                        const int32_t *n, const float *x, const float *y, float *values,
+                        int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* Decodes 8 bytes holding an IEEE double; byte_order 1 = most significant
  * byte first, any other value = least significant byte first. */
 GRIDLIB_API double DECODE_VULCAN_BINARY(const char *bytes, const int32_t *length,

@@ -1,6 +1,6 @@
 /* The public interface from plain C: opening a grid through GRDRDH with the
- * converter's argument shapes, the portable double decoder and the temporary
- * files. Exits non-zero when any check fails. */
+ * converter's argument shapes, point values of a working grid, the portable
+ * double decoder and the temporary files. Exits non-zero when any check fails. */
 #include "gridlib.h"
 
 #include <math.h>
@@ -24,15 +24,21 @@ static void set_name(char *buffer, int32_t length, const char *name) {
     memcpy(buffer, name, strlen(name));
 }
 
+/* Writes a text file; 0 when it could not be written. */
+static int write_text(const char *path, const char *text) {
+    FILE *f = fopen(path, "wb");
+    CHECK(f != NULL);
+    if (!f) return 0;
+    fputs(text, f);
+    return fclose(f) == 0;
+}
+
 static void test_open_esri_ascii_grid(void) {
     char path[64];
     snprintf(path, sizeof path, "c_api_grid_%ld.asc", (long)getpid());
-    FILE *f = fopen(path, "wb");
-    CHECK(f != NULL);
-    if (!f) return;
-    fputs("ncols 4\r\nnrows 3\r\nxllcorner 1000\r\nyllcorner 2000\r\ncellsize 25\r\n"
-          "NODATA_value -1\r\n1 2 3 4\r\n5 6 7 8\r\n9 10 11 -1\r\n", f);
-    fclose(f);
+    if (!write_text(path, "ncols 4\r\nnrows 3\r\nxllcorner 1000\r\nyllcorner 2000\r\ncellsize 25\r\n"
+                          "NODATA_value -1\r\n1 2 3 4\r\n5 6 7 8\r\n9 10 11 -1\r\n"))
+        return;
 
     char name[256];
     const int32_t name_length = 256;
@@ -78,6 +84,58 @@ static void test_open_esri_ascii_grid(void) {
     CHECK(status < 0);
 }
 
+/* A small ESRI ASCII grid on the plane 100 + 3 i + 7 j (column i from the
+ * west, row j from the south, one cell null) is read into a working grid,
+ * whose own header then describes it for GRDVAL. */
+static void test_point_values_of_a_working_grid(void) {
+    char asc[64], work[64];
+    snprintf(asc, sizeof asc, "c_api_points_%ld.asc", (long)getpid());
+    snprintf(work, sizeof work, "c_api_points_%ld.tmp", (long)getpid());
+    if (!write_text(asc, "ncols 5\nnrows 4\nxllcorner 1000\nyllcorner 2000\ncellsize 10\nNODATA_value -9999\n"
+                         "121 124 127 130 -9999\n114 117 120 123 126\n107 110 113 116 119\n100 103 106 109 112\n"))
+        return;
+
+    char name[256], working[256];
+    const int32_t name_length = 256, step = 1;
+    int32_t ihead[GRIDLIB_IHEAD_SIZE] = {0};
+    float rhead[GRIDLIB_RHEAD_SIZE] = {0};
+    int32_t status = 99;
+    set_name(name, name_length, asc);
+    set_name(working, name_length, work);
+    GRDRDH(name, &name_length, ihead, rhead, NULL, NULL, &status);
+    CHECK(status == GRIDLIB_OK);
+    GRDRDG(name, &name_length, working, &name_length, ihead, rhead, &rhead[GRIDLIB_WEST_X], &rhead[GRIDLIB_EAST_X],
+           &step, &rhead[GRIDLIB_SOUTH_Y], &rhead[GRIDLIB_NORTH_Y], &step, &status);
+    CHECK(status == GRIDLIB_OK);
+    GRDRDH(working, &name_length, ihead, rhead, NULL, NULL, &status);
+    CHECK(status == GRIDLIB_OK && ihead[GRIDLIB_STORAGE_ORDER] == -2);
+
+    /* The first node lies at the lower-left corner given. */
+    const float x[4] = {1013, 1038, 995, 994.5f};
+    const float y[4] = {2026, 2029, 2000, 2000};
+    const float plane[2] = {100 + 3 * 1.3f + 7 * 2.6f, 100 + 3 * 3.8f + 7 * 2.9f};
+    float values[4];
+    int32_t n = 4;
+    GRDVAL(working, &name_length, ihead, rhead, &n, x, y, values, &status);
+    CHECK(status == GRIDLIB_OK);
+    CHECK(fabsf(values[0] - plane[0]) < 1e-3f);
+    CHECK(fabsf(values[1] - plane[1]) < 1e-3f); /* beside the null cell */
+    CHECK(fabsf(values[2] - 98.5f) < 1e-3f);    /* half a cell west of the first column */
+    CHECK(values[3] == GRIDLIB_NULL_VALUE);     /* further out */
+
+    n = -1;
+    values[0] = 5;
+    GRDVAL(working, &name_length, ihead, rhead, &n, x, y, values, &status);
+    CHECK(status == GRIDLIB_REFUSED && values[0] == 5);
+
+    remove(work);
+    n = 2;
+    GRDVAL(working, &name_length, ihead, rhead, &n, x, y, values, &status);
+    CHECK(status == GRIDLIB_REFUSED);
+    CHECK(values[0] == GRIDLIB_NULL_VALUE && values[1] == GRIDLIB_NULL_VALUE);
+    remove(asc);
+}
+
 static void test_decode_portable_double(void) {
     const char little[8] = {0, 0, 0, 0, 0, 0, (char)0xF8, 0x3F}; /* 1.5 */
     const char big[8] = {(char)0xC0, 0x59, 0, 0, 0, 0, 0, 0};    /* -100.0 */
@@ -111,6 +169,7 @@ static void test_temporary_file(void) {
 
 int main(void) {
     test_open_esri_ascii_grid();
+    test_point_values_of_a_working_grid();
     test_decode_portable_double();
     test_temporary_file();
     if (failures) fprintf(stderr, "%d check(s) failed\n", failures);
