@@ -154,6 +154,15 @@ def working_grids():
             bytes(h) + b''.join(struct.pack('<f', v) for v in cells))
 
 
+def point_lookups():
+    for columns, rows, order in ((C, R, -2), (C, R, 1), (2, 3, -2)):
+        head = struct.pack('<3i4fi', columns, rows, order, 10, 20, 2, 3, 6)
+        points = b''.join(struct.pack('<2f', 10 + 1.3 * k, 20 + 1.7 * k) for k in range(6))
+        cells = b''.join(struct.pack('<f', -1e32 if k % 7 == 3 else 50 + k) for k in range(columns * rows))
+        body = head + points
+        put('point_lookup', 'grid_%dx%d_%+d' % (columns, rows, order), body + bytes(512 - len(body)) + cells)
+
+
 def colours():
     for scheme in (-5, 1, 2, 3, 4, 5, 6, 7, 9, 12):
         head = struct.pack('<3i5f', scheme, 3, 20, 0.4, 0.2, 1.0, 315, 45)
@@ -161,5 +170,5 @@ def colours():
 
 
 for make in (esri, gxf, er_mapper, bgd, grid_text, surfer, binary_512, binary_24, tool, k_blocks, byte_images,
-             working_grids, colours):
+             working_grids, point_lookups, colours):
     make()
