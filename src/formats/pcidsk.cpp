@@ -6,7 +6,6 @@
 #include "formats/driver.h"
 #include "text/fields.h"
 
-#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
