@@ -118,6 +118,13 @@ TEST(ByteImageRows, AFileMustHoldTheLastValueUnpackedButNotThePadding) {
     EXPECT_EQ(read_row(image, 512 + 29, 3, {1, 0, 0}).status, GRIDLIB_REFUSED);
 }
 
+TEST(ByteImageRows, RowsWiderThanAnyFixedBuffer) {
+    // 3 bands of 30000 columns: 90000 bytes a row.
+    auto r = read_row({FormatCode::bip, 0, 30000, 2, 3, 0}, 2 * 90000, 2, {3, 0, 0});
+    ASSERT_EQ(r.status, GRIDLIB_OK);
+    EXPECT_TRUE(r.holds(0, [](std::int64_t i) { return 90000 + i * 3 + 2; }));
+}
+
 TEST(ByteImageRows, RequestsThatCannotBeServed) {
     EXPECT_EQ(read_row({FormatCode::bil, 0, 4, 2, 1, 0}, 8, 0, {1, 0, 0}).status, GRIDLIB_REFUSED) << "row 0";
     EXPECT_EQ(read_row({FormatCode::bil, 0, 4, 2, 1, -8}, 8, 1, {1, 0, 0}).status, GRIDLIB_REFUSED);
