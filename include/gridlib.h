@@ -122,7 +122,7 @@ enum gridlib_status {
     GRIDLIB_GXF_INCOMPLETE = -2006,     /* no "#GRID" line, or no value after #POINTS, #ROWS or #TRANSFORM */
     GRIDLIB_BINARY_TOO_SHORT = -2018,   /* shorter than its header states */
     GRIDLIB_NO_USABLE_SIZE = -2019,     /* no positive column and row count, or a bad Surfer 7 section chain */
-    GRIDLIB_BAD_BAND_COUNT = -2021,     /* ER Mapper: fewer than 1 or more than 16 bands */
+    GRIDLIB_BAD_BAND_COUNT = -2021,     /* fewer than 1 band (ER Mapper, BIL/BIP) or more than 16 (ER Mapper, PCIDSK) */
     GRIDLIB_ESRI_NO_DATA = -2030,       /* the file ends before its data */
     /* GXF: the file ends where the value of a keyword should follow. */
     GRIDLIB_GXF_NO_PTSEPARATION = -2703,
@@ -135,6 +135,12 @@ enum gridlib_status {
     GRIDLIB_GXF_NO_ZMINIMUM = -2710,
     GRIDLIB_GXF_NO_ZMAXIMUM = -2713,
     GRIDLIB_GXF_NO_DUMMY = -2714,
+    /* Byte images. The PCIDSK codes come after the size, interleave, data
+     * offset and band names have been read: the image lacks only its position. */
+    GRIDLIB_PCIDSK_NO_GEOREFERENCING = -2008,    /* no locked georeferencing segment, or it is missing */
+    GRIDLIB_PCIDSK_OTHER_GEOREFERENCING = -2009, /* georeferencing of a kind other than a pixel polynomial */
+    GRIDLIB_HDR_BAD_CELL_SIZE = -2020,           /* BIL/BIP: XDIM or YDIM missing or not positive */
+    GRIDLIB_HDR_NEGATIVE_SKIP = -2022,           /* BIL/BIP: SKIPBYTES negative */
 
     /* GRDRDG */
     GRIDLIB_WORKING_GRID_FAILED = -2,   /* could not be created or written */
@@ -208,6 +214,37 @@ GRIDLIB_API void GRDRDG(const char *input_name, const int32_t *input_name_length
 GRIDLIB_API void GRDVAL(const char *name, const int32_t *name_length, const int32_t *ihead, const float *rhead,
                         const int32_t *n, const float *x, const float *y, float *values,
                         int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* Single rows, moved through a file descriptor the caller opened (open(2))
+ * and closes, passed as a pointer to int32 like every argument. Rows are
+ * numbered from 1 in file order and hold IHEAD(14) values; the row count is
+ * not consulted, RHEAD is not used (it may be NULL), nothing is converted or
+ * byte-swapped, and the descriptor's file position is left alone. Status:
+ * GRIDLIB_OK, or GRIDLIB_REFUSED for a missing argument, a row below 1, or a
+ * row that could not be moved whole (beyond the end of the file, a read or
+ * write error, a full disk; the buffer then holds what arrived). */
+
+/* A row of a working grid (a 512-byte header, then rows of 32-bit reals),
+ * read into values or written from them: IHEAD(14) reals. */
+GRIDLIB_API void GRDRDL(const int32_t *handle, const int32_t *ihead, const float *rhead, const int32_t *row,
+                        float *values, int32_t *status) GRIDLIB_NOEXCEPT;
+GRIDLIB_API void GRDWRL(const int32_t *handle, const int32_t *ihead, const float *rhead, const int32_t *row,
+                        const float *values, int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* A row of a headerless file of 4-byte cells, IHEAD(14) per row: its first
+ * IHEAD(14) x 2 bytes into first_half, the others into second_half. */
+GRIDLIB_API void DRVRDL(const int32_t *handle, const int32_t *ihead, const float *rhead, const int32_t *row,
+                        void *first_half, void *second_half, int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* A row of a PCIDSK, BIL or BIP byte image as GRDRDH described it: the bytes
+ * of the bands band1..band3 (numbered from 1) widened into array1..array3,
+ * IHEAD(14) values each. A band outside 1..IHEAD(2), or a NULL band, leaves
+ * its array untouched; a PCIDSK image of interleave "FILE" holds one band,
+ * which always goes to array1. Also GRIDLIB_REFUSED for another format code,
+ * an interleave code PCIDSK does not have, or no array where a band goes. */
+GRIDLIB_API void BYTRDL(const int32_t *handle, const int32_t *ihead, const float *rhead, const int32_t *row,
+                        const int32_t *band1, const int32_t *band2, const int32_t *band3, uint16_t *array1,
+                        uint16_t *array2, uint16_t *array3, int32_t *status) GRIDLIB_NOEXCEPT;
 
 /* Decodes 8 bytes holding an IEEE double; byte_order 1 = most significant
  * byte first, any other value = least significant byte first. */

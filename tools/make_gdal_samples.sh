@@ -2,7 +2,8 @@
 # Makes the small sample grids under tests/data/gdal/ with GDAL, software
 # written independently of ours, together with the values GDAL itself reads
 # back from each file (an ESRI ASCII grid per sample, "<name>.expected.asc").
-# tests/grid/gdal_samples_test.cpp checks that we read the same numbers.
+# tests/grid/gdal_samples_test.cpp checks that we read the same numbers, and
+# tests/formats/gdal_byte_images_test.cpp the same bytes.
 # The samples are committed; run this again only to remake them.
 set -eu
 
@@ -61,5 +62,33 @@ make GS7BG real.asc surfer7.grd
 make ERS real.asc ers_float32.ers
 make ERS real.asc ers_float64.ers -ot Float64
 make ERS whole.asc ers_int16.ers -ot Int16
-rm -f "$out"/*.prj "$out"/*.aux.xml
+# Byte images of 13 x 7 cells and three bands, each band's values running
+# over 0..255 differently: PCIDSK with pixel and with band interleaving, and
+# a BIL with its ".hdr". For each, "<name>.expected.raw" holds the bytes GDAL
+# reads from it, band after band, each band's rows from the top (ENVI's
+# band-sequential layout, its header dropped).
+for b in 1 2 3; do
+    awk -v b="$b" 'BEGIN {
+        print "ncols 13"; print "nrows 7"; print "xllcorner 0"; print "yllcorner 0"; print "cellsize 1"
+        for (r = 0; r < 7; r++) {
+            line = ""
+            for (c = 0; c < 13; c++) line = line " " (b * 80 + c * 17 + r * 29 + (c * r) % 7) % 256
+            print line
+        }
+    }' > "$work/band$b.asc"
+done
+gdalbuildvrt -q -separate "$work/bands.vrt" "$work/band1.asc" "$work/band2.asc" "$work/band3.asc"
+
+byte_image() { # driver, name, extra options
+    driver=$1 name=$2
+    shift 2
+    gdal_translate -q -of "$driver" -ot Byte -a_ullr 1000 2070 1130 2000 "$@" "$work/bands.vrt" "$out/$name"
+    gdal_translate -q -of ENVI -co INTERLEAVE=BSQ "$out/$name" "$work/expected.raw"
+    cp "$work/expected.raw" "$out/${name%.*}.expected.raw"
+}
+
+byte_image PCIDSK pcidsk_pixel.pix -co INTERLEAVING=PIXEL
+byte_image PCIDSK pcidsk_band.pix -co INTERLEAVING=BAND
+byte_image EHdr ehdr.bil
+rm -f "$out"/*.prj "$out"/*.aux.xml "$out"/*.stx
 ls -l "$out"

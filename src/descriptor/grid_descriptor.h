@@ -142,6 +142,10 @@ public:
     void derive_north_from_rows() {
         north_y() = to_float(double(south_y()) + (double(rows()) - 1) * row_spacing());
     }
+    // For headers that state the northern row: south = north - (rows - 1) * row spacing.
+    void derive_south_from_rows() {
+        south_y() = to_float(double(north_y()) - (double(rows()) - 1) * row_spacing());
+    }
     // A double stored as float; beyond the float range it becomes an infinity
     // of its sign rather than undefined behaviour.
     static float to_float(double v) {

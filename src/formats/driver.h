@@ -10,6 +10,7 @@
 #include "descriptor/grid_descriptor.h"
 #include "formats/first_bytes.h"
 #include "platform/file.h"
+#include "rows/byte_image_rows.h"
 #include "rows/index_range.h"
 #include "rows/read_plan.h"
 
@@ -55,6 +56,9 @@ struct Driver {
     // Opens the values and fills the plan, or returns the read's failure
     // status. Without it the format's values cannot be read.
     Status (*plan_rows)(const RowRequest& request, rows::ReadPlan& plan) = nullptr;
+    // Byte images: where the rows of the image d describes lie and how their
+    // bands are arranged; empty when d's words name no arrangement the format has.
+    std::optional<rows::ByteImageLayout> (*byte_image_layout)(const DescriptorView& d) = nullptr;
 };
 
 // The driver of a format code; nullptr for codes no format has.
@@ -68,6 +72,12 @@ Status plan_rows(const std::string& grid_name, const DescriptorView& d, const ro
 // The files a grid of the format consists of: the grid file, and its header
 // or data file where the format keeps them apart.
 std::vector<std::string> grid_files(const std::string& grid_name, FormatCode format);
+
+// Reads stored row `row` of the byte image d describes into the arrays,
+// through its format's driver: GRIDLIB_REFUSED for a format that is no byte
+// image, otherwise as rows::read_byte_image_row.
+Status read_byte_image_row(const platform::BorrowedDescriptor& file, const DescriptorView& d, std::int64_t row,
+                           std::span<const rows::BandArray> arrays);
 
 // The format a name's last four characters name; names of four characters
 // or fewer have no extension.

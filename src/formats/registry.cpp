@@ -56,6 +56,14 @@ std::vector<std::string> grid_files(const std::string& grid_name, FormatCode for
     return files;
 }
 
+Status read_byte_image_row(const platform::BorrowedDescriptor& file, const DescriptorView& d, std::int64_t row,
+                           std::span<const rows::BandArray> arrays) {
+    const Driver* driver = driver_for(d.format());
+    if (!driver || !driver->byte_image_layout) return GRIDLIB_REFUSED;
+    const auto layout = driver->byte_image_layout(d);
+    return layout ? rows::read_byte_image_row(file, *layout, row, arrays) : GRIDLIB_REFUSED;
+}
+
 std::optional<FormatCode> format_by_extension(std::string_view name) {
     if (name.size() <= 4) return std::nullopt;
     const std::string_view last4 = name.substr(name.size() - 4);

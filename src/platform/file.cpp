@@ -29,15 +29,19 @@ ssize_t pread_retry(int fd, void* dst, std::size_t n, std::uint64_t offset) {
 bool pwrite_all(int fd, const char* src, std::size_t n, std::uint64_t offset) {
     while (n > 0) {
         const ssize_t put = ::pwrite(fd, src, n, static_cast<off_t>(offset));
-        if (put < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;  // a write that moves nothing would never end
         src += put;
         n -= static_cast<std::size_t>(put);
         offset += static_cast<std::uint64_t>(put);
     }
     return true;
+}
+
+// An offset and length that a file position (off_t) can express.
+bool fits_file_position(std::uint64_t offset, std::size_t n) {
+    constexpr auto kMax = static_cast<std::uint64_t>(LLONG_MAX);
+    return offset <= kMax && n <= kMax - offset;
 }
 
 }  // namespace
@@ -195,6 +199,32 @@ bool File::close() {
     fd_ = -1;
     pos_ = end_ = 0;
     return !failed_;
+}
+
+bool BorrowedDescriptor::read_exact_at(std::uint64_t offset, std::span<std::byte> out) const {
+    if (fd_ < 0 || !fits_file_position(offset, out.size())) return false;
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got = pread_retry(fd_, out.data() + done, out.size() - done, offset + done);
+        if (got <= 0) return false;
+        done += static_cast<std::size_t>(got);
+    }
+    return true;
+}
+
+bool BorrowedDescriptor::write_all_at(std::uint64_t offset, std::span<const std::byte> bytes) const {
+    if (fd_ < 0 || !fits_file_position(offset, bytes.size())) return false;
+    // Opened for appending, every write would land at the end of the file,
+    // wherever it was meant to go.
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || (flags & O_APPEND) != 0) return false;
+    return pwrite_all(fd_, reinterpret_cast<const char*>(bytes.data()), bytes.size(), offset);
+}
+
+std::optional<std::uint64_t> BorrowedDescriptor::size() const {
+    struct stat st {};
+    if (fd_ < 0 || ::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return static_cast<std::uint64_t>(st.st_size);
 }
 
 bool file_exists(const std::string& path) {

@@ -88,6 +88,26 @@ private:
     bool failed_ = false;
 };
 
+// A descriptor that a caller of the library opened and still owns, moved to
+// and from at absolute offsets. It is never closed here, and its file
+// position is left alone: reads and writes are positioned, not seeks.
+class BorrowedDescriptor {
+public:
+    explicit BorrowedDescriptor(int fd) : fd_(fd) {}
+
+    // True when exactly out.size() bytes were read at offset; false when the
+    // file ends first, the read fails or the offset is beyond a file position.
+    bool read_exact_at(std::uint64_t offset, std::span<std::byte> out) const;
+    // True when all bytes were written at offset; a descriptor opened for
+    // appending is refused, since it cannot write anywhere but at the end.
+    bool write_all_at(std::uint64_t offset, std::span<const std::byte> bytes) const;
+    // The file's size; empty when the descriptor is not open or not a file.
+    std::optional<std::uint64_t> size() const;
+
+private:
+    int fd_;
+};
+
 // Reads n bytes as a value of trivially copyable type T (host byte order).
 template <typename T>
 bool read_value(File& f, T& value) {

@@ -51,9 +51,9 @@ TEST_F(OutputRefusal, AnInputUnderAnyNameIsNeverReplaced) {
     expect_refused({"dem.ers", "dem"}, "is a file of the input grid");
     EXPECT_EQ(fs::file_size(dir.file("dem")), 8u);
     write_file(dir.file("scene.bil"), std::string(16, '\0'));
-    write_file(dir.file("scene.hdr"), "nrows 4\nncols 4\n");
+    write_file(dir.file("scene.hdr"), "nrows 4\nncols 4\nnbands 1\nxdim 1\nydim 1\n");
     expect_refused({"scene.bil", "scene.hdr"}, "is a file of the input grid");
-    EXPECT_EQ(read_text(dir.file("scene.hdr")), "nrows 4\nncols 4\n");
+    EXPECT_EQ(read_text(dir.file("scene.hdr")), "nrows 4\nncols 4\nnbands 1\nxdim 1\nydim 1\n");
 
     const std::string levels(16394, '\0');
     write_file(dir.file("levels.his"), levels);

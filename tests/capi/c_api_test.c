@@ -1,8 +1,10 @@
 /* The public interface from plain C: opening a grid through GRDRDH with the
- * converter's argument shapes, point values of a working grid, the portable
- * double decoder and the temporary files. Exits non-zero when any check fails. */
+ * converter's argument shapes, point values of a working grid, rows moved
+ * through a descriptor from open(), the portable double decoder and the
+ * temporary files. Exits non-zero when any check fails. */
 #include "gridlib.h"
 
+#include <fcntl.h>
 #include <math.h>
 #include <stdio.h>
 #include <string.h>
@@ -24,14 +26,16 @@ static void set_name(char *buffer, int32_t length, const char *name) {
     memcpy(buffer, name, strlen(name));
 }
 
-/* Writes a text file; 0 when it could not be written. */
-static int write_text(const char *path, const char *text) {
+/* Writes a whole file; returns 0 on failure. */
+static int write_bytes(const char *path, const void *bytes, size_t n) {
     FILE *f = fopen(path, "wb");
     CHECK(f != NULL);
     if (!f) return 0;
-    fputs(text, f);
-    return fclose(f) == 0;
+    const size_t put = fwrite(bytes, 1, n, f);
+    return fclose(f) == 0 && put == n;
 }
+
+static int write_text(const char *path, const char *text) { return write_bytes(path, text, strlen(text)); }
 
 static void test_open_esri_ascii_grid(void) {
     char path[64];
@@ -136,6 +140,84 @@ static void test_point_values_of_a_working_grid(void) {
     remove(asc);
 }
 
+/* A working grid made by GRDRDG, its rows read and written by descriptor. */
+static void test_working_grid_rows(void) {
+    char grid[64], work[64];
+    snprintf(grid, sizeof grid, "c_api_rows_%ld.asc", (long)getpid());
+    snprintf(work, sizeof work, "c_api_rows_%ld.tmp", (long)getpid());
+    const char text[] = "ncols 4\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 1\nNODATA_value -1\n"
+                        "1 2 3 4\n5 6 7 8\n9 10 11 -1\n";
+    CHECK(write_bytes(grid, text, sizeof text - 1));
+
+    const int32_t grid_length = (int32_t)strlen(grid), work_length = (int32_t)strlen(work), one = 1;
+    int32_t ihead[GRIDLIB_IHEAD_SIZE] = {0};
+    float rhead[GRIDLIB_RHEAD_SIZE] = {0};
+    int32_t status = 99;
+    GRDRDH(grid, &grid_length, ihead, rhead, NULL, NULL, &status);
+    CHECK(status == GRIDLIB_OK);
+    GRDRDG(grid, &grid_length, work, &work_length, ihead, rhead, &rhead[GRIDLIB_WEST_X], &rhead[GRIDLIB_EAST_X], &one,
+           &rhead[GRIDLIB_SOUTH_Y], &rhead[GRIDLIB_NORTH_Y], &one, &status);
+    CHECK(status == GRIDLIB_OK);
+
+    const int32_t handle = open(work, O_RDWR);
+    CHECK(handle >= 0);
+    float values[4] = {0};
+    int32_t row = 1; /* the northern row comes first */
+    GRDRDL(&handle, ihead, rhead, &row, values, &status);
+    CHECK(status == GRIDLIB_OK && values[0] == 1.0f && values[3] == 4.0f);
+    row = 3;
+    GRDRDL(&handle, ihead, rhead, &row, values, &status);
+    CHECK(status == GRIDLIB_OK && values[2] == 11.0f && values[3] == GRIDLIB_NULL_VALUE);
+
+    const float replaced[4] = {-1.5f, 0.0f, 2.5f, 1e6f};
+    row = 2;
+    GRDWRL(&handle, ihead, rhead, &row, replaced, &status);
+    CHECK(status == GRIDLIB_OK);
+    GRDRDL(&handle, ihead, NULL, &row, values, &status);
+    CHECK(status == GRIDLIB_OK && memcmp(values, replaced, sizeof values) == 0);
+    row = 4;
+    GRDRDL(&handle, ihead, rhead, &row, values, &status);
+    CHECK(status == GRIDLIB_REFUSED);
+    close(handle);
+    remove(grid);
+    remove(work);
+}
+
+/* A BIL image of 3 columns, 2 rows and 2 bands, described by GRDRDH. */
+static void test_byte_image_rows(void) {
+    char image[64], header[64];
+    snprintf(image, sizeof image, "c_api_scene_%ld.bil", (long)getpid());
+    snprintf(header, sizeof header, "c_api_scene_%ld.hdr", (long)getpid());
+    const unsigned char bytes[12] = {1, 2, 3, 11, 12, 13, 4, 5, 6, 14, 15, 255};
+    const char text[] = "NROWS 2\nNCOLS 3\nNBANDS 2\nXDIM 1\nYDIM 1\n";
+    CHECK(write_bytes(image, bytes, sizeof bytes));
+    CHECK(write_bytes(header, text, sizeof text - 1));
+
+    const int32_t image_length = (int32_t)strlen(image);
+    int32_t ihead[GRIDLIB_IHEAD_SIZE] = {0};
+    float rhead[GRIDLIB_RHEAD_SIZE] = {0};
+    int32_t status = 99;
+    GRDRDH(image, &image_length, ihead, rhead, NULL, NULL, &status);
+    CHECK(status == GRIDLIB_OK && ihead[GRIDLIB_FORMAT] == GRIDLIB_FORMAT_BIL);
+
+    const int32_t handle = open(image, O_RDONLY);
+    CHECK(handle >= 0);
+    const int32_t row = 2, band_a = 2, band_b = 1, no_band = 0;
+    uint16_t a[3] = {0}, b[3] = {0}, c[3] = {7, 7, 7};
+    GRDRDL(&handle, ihead, rhead, &row, NULL, &status);
+    CHECK(status == GRIDLIB_REFUSED); /* no buffer */
+    BYTRDL(&handle, ihead, rhead, &row, &band_a, &band_b, &no_band, a, b, c, &status);
+    CHECK(status == GRIDLIB_OK);
+    CHECK(a[0] == 14 && a[2] == 255 && b[0] == 4 && b[2] == 6);
+    CHECK(c[0] == 7 && c[2] == 7);
+    const int32_t beyond = 3;
+    BYTRDL(&handle, ihead, rhead, &beyond, &band_a, NULL, NULL, a, NULL, NULL, &status);
+    CHECK(status == GRIDLIB_REFUSED);
+    close(handle);
+    remove(image);
+    remove(header);
+}
+
 static void test_decode_portable_double(void) {
     const char little[8] = {0, 0, 0, 0, 0, 0, (char)0xF8, 0x3F}; /* 1.5 */
     const char big[8] = {(char)0xC0, 0x59, 0, 0, 0, 0, 0, 0};    /* -100.0 */
@@ -170,6 +252,8 @@ static void test_temporary_file(void) {
 int main(void) {
     test_open_esri_ascii_grid();
     test_point_values_of_a_working_grid();
+    test_working_grid_rows();
+    test_byte_image_rows();
     test_decode_portable_double();
     test_temporary_file();
     if (failures) fprintf(stderr, "%d check(s) failed\n", failures);

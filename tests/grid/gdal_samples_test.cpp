@@ -4,6 +4,7 @@
 // the samples and, for each, "<name>.expected.asc" with GDAL's values.
 #include "grid/grid_reader.h"
 #include "formats/grid_header.h"
+#include "support/samples.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -11,9 +12,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -22,13 +21,9 @@ namespace gridlib {
 namespace {
 
 using gridlib::testing::TempDir;
+using gridlib::testing::gdal_sample;
 using gridlib::testing::read_file;
 using gridlib::testing::read_text;
-
-std::string sample_dir() {
-    if (const char* root = std::getenv("GRIDLIB_SOURCE_DIR")) return std::string(root) + "/tests/data/gdal/";
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "gdal").string() + "/";
-}
 
 // An ESRI ASCII grid as GDAL writes it, north row first; dx and dy stand in
 // for cellsize when the cells are not square.
@@ -85,12 +80,12 @@ class GdalSample : public ::testing::TestWithParam<Sample> {};
 
 TEST_P(GdalSample, HoldsTheValuesGdalReads) {
     const Sample& s = GetParam();
-    const Expected e = read_expected(sample_dir() + s.expected);
+    const Expected e = read_expected(gdal_sample(s.expected));
     ASSERT_EQ(e.values.size(), static_cast<std::size_t>(e.columns * e.rows));
 
     GridDescriptor g;
     DescriptorView d = g.view();
-    const std::string input = sample_dir() + s.file;
+    const std::string input = gdal_sample(s.file);
     ASSERT_EQ(read_grid_header(input, d), 0);
     EXPECT_EQ(d.format(), s.format);
     ASSERT_EQ(d.columns(), e.columns);
