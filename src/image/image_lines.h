@@ -5,13 +5,16 @@
 // only its painter and its headers.
 #pragma once
 
+#include "colour/colour_table.h"
 #include "grid/working_grid.h"
 #include "image/bmp_format.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <span>
+#include <string>
 
 namespace gridlib::image {
 
@@ -32,14 +35,29 @@ struct ImageScale {
 ImageScale image_scale(std::int32_t requested_width, std::int32_t columns);
 
 // Turns one working-grid row into the pixels of one image line; the line's
-// padding is zero and stays untouched.
-using LinePainter = std::function<void(std::span<const float> row, std::span<std::byte> line)>;
+// padding is zero and stays untouched. from_north is the row's place counted
+// from the northern row (0 for it), for painters that read data of their own
+// for each row; they return false when that data could not be read.
+using LinePainter =
+    std::function<bool(std::int64_t from_north, std::span<const float> row, std::span<std::byte> line)>;
 
 // Paints and writes every line of the image of a working grid of `rows`
 // rows; row holds one grid row, line one padded image line. Returns 0,
-// GRIDLIB_IMAGE_GRID_UNREADABLE or GRIDLIB_IMAGE_WRITE_FAILED.
+// GRIDLIB_IMAGE_GRID_UNREADABLE (a grid row, or the painter's own data) or
+// GRIDLIB_IMAGE_WRITE_FAILED.
 std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const ImageScale& scale,
                          std::span<float> row, std::span<std::byte> line, bmp::Sink& sink,
                          const LinePainter& paint);
+
+// Everything around the painter: opens the working grid of columns x rows
+// cells, allocates one grid row and one image line, writes the headers of
+// `layout` (and, for a palette image, the first layout.palette_entries
+// entries of the colour table) under a temporary name
+// beside image_path, writes every line and renames the file into place when
+// it is complete; on failure nothing is left behind and an existing image
+// stays as it was. Returns 0 or one of the GRIDLIB_IMAGE_ statuses.
+std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
+                         std::int64_t rows, const ImageScale& scale, const bmp::Layout& layout,
+                         const std::optional<ConstColourTableView>& palette, const LinePainter& paint);
 
 }  // namespace gridlib::image
