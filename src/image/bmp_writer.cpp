@@ -5,6 +5,7 @@
 
 #include "colour/binning.h"
 #include "image/bmp_format.h"
+#include "image/image_file.h"
 #include "image/level_mapping.h"
 
 #include <algorithm>

@@ -5,16 +5,13 @@
 // only its painter and its headers.
 #pragma once
 
-#include "colour/colour_table.h"
 #include "grid/working_grid.h"
 #include "image/bmp_format.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <span>
-#include <string>
 
 namespace gridlib::image {
 
@@ -48,16 +45,5 @@ using LinePainter =
 std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const ImageScale& scale,
                          std::span<float> row, std::span<std::byte> line, bmp::Sink& sink,
                          const LinePainter& paint);
-
-// Everything around the painter: opens the working grid of columns x rows
-// cells, allocates one grid row and one image line, writes the headers of
-// `layout` (and, for a palette image, the first layout.palette_entries
-// entries of the colour table) under a temporary name
-// beside image_path, writes every line and renames the file into place when
-// it is complete; on failure nothing is left behind and an existing image
-// stays as it was. Returns 0 or one of the GRIDLIB_IMAGE_ statuses.
-std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
-                         std::int64_t rows, const ImageScale& scale, const bmp::Layout& layout,
-                         const std::optional<ConstColourTableView>& palette, const LinePainter& paint);
 
 }  // namespace gridlib::image

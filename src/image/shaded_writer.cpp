@@ -7,7 +7,7 @@
 #include "colour/binning.h"
 #include "colour/colour_ramp.h"
 #include "image/gradient_file.h"
-#include "image/image_lines.h"
+#include "image/image_file.h"
 #include "image/true_colour.h"
 
 #include <algorithm>

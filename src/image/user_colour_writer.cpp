@@ -4,7 +4,7 @@
 
 #include "colour/binning.h"
 #include "colour/colour_ramp.h"
-#include "image/image_lines.h"
+#include "image/image_file.h"
 #include "image/level_mapping.h"
 #include "image/true_colour.h"
 

@@ -32,8 +32,9 @@ struct Scene {
     std::vector<Cell> cells;
 
     std::int32_t rows() const { return static_cast<std::int32_t>(cells.size()) / columns; }
-    // Writes dir/grid and dir/gradient; the gradient only gradient_rows rows long.
-    void write(const TempDir& dir, std::int32_t gradient_rows = -1) const {
+    // Writes dir/grid, stored in the given order, and dir/gradient, only
+    // gradient_rows rows long when that is given.
+    void write(const TempDir& dir, std::int32_t gradient_rows = -1, std::int32_t order = -2) const {
         std::vector<float> values;
         testing::ByteWriter gradient;
         for (const Cell& c : cells) values.push_back(c.value);
@@ -42,7 +43,7 @@ struct Scene {
             std::for_each(row, row + columns, [&](const Cell& c) { gradient.i16(c.first); });
             std::for_each(row, row + columns, [&](const Cell& c) { gradient.i16(c.second); });
         }
-        testing::write_working_grid(dir.file("grid"), columns, values);
+        testing::write_working_grid(dir.file("grid"), columns, values, order);
         testing::write_file(dir.file("gradient"), gradient.bytes());
     }
 };
@@ -155,6 +156,12 @@ TEST(ShadedImage, PaletteImageOf15ValueStepsAt15Brightnesses) {
     ASSERT_EQ(expected.pixels[0], 1u);  // the lowest value at the darkest step
     ASSERT_EQ(expected.pixels[1], 225u);
     expect_image(dir.file("s.bmp"), expected);
+
+    // A grid stored southern row first still pairs each row with its
+    // gradient record, which is stored northern row first.
+    relief().write(dir, -1, 1);
+    ASSERT_EQ(shade.draw(dir, "s.bmp"), GRIDLIB_OK);
+    EXPECT_EQ(testing::read_file(dir.file("s.bmp")), testing::bmp_bytes(expected));
 }
 
 TEST(ShadedImage, TrueColourDrawsOnlyNullAndUnshadedCellsWhite) {
@@ -208,6 +215,24 @@ TEST(ShadedImage, SlopeCodesOutsideTheTableCountAsItsEnds) {
         ASSERT_EQ(shade.draw(dir, "codes.bmp"), GRIDLIB_OK);
         expect_image(dir.file("codes.bmp"), expected);
     }
+}
+
+TEST(ShadedImage, LightingThatCannotBeWorkedOutIsDark) {
+    // Two slopes of 1 leave the normal undefined (0 / 0), and so do equal
+    // references: both cells are drawn at brightness 0, the flat one too.
+    Scene scene{2, {{0.0f, 255, 255}, {0.0f, 1, 0}}};
+    TempDir dir;
+    scene.write(dir);
+    Shade steep(scene, 0.0f, 1.0f);
+    steep.slopes[63] = 1.0f;
+    ASSERT_EQ(steep.draw(dir, "n.bmp"), GRIDLIB_OK);
+    EXPECT_EQ(testing::read_file(dir.file("n.bmp")),
+              testing::bmp_bytes({2, 1, 8, steep.palette(), {palette_index(0, 0), palette_index(0, 63)}}));
+    Shade even(scene, 0.0f, 1.0f);
+    even.dark = even.bright = 1.0f;
+    ASSERT_EQ(even.draw(dir, "n.bmp"), GRIDLIB_OK);
+    EXPECT_EQ(testing::read_file(dir.file("n.bmp")),
+              testing::bmp_bytes({2, 1, 8, even.palette(), {palette_index(0, 0), palette_index(0, 0)}}));
 }
 
 TEST(ShadedImage, LevelTableServesTheBinsBetweenTheEnds) {

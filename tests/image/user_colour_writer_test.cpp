@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <filesystem>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -104,12 +105,15 @@ TEST(UserColourImage, DirectColoursAreTheTableRowOfTheLevel) {
     run.mapping = -1;
     ASSERT_EQ(run.draw(dir, "d.bmp"), GRIDLIB_OK);
     expect_image(dir.file("d.bmp"), {1, 3, 24, {}, {last, first, kWhite}});
-    // Through the level table: bin 1 at level 7, bin 4096 at level 1.
+    // Through the level table: bin 1 at level 7, bin 4096 at level 100,
+    // whose row holds values no byte can: NaN and 3e9 give 0, -1.5 is -1.
     run.mapping = 2;
     run.levels.fill(1);
     run.levels[0] = 7;
+    run.levels[4095] = 100;
+    run.set_row(99, std::numeric_limits<float>::quiet_NaN(), -1.5f, 3.0e9f);
     ASSERT_EQ(run.draw(dir, "d.bmp"), GRIDLIB_OK);
-    expect_image(dir.file("d.bmp"), {1, 3, 24, {}, {seventh, first, kWhite}});
+    expect_image(dir.file("d.bmp"), {1, 3, 24, {}, {seventh, rgb(0, 255, 0), kWhite}});
 }
 
 TEST(UserColourImage, ColourCountBeyondTheTableReadsNoFurther) {
