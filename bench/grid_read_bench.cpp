@@ -3,6 +3,7 @@
 // grids stored by rows (Surfer 7) and by columns.
 //
 // Usage: grid_read_bench [size] [dir]   (default 4000, a fresh temp dir)
+#include "bench_support.h"
 #include "descriptor/grid_descriptor.h"
 #include "grid/grid_reader.h"
 #include "platform/file.h"
@@ -42,11 +43,7 @@ std::uint32_t next(std::uint32_t& s) {
 }
 
 void write_all(const std::string& path, const std::string& bytes) {
-    auto f = platform::File::create(path);
-    if (!f || !f->write(std::as_bytes(std::span(bytes.data(), bytes.size()))) || !f->close()) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
+    bench::write_all(path, std::as_bytes(std::span(bytes.data(), bytes.size())));
 }
 
 std::string esri_text(int n) {
@@ -125,19 +122,13 @@ void report(const char* what, double bytes, double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::atoi(argv[1]) : 4000;
-    std::string dir;
-    if (argc > 2) {
-        dir = argv[2];
-    } else {
-        dir = (std::filesystem::temp_directory_path() / "grid-read-bench-XXXXXX").string();
-        if (!mkdtemp(dir.data())) return 1;
-    }
-    const std::string working = dir + "/work.tmp";
+    const bench::Arguments arguments(argc, argv, "grid-read-bench");
+    const int n = arguments.size();
+    const std::string working = arguments.file("work.tmp");
     const int runs = 3;
 
     // --- ESRI ASCII --------------------------------------------------------
-    const std::string asc = dir + "/grid.asc";
+    const std::string asc = arguments.file("grid.asc");
     const std::string text = esri_text(n);
     write_all(asc, text);
     const double text_bytes = static_cast<double>(text.size());
@@ -163,7 +154,7 @@ int main(int argc, char** argv) {
     std::filesystem::remove(asc);
 
     // --- binary ------------------------------------------------------------
-    const std::string grd = dir + "/grid.grd";
+    const std::string grd = arguments.file("grid.grd");
     {
         std::string bytes(100, '\0');
         bytes.reserve(100 + static_cast<std::size_t>(n) * n * 8);
@@ -203,6 +194,5 @@ int main(int argc, char** argv) {
     }
     std::filesystem::remove(grd);
     std::filesystem::remove(working);
-    if (argc <= 2) std::filesystem::remove(dir);
     return 0;
 }

@@ -3,6 +3,7 @@
 // colours) against the palette writer on the same grid.
 //
 // Usage: image_bench [size] [dir]   (default 4000, a fresh temp dir)
+#include "bench_support.h"
 #include "colour/colour_map.h"
 #include "descriptor/grid_descriptor.h"
 #include "grid/working_grid.h"
@@ -60,14 +61,6 @@ Timing best_of(int runs, const std::function<std::int32_t()>& work) {
     return best;
 }
 
-void write_all(const std::string& path, std::span<const std::byte> bytes) {
-    auto f = platform::File::create(path);
-    if (!f || !f->write(bytes) || !f->close()) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
-}
-
 double surface(int r, int c) { return 350 * std::sin(c / 97.0) * std::cos(r / 131.0) + 0.05 * (r + c); }
 
 // A smooth surface with a block of null cells, northern row first, and its
@@ -96,8 +89,8 @@ void write_inputs(int n, const std::string& grid, const std::string& gradient) {
         codes.insert(codes.end(), first.begin(), first.end());
         codes.insert(codes.end(), second.begin(), second.end());
     }
-    write_all(grid, bytes);
-    write_all(gradient, std::as_bytes(std::span(codes)));
+    bench::write_all(grid, bytes);
+    bench::write_all(gradient, std::as_bytes(std::span(codes)));
 }
 
 void report(const char* what, const Timing& t, const Timing& reference) {
@@ -108,15 +101,10 @@ void report(const char* what, const Timing& t, const Timing& reference) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::atoi(argv[1]) : 4000;
-    std::string dir;
-    if (argc > 2) {
-        dir = argv[2];
-    } else {
-        dir = (std::filesystem::temp_directory_path() / "image-bench-XXXXXX").string();
-        if (!mkdtemp(dir.data())) return 1;
-    }
-    const std::string grid = dir + "/work.tmp", gradient = dir + "/gradient.tmp", image = dir + "/image.bmp";
+    const bench::Arguments arguments(argc, argv, "image-bench");
+    const int n = arguments.size();
+    const std::string grid = arguments.file("work.tmp"), gradient = arguments.file("gradient.tmp"),
+                      image = arguments.file("image.bmp");
     write_inputs(n, grid, gradient);
     const int runs = 9;
     std::printf("working grid %d x %d; best of %d runs, and the ratio to the palette writer\n", n, n, runs);
@@ -172,6 +160,5 @@ int main(int argc, char** argv) {
     report("user colour writer, interpolated colours", computed, palette);
 
     for (const auto& f : {grid, gradient, image}) std::filesystem::remove(f);
-    if (argc <= 2) std::filesystem::remove(dir);
     return 0;
 }

@@ -1,7 +1,10 @@
+// Files of the image writer tests: working grids, expected BMP bytes, Pillow read-backs.
 #include "image/image_files.h"
 
 #include "grid/working_grid.h"
 #include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -9,6 +12,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <sstream>
 
 namespace gridlib::testing {
@@ -80,8 +84,8 @@ std::string script() {
     return (base / "tools" / "bmp_pixels.py").string();
 }
 
-}  // namespace
-
+// The image as Pillow reads it, the palette cut to the length of `like`'s;
+// nothing when /usr/bin/python3 has no Pillow.
 std::optional<ImagePixels> read_with_pillow(const std::string& path, const ImagePixels& like) {
     if (!pillow_available()) return std::nullopt;
     const std::string command = std::string(kPython) + " '" + script() + "' '" + path + "'";
@@ -106,6 +110,15 @@ std::optional<ImagePixels> read_with_pillow(const std::string& path, const Image
     std::istringstream pixels_in(pixels);
     for (std::uint32_t p; pixels_in >> p;) out.pixels.push_back(p);
     return out;
+}
+
+}  // namespace
+
+void expect_bmp_file(const std::string& path, const ImagePixels& expected) {
+    EXPECT_EQ(read_file(path), bmp_bytes(expected));
+    const auto seen = read_with_pillow(path, expected);
+    if (!seen) GTEST_SKIP() << "no Pillow for /usr/bin/python3: the read-back is left out";
+    EXPECT_EQ(*seen, expected) << "as Pillow reads it";
 }
 
 }  // namespace gridlib::testing

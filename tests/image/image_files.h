@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <limits>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -38,8 +37,9 @@ std::vector<std::byte> bmp_bytes(const ImagePixels& image);
 // The names in a directory, sorted.
 std::vector<std::string> entries(const std::string& dir);
 
-// The image as Pillow reads it (tools/bmp_pixels.py), the palette cut to the
-// length of `like`'s; nothing when /usr/bin/python3 has no Pillow.
-std::optional<ImagePixels> read_with_pillow(const std::string& path, const ImagePixels& like);
+// Expects the file at path to hold exactly bmp_bytes(expected), and Pillow
+// (tools/bmp_pixels.py) to read those pixels from it; the test is marked
+// skipped when /usr/bin/python3 has no Pillow.
+void expect_bmp_file(const std::string& path, const ImagePixels& expected);
 
 }  // namespace gridlib::testing

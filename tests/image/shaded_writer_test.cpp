@@ -117,13 +117,6 @@ std::uint32_t shaded_colour(int step, int brightness) {
     return rgb(static_cast<int>(r * 255.0f), static_cast<int>(g * 255.0f), static_cast<int>(b * 255.0f));
 }
 
-void expect_image(const std::string& path, const ImagePixels& expected) {
-    EXPECT_EQ(testing::read_file(path), testing::bmp_bytes(expected));
-    const auto seen = testing::read_with_pillow(path, expected);
-    if (!seen) GTEST_SKIP() << "no Pillow for /usr/bin/python3: the read-back is left out";
-    EXPECT_EQ(*seen, expected) << "as Pillow reads it";
-}
-
 // Limits 0..1. Slope step 63 is tilted by 1 (lit edge-on: brightness 0),
 // step 32 by 0.6, the rest flat: full brightness 63 under a light equal to
 // the flat normal.
@@ -155,7 +148,7 @@ TEST(ShadedImage, PaletteImageOf15ValueStepsAt15Brightnesses) {
                                 palette_index(2048, brightness(0.6, 0)), 0, 0, 0}};
     ASSERT_EQ(expected.pixels[0], 1u);  // the lowest value at the darkest step
     ASSERT_EQ(expected.pixels[1], 225u);
-    expect_image(dir.file("s.bmp"), expected);
+    testing::expect_bmp_file(dir.file("s.bmp"), expected);
 
     // A grid stored southern row first still pairs each row with its
     // gradient record, which is stored northern row first.
@@ -180,7 +173,7 @@ TEST(ShadedImage, TrueColourDrawsOnlyNullAndUnshadedCellsWhite) {
                                 shaded_colour(2048, brightness(0.6, 0)), white, white, white}};
     // The lowest value at the darkest step is a colour of its own, not a hole.
     EXPECT_NE(expected.pixels[0], white);
-    expect_image(dir.file("s.bmp"), expected);
+    testing::expect_bmp_file(dir.file("s.bmp"), expected);
 }
 
 TEST(ShadedImage, SlopeCodesOutsideTheTableCountAsItsEnds) {
@@ -213,7 +206,7 @@ TEST(ShadedImage, SlopeCodesOutsideTheTableCountAsItsEnds) {
             expected.pixels.push_back(
                 palette_index(invert ? 4095 : 0, brightness(entry(c.first_step), entry(c.second_step))));
         ASSERT_EQ(shade.draw(dir, "codes.bmp"), GRIDLIB_OK);
-        expect_image(dir.file("codes.bmp"), expected);
+        testing::expect_bmp_file(dir.file("codes.bmp"), expected);
     }
 }
 

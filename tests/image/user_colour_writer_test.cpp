@@ -56,13 +56,6 @@ struct Colouring {
     }
 };
 
-void expect_image(const std::string& path, const ImagePixels& expected) {
-    EXPECT_EQ(testing::read_file(path), testing::bmp_bytes(expected));
-    const auto seen = testing::read_with_pillow(path, expected);
-    if (!seen) GTEST_SKIP() << "no Pillow for /usr/bin/python3: the read-back is left out";
-    EXPECT_EQ(*seen, expected) << "as Pillow reads it";
-}
-
 TEST(UserColourImage, ComputedColoursInterpolateTheUserColours) {
     TempDir dir;
     // Two columns: lines of 6 bytes and 2 zero bytes.
@@ -77,13 +70,13 @@ TEST(UserColourImage, ComputedColoursInterpolateTheUserColours) {
     // past the second colour, whose green 255 x (1 - 0.00024) truncates to
     // 254 while blue 255 x 0.00024 truncates to 0.
     ASSERT_EQ(run.draw(dir, "c.bmp"), GRIDLIB_OK);
-    expect_image(dir.file("c.bmp"), {2, 2, 24, {}, {rgb(255, 0, 0), rgb(0, 0, 255), rgb(0, 254, 0), kWhite}});
+    testing::expect_bmp_file(dir.file("c.bmp"), {2, 2, 24, {}, {rgb(255, 0, 0), rgb(0, 0, 255), rgb(0, 254, 0), kWhite}});
 
     // Inverted: level 4097 - k. The middle value, level 2048, falls just
     // short of the second colour: red 0, green 254.
     run.mapping = -1;
     ASSERT_EQ(run.draw(dir, "c.bmp"), GRIDLIB_OK);
-    expect_image(dir.file("c.bmp"), {2, 2, 24, {}, {rgb(0, 0, 255), rgb(255, 0, 0), rgb(0, 254, 0), kWhite}});
+    testing::expect_bmp_file(dir.file("c.bmp"), {2, 2, 24, {}, {rgb(0, 0, 255), rgb(255, 0, 0), rgb(0, 254, 0), kWhite}});
 }
 
 TEST(UserColourImage, DirectColoursAreTheTableRowOfTheLevel) {
@@ -99,12 +92,12 @@ TEST(UserColourImage, DirectColoursAreTheTableRowOfTheLevel) {
     for (const std::int32_t count : {0, -4}) {
         run.user_count = count;
         ASSERT_EQ(run.draw(dir, "d.bmp"), GRIDLIB_OK);
-        expect_image(dir.file("d.bmp"), {1, 3, 24, {}, {first, last, kWhite}});
+        testing::expect_bmp_file(dir.file("d.bmp"), {1, 3, 24, {}, {first, last, kWhite}});
     }
     // Inverted, level k takes table row 4097 - k.
     run.mapping = -1;
     ASSERT_EQ(run.draw(dir, "d.bmp"), GRIDLIB_OK);
-    expect_image(dir.file("d.bmp"), {1, 3, 24, {}, {last, first, kWhite}});
+    testing::expect_bmp_file(dir.file("d.bmp"), {1, 3, 24, {}, {last, first, kWhite}});
     // Through the level table: bin 1 at level 7, bin 4096 at level 100,
     // whose row holds values no byte can: NaN and 3e9 give 0, -1.5 is -1.
     run.mapping = 2;
@@ -113,7 +106,7 @@ TEST(UserColourImage, DirectColoursAreTheTableRowOfTheLevel) {
     run.levels[4095] = 100;
     run.set_row(99, std::numeric_limits<float>::quiet_NaN(), -1.5f, 3.0e9f);
     ASSERT_EQ(run.draw(dir, "d.bmp"), GRIDLIB_OK);
-    expect_image(dir.file("d.bmp"), {1, 3, 24, {}, {seventh, rgb(0, 255, 0), kWhite}});
+    testing::expect_bmp_file(dir.file("d.bmp"), {1, 3, 24, {}, {seventh, rgb(0, 255, 0), kWhite}});
 }
 
 TEST(UserColourImage, ColourCountBeyondTheTableReadsNoFurther) {
@@ -124,7 +117,7 @@ TEST(UserColourImage, ColourCountBeyondTheTableReadsNoFurther) {
     run.set_row(0, 1, 1, 1);
     run.set_row(4095, 0.25f, 0.5f, 1.0f);
     ASSERT_EQ(run.draw(dir, "n.bmp"), GRIDLIB_OK);
-    expect_image(dir.file("n.bmp"), {2, 1, 24, {}, {kWhite, rgb(63, 127, 255)}});
+    testing::expect_bmp_file(dir.file("n.bmp"), {2, 1, 24, {}, {kWhite, rgb(63, 127, 255)}});
 }
 
 TEST(UserColourImage, WideGridsHaveNoColumnLimit) {
