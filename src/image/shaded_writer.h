@@ -38,8 +38,9 @@ struct ShadedColours {
 // pixels are the tinted rainbow at fraction step / 4095 and tint
 // (brightness - 31.5) / 35. Null cells and cells without shading data are
 // palette index 0, or white. The image appears only when it is complete;
-// refusals create nothing. Allocates one grid row, one gradient record and
-// one image line for the call (and, for 24-bit, up to 1 MB of colours).
+// refusals create nothing. Allocates one grid row, one gradient record, one
+// image line and 64 KB of tables for the call (for 24-bit, 1 MB of colours
+// more).
 // Returns 0, GRIDLIB_REFUSED (a byte image, limits not ascending, arguments
 // out of range) or one of the GRIDLIB_IMAGE_ statuses; a gradient file that
 // cannot be read or is shorter than the grid is GRIDLIB_IMAGE_GRID_UNREADABLE.
