@@ -30,11 +30,7 @@ std::uint32_t next(std::uint32_t& s) {
 }
 
 void write_all(const std::string& path, const std::string& bytes) {
-    auto f = platform::File::create(path);
-    if (!f || !f->write(std::as_bytes(std::span(bytes.data(), bytes.size()))) || !f->close()) {
-        std::fprintf(stderr, "cannot write %s\n", path.c_str());
-        std::exit(1);
-    }
+    bench::write_all(path, std::as_bytes(std::span(bytes.data(), bytes.size())));
 }
 
 std::string esri_text(int n) {
@@ -113,13 +109,13 @@ void report(const char* what, double bytes, double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int n = argc > 1 ? std::atoi(argv[1]) : 4000;
-    const std::string dir = argc > 2 ? std::string(argv[2]) : bench::fresh_directory("grid-read-bench");
-    const std::string working = dir + "/work.tmp";
+    const bench::Arguments arguments(argc, argv, "grid-read-bench");
+    const int n = arguments.size();
+    const std::string working = arguments.file("work.tmp");
     const int runs = 3;
 
     // --- ESRI ASCII --------------------------------------------------------
-    const std::string asc = dir + "/grid.asc";
+    const std::string asc = arguments.file("grid.asc");
     const std::string text = esri_text(n);
     write_all(asc, text);
     const double text_bytes = static_cast<double>(text.size());
@@ -145,7 +141,7 @@ int main(int argc, char** argv) {
     std::filesystem::remove(asc);
 
     // --- binary ------------------------------------------------------------
-    const std::string grd = dir + "/grid.grd";
+    const std::string grd = arguments.file("grid.grd");
     {
         std::string bytes(100, '\0');
         bytes.reserve(100 + static_cast<std::size_t>(n) * n * 8);
@@ -185,6 +181,5 @@ int main(int argc, char** argv) {
     }
     std::filesystem::remove(grd);
     std::filesystem::remove(working);
-    if (argc <= 2) std::filesystem::remove(dir);
     return 0;
 }

@@ -293,6 +293,86 @@ GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_l
                          const int32_t *colour_count, const int32_t *colour_table,
                          int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* Shaded and true-colour images. Both draw one pixel per grid cell (no
+ * replication or sampling, IHEAD(13) is neither read nor changed), lines
+ * bottom (southern) line first, padded with zero bytes to a multiple of 4.
+ * Like GRD2BMP they write the image beside the output under a temporary
+ * name, rename it into place when complete, and leave nothing behind on
+ * failure. Their statuses are those of GRD2BMP: GRIDLIB_OK; GRIDLIB_REFUSED
+ * (no file is made) for a byte-image format in IHEAD(1), RHEAD(14) not below
+ * RHEAD(15), no positive size, an argument the call needs left out or out
+ * of range; GRIDLIB_IMAGE_TOO_LARGE for an image beyond the BMP size fields;
+ * GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the gradient file)
+ * cannot be read or is shorter than the grid; GRIDLIB_IMAGE_WRITE_FAILED
+ * when the image cannot be written.
+ *
+ * A valid value v falls into one of GRIDLIB_LEVELS equal-width bins between
+ * RHEAD(14) and RHEAD(15) (at or below RHEAD(14) the first, at or above
+ * RHEAD(15) the last). */
+
+/* Draws the working grid as a shaded relief: colour by value, brightness by
+ * the light on each cell's slope.
+ *
+ * The gradient file has no header; for each grid row, the northern row
+ * first whatever the working grid's storage order, it holds IHEAD(8) signed
+ * 16-bit little-endian first slope codes, then IHEAD(8) second slope codes,
+ * west to east. A first code of 0 or less marks a cell without shading
+ * data. A code c (0..255; above 255 counts as 255, below 0 as 0) selects
+ * slope_table[c / 4] of the 64 entries: ta for the first code, tb for the
+ * second. With invert_flag 2 the slope steps are reversed (entry 63 - c / 4)
+ * and so is the colour order; any other invert flag keeps both.
+ *
+ * Brightness s (0..63): the surface normal is nx = ta sqrt((1 - tb^2) / d),
+ * ny = tb sqrt((1 - ta^2) / d), nz = sqrt(max(0, 1 - nx^2 - ny^2)) with
+ * d = 1 - (ta tb)^2; the illumination (nx light_x + ny light_y + nz light_z
+ * - dark_reference) / (bright_reference - dark_reference), limited to 0..1
+ * (undefined: 0), times 63.99 and truncated. All arithmetic is in float.
+ *
+ * Colour step k (0..4095): the bin's number counted from 0. With mapping
+ * mode 2 (any other mode is linear) a value above the first bin and below
+ * RHEAD(15) takes k = levels[k - 1] - 1 (C index; the level clamped to
+ * 1..4096): the first bin stays at 0 and a value at or above RHEAD(15) at
+ * 4095. With invert_flag 2, k becomes 4095 - k.
+ *
+ * pixel_depth 8: an 8-bit image whose palette is the first colour_count
+ * (1..256) entries of colour_table (as in GRD2BMP); a shaded cell has
+ * palette index (s * 15 / 64) * 15 + k * 15 / 4096 + 1 (1..225: 15
+ * brightness rows of 15 value steps), any other cell index 0. Any other
+ * depth: a 24-bit image without a palette, each shaded cell the colour
+ * CLCRGB gives for fraction k / 4095, tint (s - 31.5) / 35, tint exponent 1
+ * and scheme 5 (the tinted rainbow), each component times 255 truncated; any
+ * other cell white. levels is needed only with mapping mode 2, colour_count
+ * and colour_table only at depth 8; the descriptor is only read. */
+GRIDLIB_API void GRDSUN2BMP(const char *working_name, const int32_t *working_name_length,
+                            const char *gradient_name, const int32_t *gradient_name_length,
+                            const char *image_name, const int32_t *image_name_length, const int32_t *ihead,
+                            const float *rhead, const int32_t *pixel_depth, const int32_t *invert_flag,
+                            const int32_t *mapping_mode, const int32_t *levels, const int32_t *colour_count,
+                            const int32_t *colour_table, const float *light_x, const float *light_y,
+                            const float *light_z, const float *dark_reference, const float *bright_reference,
+                            const float *slope_table, int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* Draws the working grid as a 24-bit image without a palette, its colours
+ * from the caller's user colour table (GRIDLIB_LEVELS x 3 float, the red
+ * column first). A valid value takes the level (1..4096) of its bin exactly
+ * as in GRD2BMP: mapping mode 1 linear, 2 through the level table (needed
+ * only then), negative = inverted (level 4097 - level). Its colour:
+ * - user_colour_count > 0: CLCRGB with fraction (level - 1) / 4095, tint 0,
+ *   tint exponent 1, scheme 2 and these user colours, which interpolates the
+ *   first user_colour_count rows (components 0..1; at most GRIDLIB_LEVELS
+ *   rows are read); each component times 255 truncated;
+ * - user_colour_count <= 0: row `level` of the table (components 0..255),
+ *   each truncated to a whole number of which the low byte is used (255.9
+ *   gives 255).
+ * Null cells are white. colour_count and reserved are accepted and not read;
+ * the descriptor is only read. */
+GRIDLIB_API void GRD2BMPCOLTAB(const char *working_name, const int32_t *working_name_length,
+                               const char *image_name, const int32_t *image_name_length, const int32_t *ihead,
+                               const float *rhead, const int32_t *mapping_mode, const int32_t *levels,
+                               const int32_t *colour_count, const int32_t *reserved,
+                               const int32_t *user_colour_count, const float *user_colour_table,
+                               int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* Temporary files that must not outlive the process. The library writes its
  * images under temporary names too; all of them are kept in one table, which
  * a signal ending the process empties once
@@ -321,7 +401,8 @@ GRIDLIB_API void gridlib_remove_temporary_files_on_signals(void) GRIDLIB_NOEXCEP
 
 /* Progress of the long routines, for a caller that wants to show it: GRDRDG
  * reports its rows as phase GRIDLIB_PHASE_READING, GRDHST as
- * GRIDLIB_PHASE_COUNTING, GRD2BMP as GRIDLIB_PHASE_DRAWING, each with the rows
+ * GRIDLIB_PHASE_COUNTING, GRD2BMP, GRDSUN2BMP and GRD2BMPCOLTAB as
+ * GRIDLIB_PHASE_DRAWING, each with the rows
  * done and the rows in all: at the start, at every whole percent and at the
  * end. The function is called on the routine's own thread and must return
  * quickly; NULL, the default, reports nothing. */

@@ -1,8 +1,10 @@
-// C entry point of the palette image writer.
+// C entry points of the image writers.
 #include "gridlib.h"
 
 #include "capi/c_args.h"
 #include "image/bmp_writer.h"
+#include "image/shaded_writer.h"
+#include "image/user_colour_writer.h"
 
 using namespace gridlib;
 
@@ -27,6 +29,69 @@ extern "C" void GRD2BMP(const char* working_name, const int32_t* working_name_le
                                           level_table, *colour_count,
                                           ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(
                                               colour_table, kColourTableValues))));
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
+    }
+}
+
+extern "C" void GRDSUN2BMP(const char* working_name, const int32_t* working_name_length, const char* gradient_name,
+                           const int32_t* gradient_name_length, const char* image_name,
+                           const int32_t* image_name_length, const int32_t* ihead, const float* rhead,
+                           const int32_t* pixel_depth, const int32_t* invert_flag, const int32_t* mapping_mode,
+                           const int32_t* levels, const int32_t* colour_count, const int32_t* colour_table,
+                           const float* light_x, const float* light_y, const float* light_z,
+                           const float* dark_reference, const float* bright_reference, const float* slope_table,
+                           int32_t* status) noexcept {
+    if (!ihead || !rhead || !pixel_depth || !invert_flag || !mapping_mode || !light_x || !light_y || !light_z ||
+        !dark_reference || !bright_reference || !slope_table) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
+    try {
+        ShadedColours colours;
+        colours.bits_per_pixel = *pixel_depth == 8 ? 8 : 24;
+        colours.inverted = *invert_flag == 2;
+        colours.through_levels = *mapping_mode == 2;
+        // The level table is only read through mapping mode 2, the colour
+        // table only for an 8-bit image; other callers may omit them.
+        if (levels) colours.level_table = {levels, kLevels};
+        if (colour_count && colour_table) {
+            colours.colour_count = *colour_count;
+            colours.colour_table.emplace(
+                std::span<const std::int32_t, kColourTableValues>(colour_table, kColourTableValues));
+        }
+        const Lighting light{*light_x, *light_y, *light_z, *dark_reference, *bright_reference};
+        // The descriptor is only read.
+        DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        const std::span<const float, kSlopeSteps> slopes(slope_table, kSlopeSteps);
+        capi::set_status(status, write_shaded_bmp(capi::FileName(working_name, working_name_length).path,
+                                                  capi::FileName(gradient_name, gradient_name_length).path,
+                                                  capi::FileName(image_name, image_name_length).path, d, colours,
+                                                  light, slopes));
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
+    }
+}
+
+extern "C" void GRD2BMPCOLTAB(const char* working_name, const int32_t* working_name_length, const char* image_name,
+                              const int32_t* image_name_length, const int32_t* ihead, const float* rhead,
+                              const int32_t* mapping_mode, const int32_t* levels, const int32_t* /*colour_count*/,
+                              const int32_t* /*reserved*/, const int32_t* user_colour_count,
+                              const float* user_colour_table, int32_t* status) noexcept {
+    if (!ihead || !rhead || !mapping_mode || !user_colour_count || !user_colour_table) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
+    try {
+        // The descriptor is only read.
+        DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        // The level table is only read for mapping mode +-2; linear callers may omit it.
+        const std::span<const std::int32_t> level_table =
+            levels ? std::span<const std::int32_t>(levels, kLevels) : std::span<const std::int32_t>();
+        const UserColours user{std::span<const float>(user_colour_table, kUserColourValues), *user_colour_count};
+        capi::set_status(status, write_user_colour_bmp(capi::FileName(working_name, working_name_length).path,
+                                                       capi::FileName(image_name, image_name_length).path, d,
+                                                       *mapping_mode, level_table, user));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }

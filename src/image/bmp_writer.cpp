@@ -4,18 +4,13 @@
 #include "image/bmp_writer.h"
 
 #include "colour/binning.h"
-#include "grid/working_grid.h"
 #include "image/bmp_format.h"
+#include "image/image_file.h"
 #include "image/level_mapping.h"
-#include "image/pending_file.h"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
-#include <memory>
-#include <new>
-#include <optional>
-#include <vector>
 
 namespace gridlib {
 namespace {
@@ -76,32 +71,12 @@ std::int32_t write_palette_bmp(const std::string& working_path, const std::strin
     const auto layout = bmp::plan(scale.side(columns), scale.side(rows), 8, static_cast<std::uint32_t>(colour_count));
     if (!layout) return GRIDLIB_IMAGE_TOO_LARGE;
 
-    auto grid = working_grid::Reader::open(working_path, d.columns());
-    if (!grid) return GRIDLIB_IMAGE_GRID_UNREADABLE;
-
-    std::unique_ptr<float[]> row;
-    std::vector<std::byte> line;
-    try {
-        // The row is not initialised: a short file must not cost the touch of a huge buffer.
-        row = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(columns));
-        line.assign(layout->line_bytes, std::byte{0});
-    } catch (const std::bad_alloc&) {
-        return GRIDLIB_IMAGE_WRITE_FAILED;
-    }
     const IndexMap index_of(Bins(d.colour_min(), d.colour_max()), mapping, level_table, colour_count);
-
-    PendingFile out(image_path);
-    if (!out.is_open()) return GRIDLIB_IMAGE_WRITE_FAILED;
-    bmp::FileSink sink(out.file());
-    if (!bmp::write_header(sink, *layout) ||
-        !bmp::write_palette(sink, colour_table, static_cast<std::uint32_t>(colour_count)))
-        return GRIDLIB_IMAGE_WRITE_FAILED;
-
-    const std::int32_t status = image::write_lines(
-        *grid, rows, scale, {row.get(), static_cast<std::size_t>(columns)}, line, sink,
-        [&](std::span<const float> values, std::span<std::byte> pixels) { paint_indices(values, index_of, scale, pixels); });
-    if (status != GRIDLIB_OK) return status;
-    return out.commit() ? GRIDLIB_OK : GRIDLIB_IMAGE_WRITE_FAILED;
+    return image::write_image(working_path, image_path, d.columns(), rows, scale, *layout, colour_table,
+                              [&](std::int64_t, std::span<const float> values, std::span<std::byte> pixels) {
+                                  paint_indices(values, index_of, scale, pixels);
+                                  return true;
+                              });
 }
 
 }  // namespace gridlib

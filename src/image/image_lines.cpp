@@ -29,7 +29,7 @@ std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const Im
         const std::int64_t stored_row = north_first ? rows - i : i + 1;
         if (!grid.read_row(stored_row, row)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
         progress.advance(i / scale.step + 1);
-        paint(row, line);
+        if (!paint(rows - 1 - i, row, line)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
         for (std::int64_t r = 0; r < scale.replication; ++r)
             if (!sink.write(line)) return GRIDLIB_IMAGE_WRITE_FAILED;
     }

@@ -32,12 +32,16 @@ struct ImageScale {
 ImageScale image_scale(std::int32_t requested_width, std::int32_t columns);
 
 // Turns one working-grid row into the pixels of one image line; the line's
-// padding is zero and stays untouched.
-using LinePainter = std::function<void(std::span<const float> row, std::span<std::byte> line)>;
+// padding is zero and stays untouched. from_north is the row's place counted
+// from the northern row (0 for it), for painters that read data of their own
+// for each row; they return false when that data could not be read.
+using LinePainter =
+    std::function<bool(std::int64_t from_north, std::span<const float> row, std::span<std::byte> line)>;
 
 // Paints and writes every line of the image of a working grid of `rows`
 // rows; row holds one grid row, line one padded image line. Returns 0,
-// GRIDLIB_IMAGE_GRID_UNREADABLE or GRIDLIB_IMAGE_WRITE_FAILED.
+// GRIDLIB_IMAGE_GRID_UNREADABLE (a grid row, or the painter's own data) or
+// GRIDLIB_IMAGE_WRITE_FAILED.
 std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const ImageScale& scale,
                          std::span<float> row, std::span<std::byte> line, bmp::Sink& sink,
                          const LinePainter& paint);

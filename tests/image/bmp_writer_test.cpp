@@ -1,6 +1,7 @@
 #include "image/bmp_writer.h"
 #include "gridlib.h"
 #include "grid/working_grid.h"
+#include "image/image_files.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -19,6 +20,7 @@
 namespace gridlib {
 namespace {
 
+using testing::entries;
 using testing::TempDir;
 using Picture = std::vector<std::string>;  // northern row first
 using Pixels = std::vector<std::vector<int>>;  // top image line first
@@ -129,13 +131,6 @@ Pixels indices(const Picture& p, int high, int low) {
         for (char c : row) px.back().push_back(c == 'X' ? high : c == '.' ? low : 0);
     }
     return px;
-}
-
-std::vector<std::string> entries(const std::string& dir) {
-    std::vector<std::string> names;
-    for (const auto& e : std::filesystem::directory_iterator(dir)) names.push_back(e.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 TEST(PaletteImage, DrawsTheFBottomLineFirstWithPadding) {

@@ -1,0 +1,45 @@
+// Files of the image writer tests: working grids written cell by cell, the
+// bytes a BMP file must hold, assembled field by field apart from the
+// writers' own code, and the pixels Pillow reads back from a file.
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string>
+#include <vector>
+
+namespace gridlib::testing {
+
+// Writes a working grid of `columns` columns from values given northern row
+// first, each row west to east, stored in the order the storage order code
+// says (-2: northern row first); only rows_written rows, for a short file.
+void write_working_grid(const std::string& path, std::int32_t columns, const std::vector<float>& values,
+                        std::int32_t order = -2, std::size_t rows_written = std::numeric_limits<std::size_t>::max());
+
+struct ImagePixels {
+    std::int32_t width = 0, height = 0;
+    unsigned bits = 8;
+    std::vector<std::array<int, 3>> palette;  // red, green, blue
+    // Top line first: palette indices, or red * 65536 + green * 256 + blue.
+    std::vector<std::uint32_t> pixels;
+    bool operator==(const ImagePixels&) const = default;
+};
+
+inline std::uint32_t rgb(int red, int green, int blue) {
+    return static_cast<std::uint32_t>(red << 16 | green << 8 | blue);
+}
+
+// The BMP file of an image: headers, palette, lines bottom line first.
+std::vector<std::byte> bmp_bytes(const ImagePixels& image);
+
+// The names in a directory, sorted.
+std::vector<std::string> entries(const std::string& dir);
+
+// Expects the file at path to hold exactly bmp_bytes(expected), and Pillow
+// (tools/bmp_pixels.py) to read those pixels from it; the test is marked
+// skipped when /usr/bin/python3 has no Pillow.
+void expect_bmp_file(const std::string& path, const ImagePixels& expected);
+
+}  // namespace gridlib::testing
