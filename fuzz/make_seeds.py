@@ -133,11 +133,18 @@ def k_blocks():
 
 
 def byte_images():
-    header = bytearray(b' ' * 1024)
-    header[0:8] = b'PCIDSK  '
-    put('pcidsk', 'grid.pix', bytes(header) + bytes(range(256)) * 4)
-    hdr = 'BYTEORDER I\nLAYOUT BIL\nNROWS 4\nNCOLS 5\nNBANDS 2\nNBITS 8\nULXMAP 10\nULYMAP 20\nXDIM 2\nYDIM 2\n'
-    put('bil', 'grid.bil', bytes(range(40)) + b'\n%%\n' + hdr.encode())
+    # The byte images GDAL wrote for the tests, and a BIL header of our own.
+    samples = os.path.join(HERE, '..', 'tests', 'data', 'gdal')
+    for target in ('pcidsk', 'pcidsk_rows'):
+        for name in ('pcidsk_pixel.pix', 'pcidsk_band.pix'):
+            with open(os.path.join(samples, name), 'rb') as f:
+                put(target, name, f.read())
+    with open(os.path.join(samples, 'ehdr.bil'), 'rb') as f, open(os.path.join(samples, 'ehdr.hdr'), 'rb') as h:
+        gdal_bil = f.read() + b'\n%%\n' + h.read()
+    hdr = 'BYTEORDER I\nLAYOUT BIP\nNROWS 4\nNCOLS 5\nNBANDS 2\nNBITS 8\nULXMAP 10\nULYMAP 20\nXDIM 2\nYDIM 2\n'
+    for target in ('bil', 'bil_rows'):
+        put(target, 'ehdr.bil', gdal_bil)
+        put(target, 'bip.bil', bytes(range(40)) + b'\n%%\n' + hdr.encode())
 
 
 def working_grids():

@@ -1,16 +1,21 @@
-// Fuzzes the readers of working grids, the histogram and the palette image
-// writer: the input is a working grid file, whose size words the descriptor
-// takes over (as the grid reader would have left them), with colour limits
-// and a requested width from its header's spare bytes.
+// Fuzzes the readers of working grids, the histogram and the image writers
+// (palette, shaded relief, user colours): the input is a working grid file,
+// whose size words the descriptor takes over (as the grid reader would have
+// left them), with colour limits, a requested width, a light vector and a
+// mapping mode from its header's spare bytes. The same file serves as the
+// shaded writer's gradient file and as the user colour table.
 #include "fuzz_files.h"
 
 #include "colour/colour_map.h"
 #include "colour/histogram.h"
 #include "descriptor/grid_descriptor.h"
 #include "image/bmp_writer.h"
+#include "image/shaded_writer.h"
+#include "image/user_colour_writer.h"
 
 #include <array>
 #include <cstring>
+#include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace gridlib;
@@ -51,7 +56,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::array<std::int32_t, kColourTableValues> colours{};
     const std::int32_t count = build_colour_table(2, {}, {}, {}, 0, ColourTableView(colours));
     const std::int32_t mode = static_cast<std::int8_t>(data[200]) % 3;
-    write_palette_bmp(grid, fuzz::scratch_file("image.bmp"), d, mode, levels, count,
-                      ConstColourTableView(colours));
+    const std::string image = fuzz::scratch_file("image.bmp");
+    const std::int32_t width = d.image_width();
+    write_palette_bmp(grid, image, d, mode, levels, count, ConstColourTableView(colours));
+
+    // Colours of any value from the input, and a user count that may exceed them.
+    std::vector<float> user_values(kUserColourValues, 0.0f);
+    std::memcpy(user_values.data(), data, std::min(size, user_values.size() * 4));
+    write_user_colour_bmp(grid, image, d, mode, levels, {user_values, word(204) % 8192});
+
+    const Lighting light{real(208), real(212), real(216), real(220), real(224)};
+    std::array<float, kSlopeSteps> slopes{};
+    std::memcpy(slopes.data(), data + 228, std::min<std::size_t>(size - 228, sizeof slopes));
+    ShadedColours shaded;
+    shaded.bits_per_pixel = data[201] % 2 ? 8 : 24;
+    shaded.inverted = mode < 0;
+    shaded.through_levels = mode == 2 || mode == -2;
+    shaded.level_table = levels;
+    shaded.colour_count = count;
+    shaded.colour_table = ConstColourTableView(colours);
+    d.image_width() = width;
+    write_shaded_bmp(grid, grid, image, d, shaded, light, slopes);
     return 0;
 }
