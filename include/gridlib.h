@@ -135,6 +135,12 @@ enum gridlib_status {
     GRIDLIB_GXF_NO_ZMINIMUM = -2710,
     GRIDLIB_GXF_NO_ZMAXIMUM = -2713,
     GRIDLIB_GXF_NO_DUMMY = -2714,
+    /* "$$GRID$$": a header line missing, or characters per value not 1, 2 or 3. */
+    GRIDLIB_GRID_TEXT_NO_LINE_1 = -2023,      /* the line of the size and line layout */
+    GRIDLIB_GRID_TEXT_NO_LINE_2 = -2024,      /* the line of the coding and the extent */
+    GRIDLIB_GRID_TEXT_EXTRA_LINES_CUT = -2025, /* the file ends within the lines after it */
+    GRIDLIB_GRID_TEXT_NO_LINE_3 = -2026,      /* the line of the spacings and the data range */
+    GRIDLIB_GRID_TEXT_BAD_WIDTH = -2027,
 
     /* GRDRDG */
     GRIDLIB_WORKING_GRID_FAILED = -2,   /* could not be created or written */

@@ -7,6 +7,7 @@
 #include "formats/driver.h"
 #include "grid/statistics.h"
 #include "grid/working_grid.h"
+#include "platform/file.h"
 
 #include <memory>
 #include <new>
@@ -105,7 +106,8 @@ void describe_working_grid(DescriptorView& d, const WorkingExtent& e, const grid
 Status copy_window(const std::string& input_path, const std::string& working_path, DescriptorView d,
                    const IndexRange& columns, const IndexRange& rows) {
     rows::ReadPlan plan;
-    if (const Status s = formats::plan_rows(input_path, d, rows, plan); s != 0) return s;
+    if (const Status s = formats::plan_rows(input_path, d, rows, platform::directory_of(working_path), plan); s != 0)
+        return s;
     // Creating the working file would truncate the very data it is to hold.
     if (plan.data_name == working_path) return GRIDLIB_REFUSED;
 

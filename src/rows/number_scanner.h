@@ -6,7 +6,9 @@
 
 #include "platform/file.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -18,6 +20,13 @@ enum class ScanResult { ok, end_of_file, not_a_number };
 // Numbers that are not finite (nan, inf) or too large for a 32-bit real are
 // stored as the null value. On failure the values not yet read are undefined.
 ScanResult read_text_row(platform::File& file, std::span<float> values);
+// The same without skipping anything after the last number, so that a long
+// row can be read in pieces.
+ScanResult read_numbers(platform::File& file, std::span<float> values);
+
+// Consumes the rest of the current line and its end (CR LF counts as one);
+// false when the file is already at its end.
+bool skip_line(platform::File& file);
 
 // Converts one token, the whole of it, to a 32-bit real as read_text_row
 // does; false when it is not a number. Accepts a leading "+" and Fortran
@@ -28,8 +37,9 @@ bool parse_number(std::string_view token, float& value);
 // ends before all of them have begun.
 bool skip_lines(platform::File& file, std::int64_t count);
 
-// Reads lines until one that contains needle, leaving the file positioned at
-// the start of the next line; false when the file ends first.
-bool skip_past_line_containing(platform::File& file, std::string_view needle);
+// Copies the start of the next line into start (blank-filled) and consumes
+// the whole line, however long: the number of characters copied, or nothing
+// at the end of the file. An empty line gives 0.
+std::optional<std::size_t> read_line_start(platform::File& file, std::span<char> start);
 
 }  // namespace gridlib::rows

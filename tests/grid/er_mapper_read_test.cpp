@@ -61,6 +61,36 @@ TEST_F(ErMapperRead, IntegerCellsAreThousandthsMatchedAgainstTheScaledNull) {
               (std::vector<std::vector<float>>{{1.999f, -1.999f}, {kNullValue, 0.0f}}));
 }
 
+TEST_F(ErMapperRead, IntegerCellsKeepTheSignOfTheirType) {
+    // Unsigned 16-bit cells (code 5) beyond 32767, signed bytes (code 6)
+    // below 0, unsigned 32-bit thousandths (code 7) beyond 2^31; the values
+    // the other signedness reads alike read the same.
+    ByteWriter u16;
+    u16.i16(static_cast<std::int16_t>(40000)).i16(7);
+    write_file(dir.file("a"), u16.bytes());
+    auto g = er(2, 1, 5, 65535);
+    g.view().north_y() = 1;
+    ASSERT_EQ(read(g), 0);
+    EXPECT_EQ(read_working(working).values()[0], (std::vector<float>{40000, 7}));
+
+    ByteWriter s8;
+    s8.text("\xfb\x05");
+    write_file(dir.file("a"), s8.bytes());
+    g = er(2, 1, 6, -128);
+    g.view().north_y() = 1;
+    ASSERT_EQ(read(g), 0);
+    EXPECT_EQ(read_working(working).values()[0], (std::vector<float>{-5, 5}));
+
+    ByteWriter u32;
+    u32.big_endian(true);
+    u32.i32(static_cast<std::int32_t>(3000000000u)).i32(1999);
+    write_file(dir.file("a"), u32.bytes());
+    g = er(2, 1, 7, -9.999f, 1);
+    g.view().north_y() = 1;
+    ASSERT_EQ(read(g), 0);
+    EXPECT_EQ(read_working(working).values()[0], (std::vector<float>{3000000, 1.999f}));
+}
+
 TEST_F(ErMapperRead, RealCellsOutOfRangeOrNotFiniteAreNull) {
     ByteWriter w64;
     w64.f64(-2.0e32).f64(12.5).f64(NAN).f64(1.0e300);

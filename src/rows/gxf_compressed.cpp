@@ -1,0 +1,113 @@
+// Decoding compressed GXF values straight from the file's read buffer; a
+// group cut by the end of a buffer is completed from the next one.
+#include "rows/gxf_compressed.h"
+
+#include "descriptor/grid_descriptor.h"
+#include "rows/number_scanner.h"
+
+#include <algorithm>
+
+namespace gridlib::rows {
+namespace {
+
+constexpr int kDigitZero = '%';
+constexpr int kBase = 90;
+
+bool is_line_end(char c) { return c == '\n' || c == '\r'; }
+// A blank ends a line's characters; so does a TAB or any other control
+// character, none of which is a digit.
+bool ends_content(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+}  // namespace
+
+bool CompressedGxfValues::next_group(Group& group) {
+    platform::File& f = unit_.file();
+    for (;;) {
+        const std::span<const char> buf = f.buffered();
+        if (buf.empty()) return false;
+        if (!in_line_) {
+            in_line_ = true;
+            past_content_ = buf[0] == '$';  // a comment line
+        }
+        std::size_t i = 0;
+        for (; i < buf.size() && !is_line_end(buf[i]); ++i) {
+            if (past_content_) continue;
+            if (ends_content(buf[i])) {
+                if (partial_size_ > 0) return false;
+                past_content_ = true;
+                continue;
+            }
+            partial_[static_cast<std::size_t>(partial_size_++)] = buf[i];
+            if (partial_size_ < width_) continue;
+            f.consume(i + 1);
+            partial_size_ = 0;
+            group.number = 0;
+            group.repeat_marker = true;
+            for (int k = 0; k < width_; ++k) {
+                const char c = partial_[static_cast<std::size_t>(k)];
+                group.number = group.number * kBase + (static_cast<unsigned char>(c) - kDigitZero);
+                group.repeat_marker = group.repeat_marker && c == '"';
+            }
+            return true;
+        }
+        if (i == buf.size()) {  // the line goes on in the next buffer
+            f.consume(i);
+            continue;
+        }
+        if (partial_size_ > 0) return false;
+        const char end = buf[i];
+        f.consume(i + 1);
+        if (end == '\r' && f.peek_byte() == '\n') f.consume(1);  // CR LF ends one line
+        in_line_ = false;
+    }
+}
+
+bool CompressedGxfValues::read_values(std::span<float> values) {
+    std::size_t i = 0;
+    while (i < values.size()) {
+        if (repeats_left_ > 0) {
+            const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(repeats_left_),
+                                                                            values.size() - i));
+            std::fill_n(values.begin() + static_cast<std::ptrdiff_t>(i), n, repeated_);
+            i += n;
+            repeats_left_ -= static_cast<std::int64_t>(n);
+            continue;
+        }
+        Group g;
+        if (!next_group(g)) return false;
+        if (g.repeat_marker) {
+            count_pending_ = true;
+        } else if (count_pending_) {
+            count_ = g.number;
+            count_pending_ = false;
+        } else {
+            // The dummy, all exclamation marks, is negative like any group
+            // holding characters below the digits: all of them are null.
+            repeated_ = g.number < 0 ? kNullValue : static_cast<float>(g.number);
+            repeats_left_ = std::max<std::int64_t>(count_, 0);  // a count of 0 or less stores nothing
+            count_ = 1;
+        }
+    }
+    return true;
+}
+
+void CompressedGxfValues::end_vector() {
+    repeats_left_ = 0;
+    count_ = 1;
+    count_pending_ = false;
+    partial_size_ = 0;
+    if (in_line_) skip_line(unit_.file());
+    in_line_ = false;
+}
+
+std::uint64_t CompressedGxfValues::fewest_bytes(std::uint64_t count) const {
+    // A repeat marker, a count and a value store the most values for their
+    // characters: as many as the largest count a group can hold (every
+    // character the byte 255, since characters are not checked).
+    std::uint64_t largest_count = 0;
+    for (int k = 0; k < width_; ++k) largest_count = largest_count * kBase + (255 - kDigitZero);
+    const std::uint64_t triples = (count + largest_count - 1) / largest_count;
+    return triples * 3 * static_cast<std::uint64_t>(width_);
+}
+
+}  // namespace gridlib::rows
