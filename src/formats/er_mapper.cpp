@@ -24,8 +24,9 @@ namespace {
 constexpr std::int32_t kIncomplete = GRIDLIB_ERS_INCOMPLETE;
 constexpr std::int32_t kBadBandCount = GRIDLIB_BAD_BAND_COUNT;
 
-// The cell type is kept in the value-type word. The codes 1 to 4 name the
-// cell sizes; the integer types of the other signedness have codes of their own.
+// The cell type is kept in the value-type word. Codes 1 to 4 are the usual
+// type of each size (signed 32 and 16 bits, unsigned 8 bits, 8-byte reals);
+// the integer types of the other sign have codes of their own.
 enum class CellType : std::int32_t {
     real32 = 0,
     int32_thousandths = 1,

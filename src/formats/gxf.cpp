@@ -143,9 +143,9 @@ Status read_header(platform::File& file, DescriptorView& d) {
 Status open_vectors(const RowRequest& request, std::unique_ptr<rows::TextVectors>& vectors) {
     auto unit = platform::TextUnit::open(request.grid_name);
     if (!unit) return GRIDLIB_REFUSED;
-    GridDescriptor header;
-    DescriptorView scratch = header.view();
-    if (read_keywords(unit->file(), scratch) != GRIDLIB_OK) return GRIDLIB_GXF_NO_GRID_LINE;
+    GridDescriptor header_again;
+    DescriptorView skipped = header_again.view();
+    if (read_keywords(unit->file(), skipped) != GRIDLIB_OK) return GRIDLIB_GXF_NO_GRID_LINE;
     const std::int64_t width = rows::magnitude(compression_width(request.d));
     if (width == 0) {
         vectors = std::make_unique<rows::WrittenNumbers>(std::move(*unit));

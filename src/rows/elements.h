@@ -16,7 +16,7 @@ enum class ElementKind {
     uint8,
     uint16,
     int8,
-    uint32_thousandths,
+    uint32_thousandths,  // ER Mapper unsigned 32-bit integers, in thousandths too
 };
 
 struct ElementLayout {

@@ -111,9 +111,12 @@ Status plan_text_columns(std::unique_ptr<TextVectors> vectors, std::int32_t colu
     const TextVectors& v = *vectors;
     const auto fewest = [&v](std::uint64_t n) { return v.fewest_bytes(n); };
     if (const Status s = check_text_room(vectors->file(), rows, columns, fewest, plan); s != 0) return s;
-    // Each column is read whole before the first row can be written, so a
-    // short file fails before any row: the working grid gets none either way.
-    plan.can_be_complete = true;
+    // The scratch file must be one whose offsets a file position can express.
+    if (static_cast<__int128>(columns) * rows * sizeof(float) > std::numeric_limits<std::int64_t>::max()) {
+        return GRIDLIB_REFUSED;
+    }
+    // Every column is decoded here, before any row is asked for: a file that
+    // ends early fails now, and no working grid is written.
     auto transposed = std::make_unique<TextColumnSource>(scratch_directory);
     if (!transposed->created()) return GRIDLIB_WORKING_GRID_FAILED;
     if (const Status s = transposed->write_columns(*vectors, columns, rows); s != 0) return s;
