@@ -62,9 +62,54 @@ bool CompressedGxfValues::next_group(Group& group) {
     }
 }
 
+namespace {
+
+// Decodes groups of W characters from p on while they are plain values;
+// stops before anything else (a blank, a line end, a repeat marker) or
+// when the characters or the values run out.
+template <int W>
+std::size_t decode_groups(const char* p, std::size_t characters, std::span<float> values, std::size_t& used) {
+    std::size_t i = 0, at = 0;
+    for (; i < values.size() && at + W <= characters; ++i, at += W) {
+        const auto* g = reinterpret_cast<const unsigned char*>(p + at);
+        if (g[0] == '"') break;
+        std::int64_t v = 0;
+        bool plain = true;
+        for (int k = 0; k < W; ++k) {
+            plain = plain && !ends_content(static_cast<char>(g[k])) && !is_line_end(static_cast<char>(g[k]));
+            v = v * kBase + (g[k] - kDigitZero);
+        }
+        if (!plain) break;
+        values[i] = v < 0 ? kNullValue : static_cast<float>(v);
+    }
+    used = at;
+    return i;
+}
+
+}  // namespace
+
+std::size_t CompressedGxfValues::decode_plain_values(std::span<float> values) {
+    if (!in_line_ || past_content_ || partial_size_ != 0 || count_pending_ || count_ != 1 || repeats_left_ > 0) {
+        return 0;
+    }
+    platform::File& f = unit_.file();
+    const std::span<const char> buf = f.buffered();
+    std::size_t used = 0, decoded = 0;
+    switch (width_) {
+        case 1: decoded = decode_groups<1>(buf.data(), buf.size(), values, used); break;
+        case 2: decoded = decode_groups<2>(buf.data(), buf.size(), values, used); break;
+        case 3: decoded = decode_groups<3>(buf.data(), buf.size(), values, used); break;
+        default: decoded = decode_groups<4>(buf.data(), buf.size(), values, used); break;
+    }
+    f.consume(used);
+    return decoded;
+}
+
 bool CompressedGxfValues::read_values(std::span<float> values) {
     std::size_t i = 0;
     while (i < values.size()) {
+        i += decode_plain_values(values.subspan(i));
+        if (i == values.size()) break;
         if (repeats_left_ > 0) {
             const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(static_cast<std::uint64_t>(repeats_left_),
                                                                             values.size() - i));

@@ -35,6 +35,10 @@ private:
     // The next whole group of the current or a later line; false at the end
     // of the file or when a group is cut.
     bool next_group(Group& group);
+    // Plain values (no marker, no count pending) that lie whole in the read
+    // buffer within the current line's characters, decoded straight from
+    // it; how many. The bulk of a grid takes this path.
+    std::size_t decode_plain_values(std::span<float> values);
 
     platform::TextUnit unit_;
     int width_;
