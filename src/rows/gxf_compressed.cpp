@@ -18,6 +18,30 @@ bool is_line_end(char c) { return c == '\n' || c == '\r'; }
 // character, none of which is a digit.
 bool ends_content(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
+// The base-90 number of a group; negative when it holds characters below
+// the digits, as the dummy does.
+inline std::int64_t group_number(const char* g, int width) {
+    std::int64_t v = 0;
+    for (int k = 0; k < width; ++k) v = v * kBase + (static_cast<unsigned char>(g[k]) - kDigitZero);
+    return v;
+}
+
+// Decodes groups of W characters from p on while they are plain values;
+// stops before anything else (a blank, a line end, a repeat marker) or
+// when the characters or the values run out.
+template <int W>
+std::size_t decode_groups(const char* p, std::size_t characters, std::span<float> values, std::size_t& used) {
+    std::size_t i = 0, at = 0;
+    for (; i < values.size() && at + W <= characters; ++i, at += W) {
+        const char* g = p + at;
+        if (g[0] == '"' || std::any_of(g, g + W, ends_content)) break;  // line ends among them
+        const std::int64_t v = group_number(g, W);
+        values[i] = v < 0 ? kNullValue : static_cast<float>(v);
+    }
+    used = at;
+    return i;
+}
+
 }  // namespace
 
 bool CompressedGxfValues::next_group(Group& group) {
@@ -41,13 +65,8 @@ bool CompressedGxfValues::next_group(Group& group) {
             if (partial_size_ < width_) continue;
             f.consume(i + 1);
             partial_size_ = 0;
-            group.number = 0;
-            group.repeat_marker = true;
-            for (int k = 0; k < width_; ++k) {
-                const char c = partial_[static_cast<std::size_t>(k)];
-                group.number = group.number * kBase + (static_cast<unsigned char>(c) - kDigitZero);
-                group.repeat_marker = group.repeat_marker && c == '"';
-            }
+            group.number = group_number(partial_.data(), width_);
+            group.repeat_marker = std::all_of(partial_.begin(), partial_.begin() + width_, [](char c) { return c == '"'; });
             return true;
         }
         if (i == buf.size()) {  // the line goes on in the next buffer
@@ -61,32 +80,6 @@ bool CompressedGxfValues::next_group(Group& group) {
         in_line_ = false;
     }
 }
-
-namespace {
-
-// Decodes groups of W characters from p on while they are plain values;
-// stops before anything else (a blank, a line end, a repeat marker) or
-// when the characters or the values run out.
-template <int W>
-std::size_t decode_groups(const char* p, std::size_t characters, std::span<float> values, std::size_t& used) {
-    std::size_t i = 0, at = 0;
-    for (; i < values.size() && at + W <= characters; ++i, at += W) {
-        const auto* g = reinterpret_cast<const unsigned char*>(p + at);
-        if (g[0] == '"') break;
-        std::int64_t v = 0;
-        bool plain = true;
-        for (int k = 0; k < W; ++k) {
-            plain = plain && !ends_content(static_cast<char>(g[k])) && !is_line_end(static_cast<char>(g[k]));
-            v = v * kBase + (g[k] - kDigitZero);
-        }
-        if (!plain) break;
-        values[i] = v < 0 ? kNullValue : static_cast<float>(v);
-    }
-    used = at;
-    return i;
-}
-
-}  // namespace
 
 std::size_t CompressedGxfValues::decode_plain_values(std::span<float> values) {
     if (!in_line_ || past_content_ || partial_size_ != 0 || count_pending_ || count_ != 1 || repeats_left_ > 0) {
