@@ -66,7 +66,8 @@ bool CompressedGxfValues::next_group(Group& group) {
             f.consume(i + 1);
             partial_size_ = 0;
             group.number = group_number(partial_.data(), width_);
-            group.repeat_marker = std::all_of(partial_.begin(), partial_.begin() + width_, [](char c) { return c == '"'; });
+            group.repeat_marker =
+                std::all_of(partial_.begin(), partial_.begin() + width_, [](char c) { return c == '"'; });
             return true;
         }
         if (i == buf.size()) {  // the line goes on in the next buffer

@@ -148,12 +148,6 @@ bool skip_line(platform::File& file) {
     }
 }
 
-ScanResult read_text_row(platform::File& file, std::span<float> values) {
-    const ScanResult r = read_numbers(file, values);
-    if (r == ScanResult::ok) skip_line(file);
-    return r;
-}
-
 ScanResult read_numbers(platform::File& file, std::span<float> values) {
     const std::size_t n = values.size();
     std::size_t i = 0;

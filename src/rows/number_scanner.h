@@ -16,19 +16,17 @@ namespace gridlib::rows {
 
 enum class ScanResult { ok, end_of_file, not_a_number };
 
-// Reads values.size() numbers and then skips the rest of the last line.
+// Reads values.size() numbers, leaving the file right after the last one so
+// that a long row can be read in pieces (skip_line then ends the row).
 // Numbers that are not finite (nan, inf) or too large for a 32-bit real are
 // stored as the null value. On failure the values not yet read are undefined.
-ScanResult read_text_row(platform::File& file, std::span<float> values);
-// The same without skipping anything after the last number, so that a long
-// row can be read in pieces.
 ScanResult read_numbers(platform::File& file, std::span<float> values);
 
 // Consumes the rest of the current line and its end (CR LF counts as one);
 // false when the file is already at its end.
 bool skip_line(platform::File& file);
 
-// Converts one token, the whole of it, to a 32-bit real as read_text_row
+// Converts one token, the whole of it, to a 32-bit real as read_numbers
 // does; false when it is not a number. Accepts a leading "+" and Fortran
 // exponents ("1.5D+03", "1.5d3", "1.5+03").
 bool parse_number(std::string_view token, float& value);

@@ -144,7 +144,9 @@ TEST_F(TextRead, GxfRowsFollowTheGridLineAndTheirSense) {
 // The characters of a compressed GXF value; the dummy for a negative one.
 std::string gxf_code(int v, int width) {
     std::string s(static_cast<std::size_t>(width), '!');
-    for (int k = width - 1; k >= 0 && v >= 0; --k, v /= 90) s[static_cast<std::size_t>(k)] = static_cast<char>('%' + v % 90);
+    for (int k = width - 1; k >= 0 && v >= 0; --k, v /= 90) {
+        s[static_cast<std::size_t>(k)] = static_cast<char>('%' + v % 90);
+    }
     return s;
 }
 
@@ -169,12 +171,15 @@ std::string gxf_file(const Truth& t, std::int32_t n, std::int32_t rows, std::int
                 groups.insert(groups.end(), {std::string(static_cast<std::size_t>(width), '"'),
                                              gxf_code(static_cast<int>(run), width), gxf_code(v, width)});
             } else {
-                for (std::size_t r = 0; r < run; ++r) groups.push_back(width > 0 ? gxf_code(v, width) : std::to_string(v) + " ");
+                const std::string one = width > 0 ? gxf_code(v, width) : std::to_string(v) + " ";
+                groups.insert(groups.end(), run, one);
             }
             i += run;
         }
         if (width > 0) text += "$ vector\n";
-        for (std::size_t g = 0; g < groups.size(); ++g) text += groups[g] + (g % 5 == 4 && g + 1 < groups.size() ? "\n" : "");
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            text += groups[g] + (g % 5 == 4 && g + 1 < groups.size() ? "\n" : "");
+        }
         text += width > 0 ? gxf_code(7, width) + gxf_code(8, width) + " surplus\n" : "-1 -1\n";
     }
     return text;
@@ -214,7 +219,7 @@ TEST_F(GxfRead, EverySenseAndEveryCodingGiveTheSameGrid) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
 
     // A window with steps takes the same cells from columns as from rows.
-    GridWindow w{1.5f, 6.0f, 2, 0.5f, 3.0f, 2};  // columns 2, 4, 6 of 7; rows 1 and 3 of 5 (0-based y)
+    GridWindow w{1.5f, 6.0f, 2, 0.5f, 3.0f, 2};  // columns 2, 4, 6 of 7 and rows 1, 3 of 5
     const auto rows_window = working_grid(gxf_file(truth, 7, 5, -2, 2), &w);
     EXPECT_EQ(read_working(working).values().size(), 2u);
     EXPECT_EQ(working_grid(gxf_file(truth, 7, 5, -3, 2), &w), rows_window);
@@ -223,7 +228,7 @@ TEST_F(GxfRead, EverySenseAndEveryCodingGiveTheSameGrid) {
 TEST_F(GxfRead, TheRowReaderStartsWhereTheHeaderEnded) {
     // "#grid" in lower case ends the header; a value line holding "#GRID"
     // does not.
-    const auto values = working_grid("#TITLE\nsurvey #GRID of 2001\n#POINTS\n2\n#ROWS\n2\n#grid\n1 2\n3 4\n");
+    working_grid("#TITLE\nsurvey #GRID of 2001\n#POINTS\n2\n#ROWS\n2\n#grid\n1 2\n3 4\n");
     EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{3, 4}, {1, 2}}));
 }
 
@@ -275,7 +280,8 @@ TEST_F(TextRead, GridTextRowsInBothLayouts) {
     GridDescriptor g;
     ASSERT_EQ(read_grid_header(input, g.view()), 0);
     ASSERT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), 0);
-    EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{7.5f, 7.5f, 7.5f}, {7.5f, 7.5f, kNullValue}}));
+    EXPECT_EQ(read_working(working).values(),
+              (std::vector<std::vector<float>>{{7.5f, 7.5f, 7.5f}, {7.5f, 7.5f, kNullValue}}));
 
     write_file(input, grid_text("1", "0.0", "1.0", ";;;\n;;"));
     g = GridDescriptor{};
