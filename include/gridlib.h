@@ -143,12 +143,14 @@ enum gridlib_status {
     GRIDLIB_GRID_TEXT_BAD_WIDTH = -2027,
 
     /* GRDRDG */
-    GRIDLIB_WORKING_GRID_FAILED = -2,   /* could not be created or written */
+    GRIDLIB_WORKING_GRID_FAILED = -2,   /* the working grid, or the scratch file beside it that turns
+                                           a GXF grid's columns into rows, could not be created or written */
     GRIDLIB_NOT_HANDLED = -11,          /* no read path for this format or variant */
     GRIDLIB_GXF_NO_GRID_LINE = -27,
     GRIDLIB_HEADER_LINES_MISSING = -28,
     GRIDLIB_COLUMN_SEEK_FAILED = -101,
-    GRIDLIB_ROW_FAILED = -1000,         /* -1000 - k: row k is missing, short or not a number */
+    GRIDLIB_ROW_FAILED = -1000,         /* -1000 - k: row k is missing, short, not a number or not validly
+                                           coded (in a GXF file, stored vector k, a row or a column) */
     GRIDLIB_ROW_SEEK_FAILED = -3000,    /* ER Mapper and $$BGD; the same value as row 2000's failure */
 
     /* GRDHST */
