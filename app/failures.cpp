@@ -14,8 +14,14 @@ bool is_byte_image(std::int32_t format) {
     return format == GRIDLIB_FORMAT_PCIDSK || format == GRIDLIB_FORMAT_BIL || format == GRIDLIB_FORMAT_BIP;
 }
 
-std::string row_failure(std::int64_t row) {
-    return "row " + std::to_string(row) + " could not be read (it is missing, short or not a number)";
+// What may be wrong with a row depends on how the format writes its values.
+// (In a GXF file the stored vectors are rows, whether they run across the
+// grid or up and down it.)
+std::string row_failure(std::int64_t row, std::int32_t format = GRIDLIB_FORMAT_NONE) {
+    const char* why = "it is missing, short or not a number";
+    if (format == GRIDLIB_FORMAT_GXF) why = "it is missing, short, not a number or not validly coded";
+    if (format == GRIDLIB_FORMAT_GRID_TEXT) why = "it is missing, short or not validly coded";
+    return "row " + std::to_string(row) + " could not be read (" + why + ")";
 }
 
 constexpr std::int64_t kSeekStatusRow = GRIDLIB_ROW_FAILED - GRIDLIB_ROW_SEEK_FAILED;  // 2000
@@ -27,12 +33,9 @@ std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int
     if (status == GRIDLIB_REFUSED && is_byte_image(format)) {
         cause = "PCIDSK, BIL and BIP byte images are not converted";
     } else if (status == GRIDLIB_REFUSED) {
-        cause = "the grid was refused: it has a single row or column, its data file is missing, "
-                "a row could not be decoded or it is too large";
+        cause = "the grid was refused: it has a single row or column, its data file is missing or it is too large";
     } else if (status == GRIDLIB_WORKING_GRID_FAILED) {
         cause = "the working grid file could not be written";
-    } else if (status == GRIDLIB_NOT_HANDLED && (format == GRIDLIB_FORMAT_GXF || format == GRIDLIB_FORMAT_GRID_TEXT)) {
-        cause = "compressed GXF grids and $$GRID$$ grids cannot be read yet";
     } else if (status == GRIDLIB_NOT_HANDLED) {
         cause = "this grid format cannot be read";
     } else if (status == GRIDLIB_GXF_NO_GRID_LINE) {
@@ -45,7 +48,7 @@ std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int
     } else if (status == GRIDLIB_ROW_SEEK_FAILED) {
         cause = row_failure(kSeekStatusRow) + ", or positioning within the file failed";
     } else if (status < GRIDLIB_ROW_FAILED) {
-        cause = row_failure(GRIDLIB_ROW_FAILED - static_cast<std::int64_t>(status));
+        cause = row_failure(GRIDLIB_ROW_FAILED - static_cast<std::int64_t>(status), format);
     } else {
         cause = "the reader failed";
     }

@@ -141,14 +141,22 @@ enum gridlib_status {
     GRIDLIB_PCIDSK_OTHER_GEOREFERENCING = -2009, /* georeferencing of a kind other than a pixel polynomial */
     GRIDLIB_HDR_BAD_CELL_SIZE = -2020,           /* BIL/BIP: XDIM or YDIM missing or not positive */
     GRIDLIB_HDR_NEGATIVE_SKIP = -2022,           /* BIL/BIP: SKIPBYTES negative */
+    /* "$$GRID$$": a header line missing, or characters per value not 1, 2 or 3. */
+    GRIDLIB_GRID_TEXT_NO_LINE_1 = -2023,      /* the line of the size and line layout */
+    GRIDLIB_GRID_TEXT_NO_LINE_2 = -2024,      /* the line of the coding and the extent */
+    GRIDLIB_GRID_TEXT_EXTRA_LINES_CUT = -2025, /* the file ends within the lines after it */
+    GRIDLIB_GRID_TEXT_NO_LINE_3 = -2026,      /* the line of the spacings and the data range */
+    GRIDLIB_GRID_TEXT_BAD_WIDTH = -2027,
 
     /* GRDRDG */
-    GRIDLIB_WORKING_GRID_FAILED = -2,   /* could not be created or written */
+    GRIDLIB_WORKING_GRID_FAILED = -2,   /* the working grid, or the scratch file beside it that turns
+                                           a GXF grid's columns into rows, could not be created or written */
     GRIDLIB_NOT_HANDLED = -11,          /* no read path for this format or variant */
     GRIDLIB_GXF_NO_GRID_LINE = -27,
     GRIDLIB_HEADER_LINES_MISSING = -28,
     GRIDLIB_COLUMN_SEEK_FAILED = -101,
-    GRIDLIB_ROW_FAILED = -1000,         /* -1000 - k: row k is missing, short or not a number */
+    GRIDLIB_ROW_FAILED = -1000,         /* -1000 - k: row k is missing, short, not a number or not validly
+                                           coded (in a GXF file, stored vector k, a row or a column) */
     GRIDLIB_ROW_SEEK_FAILED = -3000,    /* ER Mapper and $$BGD; the same value as row 2000's failure */
 
     /* GRDHST */

@@ -45,6 +45,20 @@ NODATA_value -9999
  -1 -2 -32000 250 500 1000 32000
  1 333 -444 55 66 77 88
 GRID
+# Unsigned 16-bit values, many beyond the signed range.
+cat > "$work/unsigned.asc" <<'GRID'
+ncols 7
+nrows 5
+xllcorner 0
+yllcorner 0
+cellsize 1
+NODATA_value 65535
+ 12 40000 7 1034 88 65534 3
+ 44 45 65535 47 0 32768 6
+ 9 8 7 6 5 4 3
+ 1 2 32767 250 500 1000 60000
+ 1 333 444 55 66 77 88
+GRID
 bounds="-a_ullr 1000.5 2150 1175.5 2000"
 
 make() { # driver, source, name, extra options
@@ -90,5 +104,6 @@ byte_image() { # driver, name, extra options
 byte_image PCIDSK pcidsk_pixel.pix -co INTERLEAVING=PIXEL
 byte_image PCIDSK pcidsk_band.pix -co INTERLEAVING=BAND
 byte_image EHdr ehdr.bil
+make ERS unsigned.asc ers_uint16.ers -ot UInt16
 rm -f "$out"/*.prj "$out"/*.aux.xml "$out"/*.stx
 ls -l "$out"

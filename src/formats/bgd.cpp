@@ -51,9 +51,8 @@ Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     const rows::ElementLayout layout{rows::ElementKind::real32, d.most_significant_first(), false};
     const rows::RowPlacement placement{d.data_offset(), n * 4, static_cast<std::uint64_t>(n) * 4,
                                        GRIDLIB_ROW_SEEK_FAILED};
-    // The rows are not compared with the header's null value: no tolerance
-    // is known to be safe for what writers put there.
-    plan.rules = rows::ValueRules{};
+    // Cells equal to the header's null value are null.
+    plan.rules = rows::ValueRules::matching_null(d.null_value(), rows::kExactNullTolerance);
     plan.north_first = true;
     return rows::plan_row_reads(std::move(*file), layout, placement, d.rows(), request.rows, plan);
 }

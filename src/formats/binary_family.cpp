@@ -25,7 +25,11 @@ Status plan_binary_family(platform::File file, const RowRequest& request, const 
     }
 
     const rows::Directions dir = rows::directions_of(d.storage_order());
-    if (family.match_null_of_reals || size != 4) plan.rules = rows::ValueRules::matching_null(d.null_value(), 0.1);
+    if (size != 4) {
+        plan.rules = rows::ValueRules::matching_null(d.null_value(), 0.1);
+    } else if (family.real_null_tolerance > 0) {
+        plan.rules = rows::ValueRules::matching_null(d.null_value(), family.real_null_tolerance);
+    }
     plan.rules.reverse = dir.reverse_columns;
     plan.rules.add_scaling(d.base(), d.scale_divisor());
     plan.north_first = dir.north_first && !family.always_south_first;

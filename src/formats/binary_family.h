@@ -21,9 +21,9 @@ struct BinaryFamilyRules {
     bool blocks_of_64 = false;
     // Stored rows begin in the south whatever the storage order code says.
     bool always_south_first = false;
-    // Compare 4-byte reals with the header's null value too; other element
-    // sizes are always compared.
-    bool match_null_of_reals = false;
+    // The tolerance within which 4-byte reals match the header's null value,
+    // 0 when they are not compared; other element sizes always are, within 0.1.
+    double real_null_tolerance = 0;
 };
 
 // Plans the reads of the open grid file: 2-byte integers, 4-byte or 8-byte

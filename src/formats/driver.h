@@ -31,11 +31,14 @@ using Status = std::int32_t;
 using ContentTest = bool (*)(const FirstBytes& first, DescriptorView& d);
 
 // What the grid reader asks of a driver: the values of the grid whose header
-// is in d (named grid_name), of which the grid rows `rows` are kept.
+// is in d (named grid_name), of which the grid rows `rows` are kept. A
+// driver that needs room on disk to reorder the values takes it in
+// scratch_directory, where the working grid goes.
 struct RowRequest {
     const std::string& grid_name;
     const DescriptorView& d;
     const rows::IndexRange& rows;
+    const std::string& scratch_directory;
 };
 
 struct Driver {
@@ -67,7 +70,7 @@ const Driver* driver_for(FormatCode format);
 // Plans the reads of the grid whose header is in d through its format's
 // driver: GRIDLIB_NOT_HANDLED when the format has no row path.
 Status plan_rows(const std::string& grid_name, const DescriptorView& d, const rows::IndexRange& rows,
-                 rows::ReadPlan& plan);
+                 const std::string& scratch_directory, rows::ReadPlan& plan);
 
 // The files a grid of the format consists of: the grid file, and its header
 // or data file where the format keeps them apart.

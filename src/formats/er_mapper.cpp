@@ -24,12 +24,24 @@ namespace {
 constexpr std::int32_t kIncomplete = GRIDLIB_ERS_INCOMPLETE;
 constexpr std::int32_t kBadBandCount = GRIDLIB_BAD_BAND_COUNT;
 
-// The cell type is kept in the value-type word.
-enum class CellType : std::int32_t { real32 = 0, int32_thousandths = 1, int16 = 2, uint8 = 3, real64 = 4 };
+// The cell type is kept in the value-type word. Codes 1 to 4 are the usual
+// type of each size (signed 32 and 16 bits, unsigned 8 bits, 8-byte reals);
+// the integer types of the other sign have codes of their own.
+enum class CellType : std::int32_t {
+    real32 = 0,
+    int32_thousandths = 1,
+    int16 = 2,
+    uint8 = 3,
+    real64 = 4,
+    uint16 = 5,
+    int8 = 6,
+    uint32_thousandths = 7,
+};
 CellType cell_type(const DescriptorView& d) {
     const std::int64_t code = rows::magnitude(d.value_type());
-    return code >= 1 && code <= 4 ? static_cast<CellType>(code) : CellType::real32;
+    return code >= 1 && code <= 7 ? static_cast<CellType>(code) : CellType::real32;
 }
+bool in_thousandths(CellType t) { return t == CellType::int32_thousandths || t == CellType::uint32_thousandths; }
 void set_cell_type(DescriptorView& d, CellType t) { d.value_type() = static_cast<std::int32_t>(t); }
 // Fewer counted keyword lines than this and the header cannot describe a grid.
 constexpr int kKeywordsNeeded = 7;
@@ -68,13 +80,19 @@ float null_value_of(const std::string& value) {
     return v < double(kNullValue) ? kNullValue : narrow(v);
 }
 
-// Cell types by the text they contain, longest match first: unsigned and
-// signed variants of a size read alike, and reals of 4 bytes are the default.
+// Cell types by the text they contain, longest match first; reals of 4
+// bytes are the default. Integers keep the sign their type states; other
+// integer texts read as the usual variant of their size.
 void apply_cell_type(const std::string& value, DescriptorView& d) {
     const auto has = [&](const char* s) { return value.find(s) != std::string::npos; };
     if (has("8BYTEREAL")) set_cell_type(d, CellType::real64);
+    // "UNSIGNED8BITINTEGER" holds "SIGNED8BITINTEGER".
+    else if (has("UNSIGNED8BITINTEGER")) set_cell_type(d, CellType::uint8);
+    else if (has("SIGNED8BITINTEGER")) set_cell_type(d, CellType::int8);
     else if (has("8BITINTEGER")) set_cell_type(d, CellType::uint8);
+    else if (has("UNSIGNED16BITINTEGER")) set_cell_type(d, CellType::uint16);
     else if (has("16BITINTEGER")) set_cell_type(d, CellType::int16);
+    else if (has("UNSIGNED32BITINTEGER")) set_cell_type(d, CellType::uint32_thousandths);
     else if (has("INTEGER")) set_cell_type(d, CellType::int32_thousandths);
 }
 
@@ -223,7 +241,7 @@ Status read_header(platform::File& file, DescriptorView& d) {
     if (d.columns() <= 0 || d.rows() <= 0) return GRIDLIB_NO_USABLE_SIZE;
     place_grid(d, scan.registration);
     // 4-byte integer cells are read in thousandths; the null value must match.
-    if (cell_type(d) == CellType::int32_thousandths) d.null_value() = d.null_value() / 1000;
+    if (in_thousandths(cell_type(d))) d.null_value() = d.null_value() / 1000;
     return GRIDLIB_OK;
 }
 
@@ -243,6 +261,9 @@ rows::ElementKind element_kind(CellType t) {
         case CellType::uint8: return rows::ElementKind::uint8;
         case CellType::int16: return rows::ElementKind::int16;
         case CellType::int32_thousandths: return rows::ElementKind::int32_thousandths;
+        case CellType::uint16: return rows::ElementKind::uint16;
+        case CellType::int8: return rows::ElementKind::int8;
+        case CellType::uint32_thousandths: return rows::ElementKind::uint32_thousandths;
         case CellType::real32: break;
     }
     return rows::ElementKind::real32;
@@ -266,7 +287,7 @@ Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
 
     const rows::RowPlacement placement{static_cast<std::int64_t>(first), static_cast<std::int64_t>(stride),
                                        static_cast<std::uint64_t>(row_bytes), GRIDLIB_ROW_SEEK_FAILED};
-    plan.rules = rows::ValueRules::matching_null(d.null_value(), 1.0e-8);
+    plan.rules = rows::ValueRules::matching_null(d.null_value(), rows::kExactNullTolerance);
     plan.north_first = true;
     plan.data_name = *data;
     return rows::plan_row_reads(std::move(*file), layout, placement, d.rows(), request.rows, plan);

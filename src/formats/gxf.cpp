@@ -3,10 +3,12 @@
 // (compressed grids) coded in characters.
 #include "formats/driver.h"
 #include "formats/header_lines.h"
+#include "rows/gxf_compressed.h"
 #include "rows/number_scanner.h"
 #include "rows/storage_order.h"
 #include "text/fields.h"
 
+#include <memory>
 #include <string_view>
 #include <utility>
 
@@ -67,9 +69,9 @@ void apply_transform(std::string_view value, DescriptorView& d) {
 }
 
 void complete(DescriptorView& d) {
-    // Sense -1 and 2 store columns as the file's vectors: the counts and
-    // spacings of the header describe them, not the grid's rows.
-    if (d.storage_order() == -1 || d.storage_order() == 2) {
+    // Senses -1, 2, -3 and 4 store columns as the file's vectors: the counts
+    // and spacings of the header describe them, not the grid's rows.
+    if (rows::directions_of(d.storage_order()).columns_stored) {
         std::swap(d.columns(), d.rows());
         std::swap(d.column_spacing(), d.row_spacing());
     }
@@ -82,17 +84,11 @@ void complete(DescriptorView& d) {
     d.std_dev() = d.null_value();
 }
 
-Status read_header(platform::File& file, DescriptorView& d) {
-    d.west_x() = 0.0f;
-    d.south_y() = 0.0f;
-    d.column_spacing() = 1.0f;
-    d.row_spacing() = 1.0f;
-    d.null_value() = kNullValue;
-    d.base() = 0.0f;
-    d.scale_divisor() = 1.0f;
-    compression_width(d) = 0;
-    d.storage_order() = 1;
-
+// Reads keyword lines into d up to the "#GRID" line and past it, leaving
+// the file at the first data line. The row reader runs it again to find the
+// data: the very line that ended the header, whatever its case and whatever
+// value lines before it happen to hold.
+Status read_keywords(platform::File& file, DescriptorView& d) {
     HeaderLine line;
     HeaderLine value_line;
     for (;;) {
@@ -123,23 +119,62 @@ Status read_header(platform::File& file, DescriptorView& d) {
             case Key::grid: break;
         }
     }
+    // The rest of a "#GRID" line longer than the line buffer is no data.
+    if (line.filled()) rows::skip_line(file);
+    return GRIDLIB_OK;
+}
+
+Status read_header(platform::File& file, DescriptorView& d) {
+    d.west_x() = 0.0f;
+    d.south_y() = 0.0f;
+    d.column_spacing() = 1.0f;
+    d.row_spacing() = 1.0f;
+    d.null_value() = kNullValue;
+    d.base() = 0.0f;
+    d.scale_divisor() = 1.0f;
+    compression_width(d) = 0;
+    d.storage_order() = 1;
+    if (const Status s = read_keywords(file, d); s != GRIDLIB_OK) return s;
     complete(d);
+    return GRIDLIB_OK;
+}
+
+// The stored vectors: written numbers, or values coded in characters.
+Status open_vectors(const RowRequest& request, std::unique_ptr<rows::TextVectors>& vectors) {
+    auto unit = platform::TextUnit::open(request.grid_name);
+    if (!unit) return GRIDLIB_REFUSED;
+    GridDescriptor header_again;
+    DescriptorView skipped = header_again.view();
+    if (read_keywords(unit->file(), skipped) != GRIDLIB_OK) return GRIDLIB_GXF_NO_GRID_LINE;
+    const std::int64_t width = rows::magnitude(compression_width(request.d));
+    if (width == 0) {
+        vectors = std::make_unique<rows::WrittenNumbers>(std::move(*unit));
+        return GRIDLIB_OK;
+    }
+    // No value can be decoded in another number of characters: the first
+    // vector fails.
+    if (!rows::CompressedGxfValues::width_supported(width)) return rows::row_status(1);
+    vectors = std::make_unique<rows::CompressedGxfValues>(std::move(*unit), static_cast<int>(width));
     return GRIDLIB_OK;
 }
 
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     const DescriptorView& d = request.d;
-    // Values coded in characters are not read yet.
-    if (compression_width(d) != 0) return GRIDLIB_NOT_HANDLED;
-    auto unit = platform::TextUnit::open(request.grid_name);
-    if (!unit) return GRIDLIB_REFUSED;
-    if (!rows::skip_past_line_containing(unit->file(), "#GRID")) return GRIDLIB_GXF_NO_GRID_LINE;
+    std::unique_ptr<rows::TextVectors> vectors;
+    if (const Status s = open_vectors(request, vectors); s != GRIDLIB_OK) return s;
     const rows::Directions dir = rows::directions_of(d.storage_order());
-    plan.rules = rows::ValueRules::matching_null(d.null_value(), 0.1);
+    // Written numbers are compared with the dummy; a coded value is null
+    // when its characters say so.
+    if (compression_width(d) == 0) plan.rules = rows::ValueRules::matching_null(d.null_value(), 0.1);
     plan.rules.reverse = dir.reverse_columns;
     plan.rules.add_scaling(d.base(), d.scale_divisor());
     plan.north_first = dir.north_first;
-    return rows::plan_text_reads(std::move(*unit), d.columns(), d.rows(), plan);
+    // Value k of stored column i is element i of grid row k.
+    if (dir.columns_stored) {
+        return rows::plan_text_columns(std::move(vectors), d.columns(), d.rows(), request.scratch_directory,
+                                       request.rows, plan);
+    }
+    return rows::plan_text_rows(std::move(vectors), d.columns(), d.rows(), plan);
 }
 
 // A keyword or comment line.

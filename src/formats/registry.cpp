@@ -37,12 +37,12 @@ const Driver* driver_for(FormatCode format) {
 }
 
 Status plan_rows(const std::string& grid_name, const DescriptorView& d, const rows::IndexRange& rows,
-                 rows::ReadPlan& plan) {
+                 const std::string& scratch_directory, rows::ReadPlan& plan) {
     const Driver* driver = driver_for(d.format());
     if (!driver || !driver->plan_rows) return GRIDLIB_NOT_HANDLED;
     plan = rows::ReadPlan{};
     plan.data_name = grid_name;  // a driver whose values lie elsewhere names their file
-    return driver->plan_rows({grid_name, d, rows}, plan);
+    return driver->plan_rows({grid_name, d, rows, scratch_directory}, plan);
 }
 
 std::vector<std::string> grid_files(const std::string& grid_name, FormatCode format) {

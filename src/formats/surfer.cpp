@@ -124,7 +124,7 @@ Status read_surfer7_header(platform::File& file, DescriptorView& d) {
 }
 
 // Blank cells are matched whatever the element size; the rows start in the south.
-constexpr BinaryFamilyRules kSurferRules{.always_south_first = true, .match_null_of_reals = true};
+constexpr BinaryFamilyRules kSurferRules{.always_south_first = true, .real_null_tolerance = 0.1};
 
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     return plan_binary_family(request, kSurferRules, plan);

@@ -31,8 +31,11 @@ Status read_header(platform::File& file, DescriptorView& d) {
     return check_data_extent(file, d, 240, 4 * static_cast<std::uint64_t>(d.columns()));
 }
 
+// Cells equal to the header's null value are null.
+constexpr BinaryFamilyRules kToolRules{.real_null_tolerance = rows::kExactNullTolerance};
+
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
-    return plan_binary_family(request, {}, plan);
+    return plan_binary_family(request, kToolRules, plan);
 }
 
 bool tool_signature(const FirstBytes& b, DescriptorView&) { return b.starts_with("TOOL"); }

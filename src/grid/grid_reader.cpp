@@ -109,7 +109,8 @@ void describe_working_grid(DescriptorView& d, const WorkingExtent& e, const grid
 Status copy_window(const std::string& input_path, const std::string& working_path, DescriptorView d,
                    const IndexRange& columns, const IndexRange& rows) {
     rows::ReadPlan plan;
-    if (const Status s = formats::plan_rows(input_path, d, rows, plan); s != 0) return s;
+    if (const Status s = formats::plan_rows(input_path, d, rows, platform::directory_of(working_path), plan); s != 0)
+        return s;
     // Creating the working file would truncate the very data it is to hold,
     // or the header the grid was described by; compared as files, so that
     // another spelling or a link of the same file is caught too.

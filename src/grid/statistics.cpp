@@ -55,8 +55,8 @@ float RunningStatistics::std_dev() const {
 working_grid::Statistics RunningStatistics::header_words() const {
     working_grid::Statistics s;
     s.count = static_cast<std::int32_t>(std::min<std::int64_t>(count_, std::numeric_limits<std::int32_t>::max()));
-    s.minimum = minimum_;
-    s.maximum = maximum_;
+    s.minimum = minimum();
+    s.maximum = maximum();
     s.mean = mean();
     s.std_dev = static_cast<double>(std_dev());
     return s;

@@ -5,6 +5,7 @@
 #include "grid/working_grid.h"
 
 #include <cstdint>
+#include <limits>
 #include <span>
 
 namespace gridlib::grid {
@@ -17,8 +18,8 @@ public:
 
     std::int64_t count() const { return count_; }
     // 1.0e32 and -1.0e32 until a valid value has been seen.
-    float minimum() const { return minimum_; }
-    float maximum() const { return maximum_; }
+    float minimum() const { return count_ > 0 ? minimum_ : 1.0e32f; }
+    float maximum() const { return count_ > 0 ? maximum_ : -1.0e32f; }
     // Only meaningful when count() > 0.
     float mean() const;
     // 0 when the mean is too large for the sum of squares to mean anything.
@@ -28,8 +29,11 @@ public:
 
 private:
     std::int64_t count_ = 0;
-    float minimum_ = 1.0e32f;
-    float maximum_ = -1.0e32f;
+    // The widest range, so that the first valid value narrows it whatever it
+    // is: a start at 1.0e32 would report that as the minimum of a grid whose
+    // values all lie above it.
+    float minimum_ = std::numeric_limits<float>::max();
+    float maximum_ = std::numeric_limits<float>::lowest();
     double sum_ = 0.0;
     double sum_squares_ = 0.0;
 };

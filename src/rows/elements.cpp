@@ -46,10 +46,13 @@ void convert_all(const ElementLayout& layout, const std::byte* raw, std::span<fl
 std::size_t ElementLayout::element_size() const {
     switch (kind) {
         case ElementKind::real64: return 8;
-        case ElementKind::int16: return 2;
-        case ElementKind::uint8: return 1;
+        case ElementKind::int16:
+        case ElementKind::uint16: return 2;
+        case ElementKind::uint8:
+        case ElementKind::int8: return 1;
         case ElementKind::real32:
-        case ElementKind::int32_thousandths: break;
+        case ElementKind::int32_thousandths:
+        case ElementKind::uint32_thousandths: break;
     }
     return 4;
 }
@@ -71,14 +74,24 @@ void decode_elements(const ElementLayout& layout, std::span<std::byte> raw, std:
         case ElementKind::int16:
             convert_all<std::int16_t>(layout, p, values, [](std::int16_t v) { return static_cast<float>(v); });
             break;
+        case ElementKind::uint16:
+            convert_all<std::uint16_t>(layout, p, values, [](std::uint16_t v) { return static_cast<float>(v); });
+            break;
         case ElementKind::uint8:
             convert_all<std::uint8_t>(layout, p, values, [](std::uint8_t v) { return static_cast<float>(v); });
             break;
+        case ElementKind::int8:
+            convert_all<std::int8_t>(layout, p, values, [](std::int8_t v) { return static_cast<float>(v); });
+            break;
+        // A real division: the header stores the null value divided by 1000
+        // as a real, and the cells must keep their fractions to match it.
         case ElementKind::int32_thousandths:
-            // A real division: the header stores the null value divided by
-            // 1000 as a real, and the cells must keep their fractions to match it.
             convert_all<std::int32_t>(layout, p, values,
                                       [](std::int32_t v) { return static_cast<float>(v) / 1000.0f; });
+            break;
+        case ElementKind::uint32_thousandths:
+            convert_all<std::uint32_t>(layout, p, values,
+                                       [](std::uint32_t v) { return static_cast<float>(v) / 1000.0f; });
             break;
     }
 }

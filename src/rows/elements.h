@@ -14,6 +14,9 @@ enum class ElementKind {
     int16,
     int32_thousandths,  // ER Mapper 32-bit integers, stored in thousandths
     uint8,
+    uint16,
+    int8,
+    uint32_thousandths,  // ER Mapper unsigned 32-bit integers, in thousandths too
 };
 
 struct ElementLayout {

@@ -2,6 +2,7 @@
 #include "rows/number_scanner.h"
 
 #include "descriptor/grid_descriptor.h"
+#include "text/lines.h"
 
 #include <array>
 #include <cfloat>
@@ -74,25 +75,6 @@ void consume_line_end(platform::File& file, std::span<const char> buf, std::size
     if (end == '\r' && file.peek_byte() == '\n') file.consume(1);
 }
 
-// Consumes the rest of the current line and its end (CR LF counts as one);
-// false when the file is already at its end.
-bool skip_line(platform::File& file) {
-    bool any = false;
-    for (;;) {
-        const std::span<const char> buf = file.buffered();
-        if (buf.empty()) return any;
-        any = true;
-        std::size_t i = 0;
-        while (i < buf.size() && !is_line_end(buf[i])) ++i;
-        if (i == buf.size()) {
-            file.consume(i);
-            continue;
-        }
-        consume_line_end(file, buf, i);
-        return true;
-    }
-}
-
 // Appends to token the characters up to the next separator, across buffers.
 void finish_token(platform::File& file, std::string& token) {
     for (;;) {
@@ -149,7 +131,24 @@ bool parse_number(std::string_view token, float& value) {
     return !token.empty() && parse_unusual(token, value);
 }
 
-ScanResult read_text_row(platform::File& file, std::span<float> values) {
+bool skip_line(platform::File& file) {
+    bool any = false;
+    for (;;) {
+        const std::span<const char> buf = file.buffered();
+        if (buf.empty()) return any;
+        any = true;
+        std::size_t i = 0;
+        while (i < buf.size() && !is_line_end(buf[i])) ++i;
+        if (i == buf.size()) {
+            file.consume(i);
+            continue;
+        }
+        consume_line_end(file, buf, i);
+        return true;
+    }
+}
+
+ScanResult read_numbers(platform::File& file, std::span<float> values) {
     const std::size_t n = values.size();
     std::size_t i = 0;
     std::string carried;
@@ -184,7 +183,6 @@ ScanResult read_text_row(platform::File& file, std::span<float> values) {
             ++i;
         }
     }
-    skip_line(file);
     return ScanResult::ok;
 }
 
@@ -195,27 +193,11 @@ bool skip_lines(platform::File& file, std::int64_t count) {
     return true;
 }
 
-bool skip_past_line_containing(platform::File& file, std::string_view needle) {
-    // The line is never held whole: only its last needle.size() - 1
-    // characters are kept, in case the needle straddles two buffers.
-    std::string window;
-    bool found = false;
-    for (;;) {
-        const std::span<const char> buf = file.buffered();
-        if (buf.empty()) return found;  // the needle was on a last line without a line end
-        std::size_t i = 0;
-        while (i < buf.size() && !is_line_end(buf[i])) ++i;
-        window.append(buf.data(), i);
-        if (window.find(needle) != std::string::npos) found = true;
-        if (window.size() >= needle.size()) window.erase(0, window.size() - needle.size() + 1);
-        if (i == buf.size()) {
-            file.consume(i);
-            continue;
-        }
-        consume_line_end(file, buf, i);
-        if (found) return true;
-        window.clear();
-    }
+std::optional<std::size_t> read_line_start(platform::File& file, std::span<char> start) {
+    if (file.peek_byte() < 0) return std::nullopt;
+    const std::size_t length = text::read_line(file, start);
+    if (length == start.size()) skip_line(file);  // the rest of the line, and its end
+    return length;
 }
 
 }  // namespace gridlib::rows

@@ -6,7 +6,9 @@
 
 #include "platform/file.h"
 
+#include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string_view>
 
@@ -14,12 +16,17 @@ namespace gridlib::rows {
 
 enum class ScanResult { ok, end_of_file, not_a_number };
 
-// Reads values.size() numbers and then skips the rest of the last line.
+// Reads values.size() numbers, leaving the file right after the last one so
+// that a long row can be read in pieces (skip_line then ends the row).
 // Numbers that are not finite (nan, inf) or too large for a 32-bit real are
 // stored as the null value. On failure the values not yet read are undefined.
-ScanResult read_text_row(platform::File& file, std::span<float> values);
+ScanResult read_numbers(platform::File& file, std::span<float> values);
 
-// Converts one token, the whole of it, to a 32-bit real as read_text_row
+// Consumes the rest of the current line and its end (CR LF counts as one);
+// false when the file is already at its end.
+bool skip_line(platform::File& file);
+
+// Converts one token, the whole of it, to a 32-bit real as read_numbers
 // does; false when it is not a number. Accepts a leading "+" and Fortran
 // exponents ("1.5D+03", "1.5d3", "1.5+03").
 bool parse_number(std::string_view token, float& value);
@@ -28,8 +35,9 @@ bool parse_number(std::string_view token, float& value);
 // ends before all of them have begun.
 bool skip_lines(platform::File& file, std::int64_t count);
 
-// Reads lines until one that contains needle, leaving the file positioned at
-// the start of the next line; false when the file ends first.
-bool skip_past_line_containing(platform::File& file, std::string_view needle);
+// Copies the start of the next line into start (blank-filled) and consumes
+// the whole line, however long: the number of characters copied, or nothing
+// at the end of the file. An empty line gives 0.
+std::optional<std::size_t> read_line_start(platform::File& file, std::span<char> start);
 
 }  // namespace gridlib::rows

@@ -3,7 +3,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "gridlib.h"
-#include "rows/text_rows.h"
+#include "rows/text_columns.h"
 
 #include <algorithm>
 #include <cmath>
@@ -81,18 +81,51 @@ Status plan_raw_values(platform::File file, const RawValues& values, const Index
     return GRIDLIB_OK;
 }
 
-Status plan_text_reads(platform::TextUnit unit, std::int32_t columns, std::int32_t rows, ReadPlan& plan) {
-    // Every value takes at least one character and a separator after it
-    // (the last one aside), so a row of n values needs 2n - 1 bytes and r
-    // rows 2nr - 1. A file without room for one row fails on its first,
-    // before a row of that size is allocated.
-    const auto size = unit.file().size();
+Status check_text_room(platform::File& file, std::int64_t length, std::int64_t count,
+                       const std::function<std::uint64_t(std::uint64_t)>& fewest, ReadPlan& plan) {
+    const auto size = file.size();
     if (!size) return GRIDLIB_REFUSED;
-    const __int128 left = static_cast<__int128>(*size) - unit.file().position();
-    const __int128 n = columns;
-    if (left < 2 * n - 1) return row_status(1);
-    plan.can_be_complete = left >= 2 * n * rows - 1;
-    plan.source = std::make_unique<TextRowSource>(std::move(unit));
+    const __int128 left = static_cast<__int128>(*size) - file.position();
+    const auto n = static_cast<std::uint64_t>(length);
+    if (left < static_cast<__int128>(fewest(n))) return row_status(1);
+    // Both counts are at most 2^31 - 1, so their product fits.
+    plan.can_be_complete = left >= static_cast<__int128>(fewest(n * static_cast<std::uint64_t>(count)));
+    return GRIDLIB_OK;
+}
+
+Status plan_text_rows(std::unique_ptr<TextVectors> vectors, std::int32_t columns, std::int32_t rows,
+                      ReadPlan& plan) {
+    const TextVectors& v = *vectors;
+    const auto fewest = [&v](std::uint64_t n) { return v.fewest_bytes(n); };
+    if (const Status s = check_text_room(vectors->file(), columns, rows, fewest, plan); s != 0) return s;
+    plan.source = std::make_unique<TextRowSource>(std::move(vectors));
+    return GRIDLIB_OK;
+}
+
+Status plan_text_reads(platform::TextUnit unit, std::int32_t columns, std::int32_t rows, ReadPlan& plan) {
+    return plan_text_rows(std::make_unique<WrittenNumbers>(std::move(unit)), columns, rows, plan);
+}
+
+Status plan_text_columns(std::unique_ptr<TextVectors> vectors, std::int32_t columns, std::int32_t rows,
+                         const std::string& scratch_directory, const IndexRange& kept, ReadPlan& plan) {
+    const TextVectors& v = *vectors;
+    const auto fewest = [&v](std::uint64_t n) { return v.fewest_bytes(n); };
+    if (const Status s = check_text_room(vectors->file(), rows, columns, fewest, plan); s != 0) return s;
+    // The scratch file must be one whose offsets a file position can express.
+    if (static_cast<__int128>(columns) * rows * sizeof(float) > std::numeric_limits<std::int64_t>::max()) {
+        return GRIDLIB_REFUSED;
+    }
+    // Every column is decoded here, before any row is asked for: a file that
+    // ends early fails now, and no working grid is written.
+    auto transposed = std::make_unique<TextColumnSource>(scratch_directory);
+    if (!transposed->created()) return GRIDLIB_WORKING_GRID_FAILED;
+    if (const Status s = transposed->write_columns(*vectors, columns, rows); s != 0) return s;
+    auto scratch = platform::File::open_read(transposed->scratch_name());
+    if (!scratch) return GRIDLIB_WORKING_GRID_FAILED;
+    const RawValues values{ElementLayout{}, 0, columns, rows, true};
+    if (const Status s = plan_raw_values(std::move(*scratch), values, kept, plan); s != 0) return s;
+    transposed->read_rows_through(std::move(plan.source));
+    plan.source = std::move(transposed);
     return GRIDLIB_OK;
 }
 

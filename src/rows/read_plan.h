@@ -9,13 +9,19 @@
 #include "rows/elements.h"
 #include "rows/index_range.h"
 #include "rows/row_source.h"
+#include "rows/text_rows.h"
 #include "platform/text_units.h"
 
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
 
 namespace gridlib::rows {
+
+// Within this of the null value, a cell is null: in effect only a cell that
+// equals it as a 32-bit real, but for the tiniest magnitudes.
+inline constexpr double kExactNullTolerance = 1.0e-8;
 
 struct ValueRules {
     bool reverse = false;  // stored rows run from east to west
@@ -74,7 +80,25 @@ struct RawValues {
 };
 Status plan_raw_values(platform::File file, const RawValues& values, const IndexRange& rows, ReadPlan& plan);
 
-// Written numbers, the unit positioned at the first data line.
+// A text file positioned at its first data line must hold the first of its
+// `count` stored vectors of `length` values, or the read fails with that
+// vector's status before anything of its size is allocated; plan notes
+// whether it can hold all of them. fewest(n) is the fewest bytes n values
+// can take.
+Status check_text_room(platform::File& file, std::int64_t length, std::int64_t count,
+                       const std::function<std::uint64_t(std::uint64_t)>& fewest, ReadPlan& plan);
+
+// Text vectors that are the grid's stored rows.
+Status plan_text_rows(std::unique_ptr<TextVectors> vectors, std::int32_t columns, std::int32_t rows,
+                      ReadPlan& plan);
+// Written numbers in stored rows, the unit positioned at the first data line.
 Status plan_text_reads(platform::TextUnit unit, std::int32_t columns, std::int32_t rows, ReadPlan& plan);
+
+// Text vectors that are the grid's stored columns, `columns` of them with
+// `rows` values each: all are decoded here, into a scratch file in
+// scratch_directory, of which the rows kept are then read (see
+// text_columns.h). A failing column fails with its own status.
+Status plan_text_columns(std::unique_ptr<TextVectors> vectors, std::int32_t columns, std::int32_t rows,
+                         const std::string& scratch_directory, const IndexRange& kept, ReadPlan& plan);
 
 }  // namespace gridlib::rows

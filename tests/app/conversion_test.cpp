@@ -183,6 +183,42 @@ TEST_F(Conversion, UnreadableRowIsNamed) {
     EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"cut.asc", "exact.asc", "g.asc"}));
 }
 
+TEST_F(Conversion, CodedTextGridsConvertInEveryDistribution) {
+    // 4 x 3 cells, the north-west one null, the smallest value in the
+    // south-west corner and the largest in the north-east. A compressed GXF grid of two characters a value,
+    // stored by columns from the south-west corner up...
+    write_file(dir.file("c.gxf"), "#POINTS\n3\n#ROWS\n4\n#SENSE\n-1\n#GTYPE\n2\n#GRID\n"
+                                  "%0%:!!\n%1%;%E\n%2%<%F\n%3%=%G\n");
+    // ...and a "$$GRID$$" grid of one character a value, rows from the north.
+    const std::string blanks(20, ' ');
+    write_file(dir.file("coded.grid"),
+               "$$GRID$$   4   3" + blanks.substr(0, 12) + "   1\n" + blanks.substr(0, 14) + "   1   0" +
+                   blanks.substr(0, 18) + "       0.0      60.0" + blanks.substr(0, 10) + "      40.0       0.0\n" +
+                   "      10.0      20.0" + blanks + "       0.0      63.0\n" + "z;<y\n>?@A\n:B~:\n");
+    for (const std::string grid : {"c.gxf", "coded.grid"}) {
+        for (const auto& options : std::vector<std::vector<std::string>>{{}, {"-Hlin"}, {"-Hlog", "-m1", "-M300"}}) {
+            std::vector<std::string> args{grid, "out.bmp"};
+            args.insert(args.end(), options.begin(), options.end());
+            const Bmp b = converted(args);
+            EXPECT_EQ(b.width, 4) << grid;
+            EXPECT_EQ(b.height, 3) << grid;
+            EXPECT_EQ(b.pixel(0, 2), 0) << grid;  // null: white
+            EXPECT_LT(b.pixel(0, 0), b.pixel(3, 2)) << grid;
+            if (options.empty()) {
+                EXPECT_EQ(b.pixel(0, 0), 2) << grid;  // the smallest value: the first colour
+            }
+        }
+    }
+    // Nothing is left of the transposition of the stored columns.
+    EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"c.gxf", "coded.grid", "exact.asc", "g.asc", "out.bmp"}));
+
+    write_file(dir.file("cut.gxf"), "#POINTS\n3\n#ROWS\n2\n#GTYPE\n2\n#GRID\n%%%&%'\n%%%\n");
+    const RunResult r = run({"cut.gxf", "cut.bmp"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "  The grid data could not be read : row 2 could not be read "
+                     "(it is missing, short, not a number or not validly coded) (status -1002)\n");
+}
+
 TEST_F(Conversion, HistogramRefusalIsReported) {
     // -M alone leaves the lower limit at the null value, which the histogram refuses.
     const RunResult r = run({"g.asc", "out.bmp", "-M500"});

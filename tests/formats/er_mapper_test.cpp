@@ -97,9 +97,11 @@ TEST(ErMapperHeader, NullValueForms) {
 }
 
 TEST(ErMapperHeader, CellTypes) {
-    const std::pair<const char*, int> cases[] = {{"IEEE8ByteReal", 4},      {"Unsigned8BitInteger", 3},
-                                                 {"Signed16BitInteger", 2}, {"Unsigned32BitInteger", 1},
-                                                 {"IEEE4ByteReal", 0}};
+    // Integer types keep their sign: Signed8, Unsigned16 and Unsigned32 have codes of their own.
+    const std::pair<const char*, int> cases[] = {
+        {"IEEE8ByteReal", 4},        {"Unsigned8BitInteger", 3},  {"Signed8BitInteger", 6},
+        {"Signed16BitInteger", 2},   {"Unsigned16BitInteger", 5}, {"Signed32BitInteger", 1},
+        {"Unsigned32BitInteger", 7}, {"IEEE4ByteReal", 0}};
     for (const auto& [name, type] : cases) {
         // The later cell-type line overrides the standard one of the template.
         auto r = read_ers(header(std::string("\t\tCellType\t= ") + name + "\n"));

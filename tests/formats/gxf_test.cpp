@@ -44,12 +44,12 @@ TEST(GxfHeader, ReadsAFullHeader) {
 }
 
 TEST(GxfHeader, SenseOfStoredColumnsExchangesCountsAndSpacings) {
-    for (int sense : {-1, 2, -2}) {
+    for (int sense : {-1, 2, -3, 4, 1, -2, 3, -4}) {
         auto r = read_gxf("#POINTS\n200\n#ROWS\n100\n#PTSEP\n2\n#RWSEP\n3\n#SENSE\n" + std::to_string(sense) +
                           "\n#GRID\n");
         ASSERT_EQ(r.status, 0);
         auto d = r.d();
-        const bool exchanged = sense != -2;
+        const bool exchanged = sense == -1 || sense == 2 || sense == -3 || sense == 4;
         EXPECT_EQ(d.columns(), exchanged ? 100 : 200);
         EXPECT_EQ(d.column_spacing(), exchanged ? 3.0f : 2.0f);
         EXPECT_EQ(d.east_x(), exchanged ? 297.0f : 398.0f);

@@ -251,15 +251,24 @@ TEST_F(BinaryRead, RecordFramedRowsAreBigEndianBetweenMarkers) {
               (std::vector<std::vector<float>>{{4, -99999.05f, 6}, {1, kNullValue, 3}}));
 }
 
-TEST_F(BinaryRead, BgdRowsAreNorthFirstAndKeepValuesEqualToTheNull) {
+TEST_F(BinaryRead, BgdAndToolCellsEqualToTheirNullAreNull) {
+    // Big-endian rows, the northern one first; only the stated null itself
+    // is missing, not a value next to it.
     ByteWriter w;
     w.big_endian(true);
     w.zeros(512);
-    for (float v : {1, 2, 3, -99999}) w.f32(v);
+    for (float v : {1.0f, -99999.0f, -99999.01f, 0.0f}) w.f32(v);
     write_file(input, w.bytes());
     auto g = descriptor(FormatCode::bgd, 2, 2, 512, 4, 1, 1);
     ASSERT_EQ(read(g), 0);
-    EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{1, 2}, {3, -99999}}));
+    EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{1, kNullValue}, {-99999.01f, 0}}));
+
+    ByteWriter tool = header(240);
+    for (float v : {-777.0f, 2.0f, 0.0f, -776.99994f}) tool.f32(v);
+    write_file(input, tool.bytes());
+    g = descriptor(FormatCode::tool, 2, 2, 240, 4, -2, 0, -777.0f);
+    ASSERT_EQ(read(g), 0);
+    EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{kNullValue, 2}, {0, -776.99994f}}));
 }
 
 TEST_F(BinaryRead, A64BitGridScalesItsValues) {

@@ -19,6 +19,15 @@ protected:
                       std::int32_t byte_order = 0) {
         return descriptor(FormatCode::er_mapper, columns, rows, 0, cell_type, 1, byte_order, null_value);
     }
+    // The one row of cells the data file holds, as read.
+    std::vector<float> one_row(const ByteWriter& data, std::int32_t columns, std::int32_t cell_type, float null_value,
+                               std::int32_t byte_order = 0) {
+        write_file(dir.file("a"), data.bytes());
+        auto g = er(columns, 1, cell_type, null_value, byte_order);
+        g.view().north_y() = 1;
+        EXPECT_EQ(read(g), 0);
+        return read_working(working).values().at(0);
+    }
     TempDir dir;
     std::string header = dir.file("a.ers");
     std::string working = dir.file("work.tmp");
@@ -61,6 +70,18 @@ TEST_F(ErMapperRead, IntegerCellsAreThousandthsMatchedAgainstTheScaledNull) {
               (std::vector<std::vector<float>>{{1.999f, -1.999f}, {kNullValue, 0.0f}}));
 }
 
+TEST_F(ErMapperRead, IntegerCellsKeepTheSignOfTheirType) {
+    // Unsigned 16-bit cells (code 5) beyond 32767, signed bytes (code 6)
+    // below 0, unsigned 32-bit thousandths (code 7) beyond 2^31; the values
+    // the other signedness reads alike read the same.
+    EXPECT_EQ(one_row(ByteWriter().i16(static_cast<std::int16_t>(40000)).i16(7), 2, 5, 65535),
+              (std::vector<float>{40000, 7}));
+    EXPECT_EQ(one_row(ByteWriter().text("\xfb\x05"), 2, 6, -128), (std::vector<float>{-5, 5}));
+    EXPECT_EQ(one_row(ByteWriter().big_endian(true).i32(static_cast<std::int32_t>(3000000000u)).i32(1999), 2, 7,
+                      -9.999f, 1),
+              (std::vector<float>{3000000, 1.999f}));
+}
+
 TEST_F(ErMapperRead, RealCellsOutOfRangeOrNotFiniteAreNull) {
     ByteWriter w64;
     w64.f64(-2.0e32).f64(12.5).f64(NAN).f64(1.0e300);
@@ -96,11 +117,7 @@ TEST_F(ErMapperRead, TheSelectedBandOfInterleavedRowsAndSmallCells) {
 
     ByteWriter bytes;
     bytes.text("\x01\xff");
-    write_file(dir.file("a"), bytes.bytes());
-    g = er(2, 1, 3, -99999);
-    g.view().north_y() = 1;
-    ASSERT_EQ(read(g), 0);
-    EXPECT_EQ(read_working(working).values()[0], (std::vector<float>{1, 255}));
+    EXPECT_EQ(one_row(bytes, 2, 3, -99999), (std::vector<float>{1, 255}));
 
     write_file(dir.file("a"), bytes.bytes());
     g = er(2, 2, 3, -99999);

@@ -1,6 +1,6 @@
 // Grids written by GDAL (Surfer 6, Surfer 7, ER Mapper with 4- and 8-byte
-// reals and 16-bit integers), read through header and working grid, must hold
-// the values GDAL reads from the same files. tools/make_gdal_samples.sh makes
+// reals and signed and unsigned 16-bit integers), read through header and
+// working grid, must hold the values GDAL reads from the same files. tools/make_gdal_samples.sh makes
 // the samples and, for each, "<name>.expected.asc" with GDAL's values.
 #include "grid/grid_reader.h"
 #include "formats/grid_header.h"
@@ -127,7 +127,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Sample{"surfer7.grd", "surfer7.expected.asc", FormatCode::surfer7, true},
                       Sample{"ers_float32.ers", "ers_float32.expected.asc", FormatCode::er_mapper, false},
                       Sample{"ers_float64.ers", "ers_float64.expected.asc", FormatCode::er_mapper, false},
-                      Sample{"ers_int16.ers", "ers_int16.expected.asc", FormatCode::er_mapper, false}),
+                      Sample{"ers_int16.ers", "ers_int16.expected.asc", FormatCode::er_mapper, false},
+                      Sample{"ers_uint16.ers", "ers_uint16.expected.asc", FormatCode::er_mapper, false}),
     [](const auto& info) {
         std::string name = info.param.file;
         return name.substr(0, name.find('.'));

@@ -24,7 +24,7 @@ protected:
         auto d = g.view();
         const rows::IndexRange rows{1, d.rows(), 1};
         rows::ReadPlan p;
-        const std::int32_t status = formats::plan_rows(name, d, rows, p);
+        const std::int32_t status = formats::plan_rows(name, d, rows, dir.path(), p);
         return {status, p.source != nullptr};
     }
     TempDir dir;

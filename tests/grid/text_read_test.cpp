@@ -1,8 +1,13 @@
-// Reading text grids (ESRI ASCII, plain GXF) into the working grid.
+// Reading text grids (ESRI ASCII, GXF plain and compressed, "$$GRID$$")
+// into the working grid.
+#include "formats/grid_header.h"
 #include "grid_test_support.h"
 #include "platform/file.h"
 
 #include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
 
 namespace gridlib::testing {
 namespace {
@@ -134,6 +139,154 @@ TEST_F(TextRead, GxfRowsFollowTheGridLineAndTheirSense) {
     g = descriptor(FormatCode::gxf, 3, 2, 0, 0);
     EXPECT_EQ(read(g), -27);
     EXPECT_FALSE(platform::file_exists(working));
+}
+
+// The characters of a compressed GXF value; the dummy for a negative one.
+std::string gxf_code(int v, int width) {
+    std::string s(static_cast<std::size_t>(width), '!');
+    for (int k = width - 1; k >= 0 && v >= 0; --k, v /= 90) {
+        s[static_cast<std::size_t>(k)] = static_cast<char>('%' + v % 90);
+    }
+    return s;
+}
+
+// A GXF file of whole values (-1 null) stored under a sense: written
+// numbers (width 0), or coded in width characters with runs as repeats.
+// Lines break after every 5 groups, so that repeats split over lines; each
+// vector's last line ends with surplus groups, and a comment starts it.
+std::string gxf_file(const Truth& t, std::int32_t n, std::int32_t rows, std::int32_t sense, int width) {
+    const bool columns = sense == 4 || sense == -3 || sense == -1 || sense == 2;
+    const auto length = static_cast<std::size_t>(columns ? rows : n);
+    std::string text = "#POINTS\n" + std::to_string(length) + "\n#ROWS\n" + std::to_string(columns ? n : rows) +
+                       "\n#SENSE\n" + std::to_string(sense) + "\n#DUMMY\n-1\n#TRANSFORM\n0.5 10\n#GTYPE\n" +
+                       std::to_string(width) + "\n#GRID\n";
+    const std::vector<float> values = stored_order(t, n, rows, sense);
+    for (std::size_t start = 0; start < values.size(); start += length) {
+        std::vector<std::string> groups;
+        for (std::size_t i = start; i < start + length;) {
+            const int v = static_cast<int>(values[i]);
+            std::size_t run = 1;
+            while (width > 0 && i + run < start + length && values[i + run] == values[i]) ++run;
+            if (width > 0 && run >= 3) {
+                groups.insert(groups.end(), {std::string(static_cast<std::size_t>(width), '"'),
+                                             gxf_code(static_cast<int>(run), width), gxf_code(v, width)});
+            } else {
+                const std::string one = width > 0 ? gxf_code(v, width) : std::to_string(v) + " ";
+                groups.insert(groups.end(), run, one);
+            }
+            i += run;
+        }
+        if (width > 0) text += "$ vector\n";
+        for (std::size_t g = 0; g < groups.size(); ++g) {
+            text += groups[g] + (g % 5 == 4 && g + 1 < groups.size() ? "\n" : "");
+        }
+        text += width > 0 ? gxf_code(7, width) + gxf_code(8, width) + " surplus\n" : "-1 -1\n";
+    }
+    return text;
+}
+
+class GxfRead : public TextRead {
+protected:
+    GxfRead() { input = dir.file("grid.gxf"); }
+    // The working grid of a GXF file, header read from the file too.
+    std::vector<std::byte> working_grid(const std::string& text, GridWindow* window = nullptr) {
+        write_file(input, text);
+        GridDescriptor g;
+        EXPECT_EQ(read_grid_header(input, g.view()), 0);
+        const GridWindow w = window ? *window : whole(g.view());
+        EXPECT_EQ(read_into_working_grid(input, working, g.view(), w), 0) << text;
+        return read_file(working);
+    }
+    // 7 x 5 whole values with nulls and runs of equal values, below 90.
+    const Truth truth = [](std::int32_t i, std::int32_t g) {
+        if ((i + g) % 6 == 0) return -1.0f;
+        return g == 3 ? 40.0f : static_cast<float>((i * 13 + g * 7) % 89);
+    };
+};
+
+TEST_F(GxfRead, EverySenseAndEveryCodingGiveTheSameGrid) {
+    const auto reference = working_grid(gxf_file(truth, 7, 5, 1, 0));
+    std::vector<std::vector<float>> want = expected_rows(truth, 7, 5);
+    for (auto& row : want)
+        for (float& v : row) v = v < 0 ? kNullValue : v * 0.5f + 10;
+    ASSERT_EQ(read_working(working).values(), want);
+    for (int width : {0, 1, 2, 3, 4}) {
+        for (int sense : {1, 2, 3, 4, -1, -2, -3, -4}) {
+            EXPECT_EQ(working_grid(gxf_file(truth, 7, 5, sense, width)), reference) << width << " " << sense;
+        }
+    }
+    // The directory holds nothing of the transposition of stored columns.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+
+    // A window with steps takes the same cells from columns as from rows.
+    GridWindow w{1.5f, 6.0f, 2, 0.5f, 3.0f, 2};  // columns 2, 4, 6 of 7 and rows 1, 3 of 5
+    const auto rows_window = working_grid(gxf_file(truth, 7, 5, -2, 2), &w);
+    EXPECT_EQ(read_working(working).values().size(), 2u);
+    EXPECT_EQ(working_grid(gxf_file(truth, 7, 5, -3, 2), &w), rows_window);
+}
+
+TEST_F(GxfRead, TheRowReaderStartsWhereTheHeaderEnded) {
+    // "#grid" in lower case ends the header; a value line holding "#GRID"
+    // does not.
+    working_grid("#TITLE\nsurvey #GRID of 2001\n#POINTS\n2\n#ROWS\n2\n#grid\n1 2\n3 4\n");
+    EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{3, 4}, {1, 2}}));
+}
+
+TEST_F(GxfRead, AFailingStoredColumnNamesItselfAndLeavesNothing) {
+    // Sense -1 with 3 stored columns of 2 values; the second ends early.
+    write_file(input, "#POINTS\n2\n#ROWS\n3\n#SENSE\n-1\n#GTYPE\n1\n#GRID\n%&\n%\n");
+    GridDescriptor g;
+    ASSERT_EQ(read_grid_header(input, g.view()), 0);
+    EXPECT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), -1002);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+
+    // A width the decoder has no digits for fails the first row.
+    write_file(input, "#POINTS\n2\n#ROWS\n2\n#GTYPE\n5\n#GRID\n%%%%%%%%%%\n%%%%%%%%%%\n");
+    g = GridDescriptor{};
+    ASSERT_EQ(read_grid_header(input, g.view()), 0);
+    EXPECT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), -1001);
+}
+
+// Right-aligned in a field of the given width.
+std::string field(std::size_t width, const std::string& text) { return std::string(width - text.size(), ' ') + text; }
+
+// A "$$GRID$$" grid of 3 x 2 cells of 10 x 20 units whose extent runs along
+// the cell edges, one character per value, data range min..max.
+std::string grid_text(const std::string& layout, const std::string& min, const std::string& max,
+                      const std::string& rows) {
+    return "$$GRID$$" + field(4, "3") + field(4, "2") + std::string(12, ' ') + field(4, layout) + "\n" +
+           std::string(14, ' ') + field(4, "1") + field(4, "1") + std::string(18, ' ') + field(10, "0.0") +
+           field(10, "40.0") + std::string(10, ' ') + field(10, "30.0") + field(10, "0.0") + "\nextra\n" +
+           field(10, "10.0") + field(10, "20.0") + std::string(20, ' ') + field(10, min) + field(10, max) + "\n" +
+           rows;
+}
+
+TEST_F(TextRead, GridTextRowsInBothLayouts) {
+    input = dir.file("grid.txt");  // known by its first bytes
+    for (const auto& [layout, rows] : {std::pair{"1", ";~#\n;<z\n"}, std::pair{"3", ";;;\n;<z\n"}}) {
+        write_file(input, grid_text(layout, "0.0", "126.0", rows));
+        GridDescriptor g;
+        ASSERT_EQ(read_grid_header(input, g.view()), 0);
+        ASSERT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), 0) << layout;
+        // The first stored row is the northern one; a code v reads 126 v / 63.
+        EXPECT_EQ(read_working(working).values(), (std::vector<std::vector<float>>{{2, 2, 2}, {2, 4, kNullValue}}));
+        EXPECT_EQ(g.view().west_x(), 5.0f);
+        EXPECT_EQ(g.view().north_y(), 30.0f);
+        EXPECT_EQ(g.view().data_max(), 4.0f);
+    }
+    // A grid of one value states it as both ends of its range: every code
+    // reads as that value.
+    write_file(input, grid_text("1", "7.5", "7.5", ";:y\n:;z\n"));
+    GridDescriptor g;
+    ASSERT_EQ(read_grid_header(input, g.view()), 0);
+    ASSERT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), 0);
+    EXPECT_EQ(read_working(working).values(),
+              (std::vector<std::vector<float>>{{7.5f, 7.5f, 7.5f}, {7.5f, 7.5f, kNullValue}}));
+
+    write_file(input, grid_text("1", "0.0", "1.0", ";;;\n;;"));
+    g = GridDescriptor{};
+    ASSERT_EQ(read_grid_header(input, g.view()), 0);
+    EXPECT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), -1002);
 }
 
 }  // namespace

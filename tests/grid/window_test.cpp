@@ -108,11 +108,6 @@ TEST_F(WindowRead, RefusalsComeBeforeAnyFileIsCreated) {
     }
     g.view().format_code() = 99;
     EXPECT_EQ(call(fixed_name(input), fixed_name(working)), -11);
-    g.view().set_format(FormatCode::grid_text);
-    EXPECT_EQ(call(fixed_name(input), fixed_name(working)), -11);  // character-coded rows: not read yet
-    g.view().set_format(FormatCode::gxf);
-    g.view().value_type() = 2;
-    EXPECT_EQ(call(fixed_name(input), fixed_name(working)), -11);
 
     g = descriptor(FormatCode::binary_512, 0, 9, 512, 4);
     g.view().east_x() = 5;
@@ -126,7 +121,8 @@ TEST_F(WindowRead, ExtremeDescriptorWordsGiveAStatusNeverACrash) {
     constexpr std::int32_t kMin = std::numeric_limits<std::int32_t>::min();
     constexpr std::int32_t kMax = std::numeric_limits<std::int32_t>::max();
     for (FormatCode f : {FormatCode::er_mapper, FormatCode::binary_512, FormatCode::surfer7, FormatCode::binary_24,
-                         FormatCode::k_blocks, FormatCode::bgd, FormatCode::esri_ascii}) {
+                         FormatCode::k_blocks, FormatCode::bgd, FormatCode::esri_ascii, FormatCode::gxf,
+                         FormatCode::grid_text}) {
         for (std::int32_t word : {kMin, -1, kMax}) {
             auto g = descriptor(f, 10, 9, word, word, word, word);
             g.view().band_count() = word;
@@ -179,6 +175,18 @@ TEST_F(WindowRead, TheFirstValidValueMayBeTheLargest) {
     ASSERT_EQ(read(g, whole(g.view())), 0);
     EXPECT_EQ(g.view().data_max(), 9.0f);
     EXPECT_EQ(g.view().data_min(), 1.0f);
+
+    // Values all above 1.0e32 report their own minimum, not 1.0e32.
+    ByteWriter high;
+    high.zeros(512);
+    for (float v : {2.0e32f, 3.0e38f, 5.0e32f, 1.5e32f}) high.f32(v);
+    write_file(input, high.bytes());
+    g = descriptor(FormatCode::binary_512, 2, 2, 512, 4, 2);
+    ASSERT_EQ(read(g, whole(g.view())), 0);
+    EXPECT_EQ(g.view().data_min(), 1.5e32f);
+    EXPECT_EQ(g.view().colour_min(), 1.5e32f);
+    EXPECT_EQ(g.view().data_max(), 3.0e38f);
+    EXPECT_EQ(read_working(working).at<float>(160), 1.5e32f);
 }
 
 }  // namespace

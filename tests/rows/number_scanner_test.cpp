@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <charconv>
 #include <random>
@@ -51,14 +52,18 @@ TEST(SkipLines, CountsCrLfAsOneLineEnd) {
     EXPECT_FALSE(rows::skip_lines(*f, 1));  // nothing after d
 }
 
-TEST(SkipPastLine, FindsTheNeedleAnywhereInALongLine) {
+TEST(LineStart, TakesTheStartAndConsumesTheWholeLine) {
     TempDir dir;
-    std::string text = "#TITLE\n" + std::string(300000, 'x') + "#GRID" + std::string(10, 'y') + "\n1 2\n";
-    write_file(dir.file("t"), text);
+    write_file(dir.file("t"), "abcdef" + std::string(300000, 'x') + "\r\n\nabc\r");
     auto f = platform::File::open_read(dir.file("t"));
     ASSERT_TRUE(f);
-    ASSERT_TRUE(rows::skip_past_line_containing(*f, "#GRID"));
-    EXPECT_EQ(f->read_byte(), '1');
+    std::array<char, 4> start{};
+    EXPECT_EQ(rows::read_line_start(*f, start), 4u);
+    EXPECT_EQ(std::string(start.data(), 4), "abcd");
+    EXPECT_EQ(rows::read_line_start(*f, start), 0u);  // an empty line is no end of file
+    EXPECT_EQ(rows::read_line_start(*f, start), 3u);
+    EXPECT_EQ(std::string(start.data(), 4), "abc ");
+    EXPECT_EQ(rows::read_line_start(*f, start), std::nullopt);
 }
 
 }  // namespace
