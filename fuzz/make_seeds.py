@@ -33,7 +33,31 @@ def esri():
         put('esri_ascii', origin + '.asc', '\n'.join(lines) + '\n')
 
 
+def gxf_code(v, width):
+    """A value in compressed GXF: base-90 digits from '%'; '!' fills the dummy."""
+    if v < 0:
+        return '!' * width
+    digits = []
+    for _ in range(width):
+        digits.append(chr(ord('%') + v % 90))
+        v //= 90
+    return ''.join(reversed(digits))
+
+
 def gxf():
+    for width in (1, 2, 3):
+        cells = [[-1 if value(i, g) is None else int(value(i, g)) % (90 ** width) for i in range(1, C + 1)]
+                 for g in range(R, 0, -1)]
+        # A run of three equal values as a repeat, a "$" comment line, surplus groups.
+        body = []
+        for row in cells:
+            groups = [gxf_code(v, width) for v in row[:2]]
+            groups += ['"' * width, gxf_code(3, width), gxf_code(row[2], width)]
+            body.append('$ comment')
+            body.append(''.join(groups) + gxf_code(7, width))
+        lines = ['#POINTS', str(C), '#ROWS', str(R), '#SENSE', '-2', '#DUMMY', '-1', '#TRANSFORM', '0.5 10',
+                 '#GTYPE', str(width), '#GRID'] + body
+        put('gxf', 'compressed%d.gxf' % width, '\n'.join(lines) + '\n')
     for sense in (1, -2, 3):
         lines = ['#TITLE', 'seed', '#POINTS', str(C), '#ROWS', str(R), '#PTSEPARATION', '2', '#RWSEPARATION', '3',
                  '#XORIGIN', '5', '#YORIGIN', '6', '#SENSE', str(sense), '#DUMMY', '-1e30', '#TRANSFORM', '1 0',
@@ -64,7 +88,14 @@ def bgd():
 
 
 def grid_text():
-    put('grid_text', 'grid.dat', '$$GRID$$\nseed grid\n%d %d 0 0 1 1\n' % (C, R) + '0123456789' * 4 + '\n')
+    # One character a value, fixed-width lines, rows from the north; then the
+    # same grid in run-length lines with a repeat.
+    blanks = ' ' * 20
+    head = ('$$GRID$$   4   3' + blanks[:12] + '   1\n' + blanks[:14] + '   1   0' + blanks[:18] +
+            '       0.0      60.0' + blanks[:10] + '      40.0       0.0\n' +
+            '      10.0      20.0' + blanks + '       0.0      63.0\n')
+    put('grid_text', 'fixed.dat', head + 'z;<y\n>?@A\n:B~:\n')
+    put('grid_text', 'coded.dat', head.replace('   1   0', '   1   1', 1) + 'z;<y\n>?@A\n:~B\n')
 
 
 def surfer():
