@@ -39,4 +39,23 @@ inline std::string_view as_text(const std::uint8_t* data, std::size_t size) {
     return {reinterpret_cast<const char*>(data), size};
 }
 
+// Writes the input as the file `name` and returns its path. With a companion
+// name, the part after a line "%%" becomes that file's content instead (the
+// data file or header a format keeps beside the named one).
+inline std::string write_input(const std::uint8_t* data, std::size_t size, std::string_view name,
+                               std::string_view companion_name = {}) {
+    std::string_view input = as_text(data, size);
+    if (!companion_name.empty()) {
+        std::string_view companion;
+        if (const auto cut = input.find("\n%%\n"); cut != std::string_view::npos) {
+            companion = input.substr(cut + 4);
+            input = input.substr(0, cut);
+        }
+        write_whole(scratch_file(companion_name), companion);
+    }
+    const std::string path = scratch_file(name);
+    write_whole(path, input);
+    return path;
+}
+
 }  // namespace gridlib::fuzz

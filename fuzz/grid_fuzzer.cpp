@@ -19,19 +19,13 @@
 #define FALLBACK_FORMAT 0
 #endif
 
+#ifndef COMPANION_NAME
+#define COMPANION_NAME ""
+#endif
+
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace gridlib;
-    std::string_view input = fuzz::as_text(data, size);
-#ifdef COMPANION_NAME
-    std::string_view companion;
-    if (const auto cut = input.find("\n%%\n"); cut != std::string_view::npos) {
-        companion = input.substr(cut + 4);
-        input = input.substr(0, cut);
-    }
-    fuzz::write_whole(fuzz::scratch_file(COMPANION_NAME), companion);
-#endif
-    const std::string grid = fuzz::scratch_file(GRID_NAME);
-    fuzz::write_whole(grid, input);
+    const std::string grid = fuzz::write_input(data, size, GRID_NAME, COMPANION_NAME);
 
     GridDescriptor g(32);
     DescriptorView d = g.view();
