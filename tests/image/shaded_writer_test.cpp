@@ -176,6 +176,36 @@ TEST(ShadedImage, TrueColourDrawsOnlyNullAndUnshadedCellsWhite) {
     testing::expect_bmp_file(dir.file("s.bmp"), expected);
 }
 
+TEST(ShadedImage, RequestedWidthRepeatsOrSkipsCellsAsThePaletteImageDoes) {
+    TempDir dir;
+    relief().write(dir);
+    Shade shade(relief(), 0.0f, 1.0f);
+    tilt(shade);
+    shade.depth = 24;
+    ASSERT_EQ(shade.draw(dir, "s.bmp"), GRIDLIB_OK);
+    const auto one = [&](int row, int column) {
+        const auto bytes = testing::read_file(dir.file("s.bmp"));
+        const std::size_t at = 54 + static_cast<std::size_t>(1 - row) * 12 + 3 * static_cast<std::size_t>(column);
+        return rgb(std::to_integer<int>(bytes[at + 2]), std::to_integer<int>(bytes[at + 1]),
+                   std::to_integer<int>(bytes[at]));
+    };
+    // Twice the width: each cell a block of 2 x 2 pixels. The request stays.
+    ImagePixels doubled{6, 4, 24, {}, {}};
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x) doubled.pixels.push_back(one(y / 2, x / 2));
+    // Two pixels for three columns: every second row and column from the
+    // south-west corner, so only the southern row.
+    const ImagePixels halved{2, 1, 24, {}, {one(1, 0), one(1, 2)}};
+
+    shade.ihead[GRIDLIB_IMAGE_WIDTH] = 6;
+    ASSERT_EQ(shade.draw(dir, "wide.bmp"), GRIDLIB_OK);
+    EXPECT_EQ(testing::read_file(dir.file("wide.bmp")), testing::bmp_bytes(doubled));
+    EXPECT_EQ(shade.ihead[GRIDLIB_IMAGE_WIDTH], 6);
+    shade.ihead[GRIDLIB_IMAGE_WIDTH] = 2;
+    ASSERT_EQ(shade.draw(dir, "narrow.bmp"), GRIDLIB_OK);
+    EXPECT_EQ(testing::read_file(dir.file("narrow.bmp")), testing::bmp_bytes(halved));
+}
+
 TEST(ShadedImage, SlopeCodesOutsideTheTableCountAsItsEnds) {
     // Codes 0..255 select slope steps code / 4; above 255 counts as 255 and
     // below 0 as 0. Steps 62 and 63 are tilted apart, so that each step shows.

@@ -1,0 +1,60 @@
+// Slope codes of a gradient file as the gradient writer makes them: the fall
+// of the surface towards the east (first code) or the north (second code),
+// the tangent of its angle, put into one of 64 steps. Step i is the code
+// 4 i + 2, so that a cell with data never has the code 0 that marks "no
+// shading data", and its slope table entry is the sine of the step's fall
+// angle: the surface normal's component along that axis.
+#pragma once
+
+#include "image/relief_shading.h"
+
+#include <array>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+
+namespace gridlib {
+
+// The first and second code of a cell without shading data.
+inline constexpr std::int16_t kNoShadingCode = 0;
+
+// The steps are finer for gentle slopes, where most of a relief lies and the
+// eye tells small differences apart, and coarser towards the vertical: step
+// 32 is level ground and step 32 + k (k = -31..31) falls at 88 degrees x
+// (|k| / 31)^1.5, about 0.5 degrees for k = 1. Step 0 repeats step 1 and is
+// never coded, so that falls and rises have the same steps.
+class SlopeCoder {
+public:
+    SlopeCoder();
+
+    // The slope table of these codes: entry i is the sine of step i's angle.
+    const std::array<float, kSlopeSteps>& sines() const { return sines_; }
+
+    // The code of the step whose angle lies nearest to that of a fall (a
+    // rise for negative values) of `tangent` units per unit across. The
+    // tangent must be finite; a NaN gives step 0.
+    std::int16_t code(double tangent) const {
+        // The tangent mapped onto -1..1 falls into a bucket that holds at most
+        // one bound between steps; the bucket's first step, lowered by one
+        // against rounding, is raised past the bounds below the tangent.
+        const double place = (tangent / (1.0 + std::fabs(tangent)) + 1.0) * (kBuckets / 2);
+        std::size_t step = bucket_step_[place > 0.0 ? static_cast<std::size_t>(place) : 0];
+        step += bounds_[step] < tangent ? 1 : 0;
+        step += bounds_[step] < tangent ? 1 : 0;
+        return static_cast<std::int16_t>(4 * step + 2);
+    }
+
+    // The tangent halfway in angle between step i and step i + 1 (1 <= i <=
+    // 62), -inf for i = 0 and +inf for i = 63: a tangent codes to the step
+    // that counts the bounds below it.
+    double bound(std::size_t i) const { return bounds_[i]; }
+
+private:
+    static constexpr std::size_t kBuckets = 4096;
+    std::array<float, kSlopeSteps> sines_;
+    std::array<double, kSlopeSteps> bounds_;
+    // Per bucket of -1..1 (and one for +1 itself): the step below its bounds, less one.
+    std::array<std::uint8_t, kBuckets + 1> bucket_step_;
+};
+
+}  // namespace gridlib
