@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <memory>
 #include <new>
 #include <optional>
 #include <vector>

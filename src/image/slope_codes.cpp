@@ -2,6 +2,7 @@
 #include "image/slope_codes.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -31,14 +32,21 @@ SlopeCoder::SlopeCoder() {
                    : i + 1 < kSlopeSteps ? std::tan((angle_of_step(i) + angle_of_step(i + 1)) / 2)
                                          : kInfinity;
     }
-    // Neighbouring bounds lie at least 0.48 degrees apart and a bucket spans
-    // less than 0.06 degrees, so no bucket holds two bounds.
-    for (std::size_t b = 0; b <= kBuckets; ++b) {
-        const double u = 2.0 * static_cast<double>(b) / kBuckets - 1.0;
-        const double lowest = u >= 1.0 ? std::numeric_limits<double>::max() : u / (1.0 - std::fabs(u));
-        std::size_t below = 0;
-        while (below + 1 < kSlopeSteps && bounds_[below] < lowest) ++below;
-        bucket_step_[b] = static_cast<std::uint8_t>(below > 0 ? below - 1 : 0);
+    // Neighbouring bounds differ by at least 10 % and a bucket spans 3 %, so
+    // no bucket holds two bounds. Its lowest tangent is moved down by far
+    // more than rounding a tangent to float can move it across the edge.
+    for (std::uint32_t b = 0; b < kBuckets; ++b) {
+        const auto first = std::bit_cast<float>(b << kBucketShift);
+        const auto last = std::bit_cast<float>(b << kBucketShift | ((1u << kBucketShift) - 1));
+        if (std::isnan(first) || std::isnan(last)) {
+            bucket_step_[b] = 0;
+            continue;
+        }
+        const double lowest = std::min<double>(first, last);
+        const double below_it = lowest - 1e-6 * std::fabs(lowest);
+        std::size_t step = 0;
+        while (step + 1 < kSlopeSteps && bounds_[step] < below_it) ++step;
+        bucket_step_[b] = static_cast<std::uint8_t>(step);
     }
 }
 

@@ -8,7 +8,9 @@
 
 #include "image/relief_shading.h"
 
+#include <algorithm>
 #include <array>
+#include <bit>
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -34,13 +36,14 @@ public:
     // rise for negative values) of `tangent` units per unit across. The
     // tangent must be finite; a NaN gives step 0.
     std::int16_t code(double tangent) const {
-        // The tangent mapped onto -1..1 falls into a bucket that holds at most
-        // one bound between steps; the bucket's first step, lowered by one
-        // against rounding, is raised past the bounds below the tangent.
-        const double place = (tangent / (1.0 + std::fabs(tangent)) + 1.0) * (kBuckets / 2);
-        std::size_t step = bucket_step_[place > 0.0 ? static_cast<std::size_t>(place) : 0];
-        step += bounds_[step] < tangent ? 1 : 0;
-        step += bounds_[step] < tangent ? 1 : 0;
+        // The tangent's float bits (sign, exponent and the first mantissa
+        // bits) choose a bucket of tangents within 3 % of each other, which
+        // holds at most one bound between steps: the bucket's first step, or
+        // the next. A cell costs no division and no search.
+        const double t = std::clamp(tangent, -kLargest, kLargest);
+        const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(t));
+        std::size_t step = bucket_step_[bits >> kBucketShift];
+        step += bounds_[step] < t ? 1 : 0;
         return static_cast<std::int16_t>(4 * step + 2);
     }
 
@@ -50,11 +53,13 @@ public:
     double bound(std::size_t i) const { return bounds_[i]; }
 
 private:
-    static constexpr std::size_t kBuckets = 4096;
+    static constexpr double kLargest = 1e30;  // steeper than any step, and within float range
+    static constexpr unsigned kBucketShift = 18;
+    static constexpr std::size_t kBuckets = std::size_t{1} << (32 - kBucketShift);
     std::array<float, kSlopeSteps> sines_;
     std::array<double, kSlopeSteps> bounds_;
-    // Per bucket of -1..1 (and one for +1 itself): the step below its bounds, less one.
-    std::array<std::uint8_t, kBuckets + 1> bucket_step_;
+    // Per bucket: the step of its lowest tangent; 0 for NaN.
+    std::array<std::uint8_t, kBuckets> bucket_step_;
 };
 
 }  // namespace gridlib
