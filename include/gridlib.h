@@ -370,12 +370,13 @@ GRIDLIB_API void GRDSUN2BMP(const char *working_name, const int32_t *working_nam
  * spacing; either times `exaggeration` (1 for the true relief; values and
  * spacings are taken to be in one unit). The fall towards the east (minus
  * the slope along x) gives the first code, the fall towards the north the
- * second: one of 64 steps i, code 4 i + 2, whose slope_table[i] is the sine
- * of its angle, the normal's component along that axis. Step 32 is level
- * ground (entry 0); the steps are finer on gentle slopes, 0.5 degrees at
- * first, and reach 88 degrees at step 0. A null cell, a cell with no
- * neighbour holding data along x or along y, and a cell whose differences are
- * not finite get the codes 0: no shading data.
+ * second: the step i (1..63) whose angle lies nearest, code 4 i + 2, whose
+ * slope_table[i] is the sine of that angle, the normal's component along
+ * that axis. Step 32 is level ground (entry 0) and step 32 + k falls at
+ * 88 degrees x (|k| / 31)^1.5: finer on gentle slopes, about 0.5 degrees
+ * for k = 1. Entry 0 repeats entry 1. A null cell, a cell with no neighbour
+ * holding data along x or along y, and a cell whose differences are not
+ * finite get the codes 0: no shading data.
  *
  * Three rows of the grid are held at a time. The working grid's own storage
  * order word decides which stored row is the northern one. The descriptor is
