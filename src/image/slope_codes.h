@@ -8,7 +8,6 @@
 
 #include "image/relief_shading.h"
 
-#include <algorithm>
 #include <array>
 #include <bit>
 #include <cmath>
@@ -33,14 +32,16 @@ public:
     const std::array<float, kSlopeSteps>& sines() const { return sines_; }
 
     // The code of the step whose angle lies nearest to that of a fall (a
-    // rise for negative values) of `tangent` units per unit across. The
-    // tangent must be finite; a NaN gives step 0.
+    // rise for negative values) of `tangent` units per unit across; the
+    // tangent must not be NaN.
     std::int16_t code(double tangent) const {
         // The tangent's float bits (sign, exponent and the first mantissa
         // bits) choose a bucket of tangents within 3 % of each other, which
         // holds at most one bound between steps: the bucket's first step, or
         // the next. A cell costs no division and no search.
-        const double t = std::clamp(tangent, -kLargest, kLargest);
+        // Within float range, by comparisons that compile to min and max.
+        double t = tangent < kLargest ? tangent : kLargest;
+        t = t > -kLargest ? t : -kLargest;
         const auto bits = std::bit_cast<std::uint32_t>(static_cast<float>(t));
         std::size_t step = bucket_step_[bits >> kBucketShift];
         step += bounds_[step] < t ? 1 : 0;
@@ -58,7 +59,8 @@ private:
     static constexpr std::size_t kBuckets = std::size_t{1} << (32 - kBucketShift);
     std::array<float, kSlopeSteps> sines_;
     std::array<double, kSlopeSteps> bounds_;
-    // Per bucket: the step of its lowest tangent; 0 for NaN.
+    // Per bucket: the step of its lowest tangent (0 for the buckets of
+    // infinities and NaN, which no clamped tangent reaches).
     std::array<std::uint8_t, kBuckets> bucket_step_;
 };
 

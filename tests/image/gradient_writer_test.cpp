@@ -240,7 +240,8 @@ TEST(SlopeCoder, FindsTheNearestStepAsASearchOfTheBoundsWould) {
         while (step < 63 && coder.bound(step) < tangent) ++step;
         return static_cast<std::int16_t>(4 * step + 2);
     };
-    std::vector<double> tangents = {0.0, -0.0, 1e-300, -1e300, 1e300};
+    std::vector<double> tangents = {0.0, -0.0, 1e-300, -1e300, 1e300, std::numeric_limits<double>::infinity(),
+                                    -std::numeric_limits<double>::max()};
     for (std::size_t i = 1; i < 63; ++i) {
         const double b = coder.bound(i);
         for (const double t : {b, std::nextafter(b, -1e308), std::nextafter(b, 1e308), b * 0.999, b * 1.001})
@@ -250,7 +251,6 @@ TEST(SlopeCoder, FindsTheNearestStepAsASearchOfTheBoundsWould) {
     std::uniform_real_distribution<double> exponent(-6, 6);
     for (int k = 0; k < 100000; ++k) tangents.push_back((k % 2 ? 1 : -1) * std::pow(10.0, exponent(random)));
     for (const double t : tangents) ASSERT_EQ(coder.code(t), searched(t)) << t;
-    EXPECT_EQ(coder.code(std::numeric_limits<double>::quiet_NaN()), 2);
     // The table climbs from falls near -90 degrees to near +90, short of
     // both, through 0 for level ground; step 0 repeats step 1.
     const auto& sines = coder.sines();
