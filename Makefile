@@ -1,5 +1,6 @@
 # `make` builds build/rastrify and build/libgridlib.so; `make test` builds and
-# runs every test; `make demo` converts the sample grid in examples/.
+# runs every test; `make demo` converts the sample grid in examples/, flat and
+# as a shaded relief.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -19,7 +20,8 @@ test: build
 
 demo: build
 	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.bmp
-	@echo "wrote $(BUILD)/terrain.bmp"
+	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain_relief.bmp -S
+	@echo "wrote $(BUILD)/terrain.bmp and its shaded relief $(BUILD)/terrain_relief.bmp"
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:

@@ -9,8 +9,10 @@
 #include "failures.h"
 #include "files.h"
 #include "levels.h"
+#include "name_text.h"
 #include "options.h"
 #include "progress_display.h"
+#include "shaded_relief.h"
 #include "working_file.h"
 
 #include "gridlib.h"
@@ -21,24 +23,6 @@
 
 namespace rastrify {
 namespace {
-
-// A name as the library takes it: a fixed-length text with its length. The
-// NUL ends the name, so the library opens exactly the name checked here.
-class NameText {
-public:
-    // The text is at least length characters; a NUL follows the name when it fits.
-    NameText(const std::string& name, std::size_t length) : text_(name) {
-        if (text_.size() < length) text_.push_back('\0');
-        text_.resize(std::max(length, text_.size()), ' ');
-        length_ = static_cast<std::int32_t>(text_.size());
-    }
-    const char* data() const { return text_.data(); }
-    const std::int32_t* length() const { return &length_; }
-
-private:
-    std::string text_;
-    std::int32_t length_;
-};
 
 // The converter's colour table: white for null cells, black, then the 236
 // colours of the rainbow ramp (colour scheme 2).
@@ -262,6 +246,12 @@ int convert(std::span<const std::string> arguments, Console& console) {
     d.image_width() = settings->width > 0 ? settings->width : d.columns();
 
     const NameText output_text(*output, kNameLength);
+    if (settings->shading) {
+        const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d, mapping,
+                                                levels);
+        if (failure) console.stop_line(*failure);
+        return failure ? 1 : 0;
+    }
     GRD2BMP(work_text.data(), work_text.length(), output_text.data(), output_text.length(), d.integers(), d.reals(),
             &mapping, levels.data(), &colours.count, colours.values.data(), &status);
     if (status != GRIDLIB_OK) {

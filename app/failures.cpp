@@ -95,4 +95,22 @@ std::string image_failure(std::int32_t status) {
     return with_status(" The BMP file could not be written : ", cause, status);
 }
 
+std::string gradient_failure(std::int32_t status) {
+    std::string cause;
+    switch (status) {
+    case GRIDLIB_REFUSED:
+        cause = "the cell spacing of the grid is not a positive number";
+        break;
+    case GRIDLIB_GRADIENT_WRITE_FAILED:
+        cause = "the gradient file could not be written";
+        break;
+    case GRIDLIB_GRADIENT_GRID_UNREADABLE:
+        cause = "the working grid file could not be read";
+        break;
+    default:
+        cause = "the gradient writer failed";
+    }
+    return with_status(" The slopes of the shaded relief could not be computed : ", cause, status);
+}
+
 }  // namespace rastrify

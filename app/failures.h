@@ -13,5 +13,7 @@ namespace rastrify {
 std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int32_t rows);
 std::string histogram_failure(std::int32_t status);
 std::string image_failure(std::int32_t status);
+// GRDGRAD, for a shaded relief.
+std::string gradient_failure(std::int32_t status);
 
 }  // namespace rastrify

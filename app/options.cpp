@@ -15,6 +15,7 @@ OptionKind classify(std::string_view a) {
     if (head == "-m") return OptionKind::lower;
     if (head == "-M") return OptionKind::upper;
     if (head == "-H" || head == "-h") return OptionKind::distribution;
+    if (head == "-S") return OptionKind::shading;
     return OptionKind::histogram_file;
 }
 
@@ -49,6 +50,22 @@ OptionError not_a_number(std::string_view argument) {
             false};
 }
 
+// -S, -Sazimuth or -Sazimuth,elevation: a value left out keeps its default.
+std::optional<OptionError> read_shading(std::string_view argument, std::string_view value, Shading& shading) {
+    if (value.empty()) return std::nullopt;
+    const auto comma = value.find(',');
+    const auto azimuth = free_real(value.substr(0, comma));
+    const auto elevation = comma == std::string_view::npos ? std::optional(shading.elevation)
+                                                           : free_real(value.substr(comma + 1));
+    if (!azimuth || !elevation) return not_a_number(argument);
+    if (!(*elevation >= 0.0f && *elevation <= 90.0f))
+        return OptionError{" The light elevation of the option -S is not between 0 and 90 degrees : " +
+                               std::string(argument),
+                           false};
+    shading = {*azimuth, *elevation};
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<OptionError> apply_options(std::span<const std::string> arguments, Settings& s,
@@ -76,6 +93,9 @@ std::optional<OptionError> apply_options(std::span<const std::string> arguments,
             break;
         case OptionKind::distribution:
             s.distribution = distribution_from(value, s.distribution);
+            break;
+        case OptionKind::shading:
+            if (auto error = read_shading(argument, value, s.shading.emplace())) return error;
             break;
         case OptionKind::histogram_file: {
             std::string name = file_name(argument);

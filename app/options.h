@@ -25,6 +25,13 @@ inline constexpr float kLimitThreshold = GRIDLIB_NULL_THRESHOLD;
 
 enum class Distribution : std::int32_t { hist = 0, lin = 1, log = 2 };
 
+// The light of a shaded relief (-S), in degrees: the azimuth clockwise from
+// north, the elevation above the horizon (0..90).
+struct Shading {
+    float azimuth = 315.0f;  // from the north-west, as map readers expect
+    float elevation = 45.0f;
+};
+
 struct Settings {
     bool invert = false;
     std::int32_t width = -1;  // <= 0: one pixel per column
@@ -32,9 +39,10 @@ struct Settings {
     float upper = kLimitNotGiven;
     Distribution distribution = Distribution::hist;
     std::string histogram_name;  // empty: none
+    std::optional<Shading> shading;  // none: the flat image
 };
 
-enum class OptionKind { invert, width, lower, upper, distribution, histogram_file };
+enum class OptionKind { invert, width, lower, upper, distribution, shading, histogram_file };
 
 // What an argument from position 3 on is, by its first two characters,
 // case-sensitive except for -W/-w and -H/-h (so -i names a histogram file).

@@ -20,6 +20,7 @@ const char* phase_name(std::int32_t phase) {
     case GRIDLIB_PHASE_READING: return "reading the grid";
     case GRIDLIB_PHASE_COUNTING: return "counting";
     case GRIDLIB_PHASE_DRAWING: return "drawing";
+    case GRIDLIB_PHASE_SLOPES: return "finding slopes";
     default: return "working";
     }
 }

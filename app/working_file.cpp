@@ -13,13 +13,13 @@ std::int32_t length_of(const std::string& text) { return static_cast<std::int32_
 
 }  // namespace
 
-WorkingFile::WorkingFile(const std::string& directory) {
+WorkingFile::WorkingFile(const std::string& directory, const std::string& suffix) {
     // Created exclusively: an existing file or link of the same name is never
     // opened, so two runs in one directory cannot write into each other's grid.
-    const std::string prefix = "~rastrify.", suffix = ".tmp";
+    const std::string prefix = "~rastrify.";
     const std::int32_t directory_length = length_of(directory), prefix_length = length_of(prefix),
                        suffix_length = length_of(suffix);
-    std::vector<char> name(directory.size() + 64, '\0');
+    std::vector<char> name(directory.size() + suffix.size() + 64, '\0');
     const auto name_length = static_cast<std::int32_t>(name.size());
     std::int32_t status = GRIDLIB_REFUSED;
     gridlib_create_temporary_file(directory.data(), &directory_length, prefix.data(), &prefix_length,

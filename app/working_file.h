@@ -1,5 +1,6 @@
-// The working grid file of one run: created empty under a name no other run
-// uses, beside the output image, and removed on every ending of the run,
+// The working grid file of one run (or another temporary file of it, such as
+// the gradient file of a shaded relief): created empty under a name no other
+// run uses, beside the output image, and removed on every ending of the run,
 // including SIGINT and SIGTERM (the library keeps it in its table of files
 // to remove on a signal, with its own temporary images).
 #pragma once
@@ -10,9 +11,10 @@ namespace rastrify {
 
 class WorkingFile {
 public:
-    // Creates the file in directory (empty: the current directory). A
-    // file that could not be created leaves created() false.
-    explicit WorkingFile(const std::string& directory);
+    // Creates the file in directory (empty: the current directory), its
+    // name ending in suffix. A file that could not be created leaves
+    // created() false.
+    explicit WorkingFile(const std::string& directory, const std::string& suffix = ".tmp");
     WorkingFile(const WorkingFile&) = delete;
     WorkingFile& operator=(const WorkingFile&) = delete;
     ~WorkingFile();

@@ -1,8 +1,9 @@
 #!/bin/sh
 # End-to-end benchmark: rastrify against GDAL's gdaldem color-relief on the
-# same large grids, one ESRI ASCII (about 150 MB) and one Surfer 7 copy.
-# Reports the median wall time of several warm-cache runs of each, their
-# ratio, and the peak resident memory of each (from /usr/bin/time -v).
+# same large grids, one ESRI ASCII (about 150 MB) and one Surfer 7 copy, and
+# rastrify's shaded relief (-S) against its flat image. Reports the median
+# wall time of several warm-cache runs of each, their ratios, and the peak
+# resident memory of each (from /usr/bin/time -v).
 #
 # Usage: bench/end_to_end.sh [runs]      (default 5)
 # Environment: RASTRIFY   the converter (default build/rastrify, built when missing)
@@ -83,7 +84,7 @@ bench() { # label, command...
     echo "$label $t $m"
 }
 
-printf '%-10s %-9s %12s %14s\n' input tool "median s" "peak RSS MB"
+printf '%-10s %-12s %12s %14s\n' input tool "median s" "peak RSS MB"
 for input in "grid$size.asc" "grid$size.grd"; do
     kind=${input##*.}
     # Assignments, so that a failing run stops the script.
@@ -93,7 +94,12 @@ for input in "grid$size.asc" "grid$size.grd"; do
     result=$(bench gdaldem gdaldem color-relief -q -of BMP "$input" ramp.txt "gdaldem_$kind.bmp")
     set -- $result
     g_time=$2 g_mem=$3
-    printf '%-10s %-9s %12.3f %14.1f\n' "$kind" rastrify "$r_time" "$(echo "$r_mem" | awk '{ print $1 / 1024 }')"
-    printf '%-10s %-9s %12.3f %14.1f\n' "$kind" gdaldem "$g_time" "$(echo "$g_mem" | awk '{ print $1 / 1024 }')"
+    result=$(bench shaded "$rastrify" "$input" "rastrify_shaded_$kind.bmp" -S)
+    set -- $result
+    s_time=$2 s_mem=$3
+    printf '%-10s %-12s %12.3f %14.1f\n' "$kind" rastrify "$r_time" "$(echo "$r_mem" | awk '{ print $1 / 1024 }')"
+    printf '%-10s %-12s %12.3f %14.1f\n' "$kind" gdaldem "$g_time" "$(echo "$g_mem" | awk '{ print $1 / 1024 }')"
+    printf '%-10s %-12s %12.3f %14.1f\n' "$kind" "rastrify -S" "$s_time" "$(echo "$s_mem" | awk '{ print $1 / 1024 }')"
     awk -v r="$r_time" -v g="$g_time" -v k="$kind" 'BEGIN { printf "%-10s rastrify / gdaldem time ratio: %.2f\n", k, r / g }'
+    awk -v r="$r_time" -v s="$s_time" -v k="$kind" 'BEGIN { printf "%-10s rastrify -S / rastrify time ratio: %.2f\n", k, s / r }'
 done

@@ -1,6 +1,7 @@
-// Times the image writers on one large working grid: the shaded relief
-// writer (8-bit and 24-bit) and the user colour writer (computed and direct
-// colours) against the palette writer on the same grid.
+// Times the image writers on one large working grid: the gradient writer,
+// the shaded relief writer (8-bit and 24-bit) on its slope codes, and the
+// user colour writer (computed and direct colours) against the palette
+// writer on the same grid.
 //
 // Usage: image_bench [size] [dir]   (default 4000, a fresh temp dir)
 #include "bench_support.h"
@@ -8,6 +9,7 @@
 #include "descriptor/grid_descriptor.h"
 #include "grid/working_grid.h"
 #include "image/bmp_writer.h"
+#include "image/gradient_writer.h"
 #include "image/shaded_writer.h"
 #include "image/user_colour_writer.h"
 #include "platform/file.h"
@@ -63,34 +65,22 @@ Timing best_of(int runs, const std::function<std::int32_t()>& work) {
 
 double surface(int r, int c) { return 350 * std::sin(c / 97.0) * std::cos(r / 131.0) + 0.05 * (r + c); }
 
-// A smooth surface with a block of null cells, northern row first, and its
-// gradient file: slope codes 0..255 from the differences along x and y.
-void write_inputs(int n, const std::string& grid, const std::string& gradient) {
+// A smooth surface with a block of null cells, northern row first.
+void write_grid(int n, const std::string& grid) {
     working_grid::Geometry g;
     g.columns = g.rows = n;
     const auto header = working_grid::header_bytes(g);
     std::vector<std::byte> bytes(header.begin(), header.end());
-    std::vector<std::int16_t> codes;
-    codes.reserve(2 * static_cast<std::size_t>(n) * n);
     std::vector<float> row(static_cast<std::size_t>(n));
-    std::vector<std::int16_t> first(row.size()), second(row.size());
     for (int r = 0; r < n; ++r) {
         for (int c = 0; c < n; ++c) {
             const bool hole = r > n / 3 && r < n / 3 + 40 && c > n / 2 && c < n / 2 + 60;
             row[static_cast<std::size_t>(c)] = hole ? kNullValue : static_cast<float>(surface(r, c));
-            auto code = [](double slope) {
-                return static_cast<std::int16_t>(std::clamp(128.0 + 40.0 * slope, 1.0, 255.0));
-            };
-            first[static_cast<std::size_t>(c)] = code(surface(r, c + 1) - surface(r, c));
-            second[static_cast<std::size_t>(c)] = code(surface(r + 1, c) - surface(r, c));
         }
         const auto* p = reinterpret_cast<const std::byte*>(row.data());
         bytes.insert(bytes.end(), p, p + 4 * row.size());
-        codes.insert(codes.end(), first.begin(), first.end());
-        codes.insert(codes.end(), second.begin(), second.end());
     }
     bench::write_all(grid, bytes);
-    bench::write_all(gradient, std::as_bytes(std::span(codes)));
 }
 
 void report(const char* what, const Timing& t, const Timing& reference) {
@@ -105,7 +95,7 @@ int main(int argc, char** argv) {
     const int n = arguments.size();
     const std::string grid = arguments.file("work.tmp"), gradient = arguments.file("gradient.tmp"),
                       image = arguments.file("image.bmp");
-    write_inputs(n, grid, gradient);
+    write_grid(n, grid);
     const int runs = 9;
     std::printf("working grid %d x %d; best of %d runs, and the ratio to the palette writer\n", n, n, runs);
     std::printf("%-42s %17s   %17s\n", "", "wall time", "processor time");
@@ -114,6 +104,7 @@ int main(int argc, char** argv) {
     auto d = desc.view();
     d.set_format(FormatCode::binary_512);
     d.columns() = d.rows() = n;
+    d.column_spacing() = d.row_spacing() = 25.0f;
     d.colour_min() = -400.0f;
     d.colour_max() = 800.0f;
     std::array<std::int32_t, kLevels> levels;
@@ -128,8 +119,9 @@ int main(int argc, char** argv) {
     report("palette writer (8-bit, level table)", palette, palette);
 
     std::array<float, kSlopeSteps> slopes;
-    for (std::size_t i = 0; i < kSlopeSteps; ++i) slopes[i] = (static_cast<float>(i) - 32.0f) / 40.0f;
-    const Lighting light{-0.5f, 0.5f, 0.7071f, 0.0f, 1.0f};
+    const Timing slope_codes = best_of(runs, [&] { return write_gradient_file(grid, gradient, d, 1.0f, slopes); });
+    report("gradient writer", slope_codes, palette);
+    const Lighting light{-0.5f, 0.5f, 0.7071f, 0.4071f, 1.0071f};
     ShadedColours shaded;
     shaded.through_levels = true;
     shaded.level_table = levels;

@@ -192,6 +192,24 @@ def working_grids():
             bytes(h) + b''.join(struct.pack('<f', v) for v in cells))
 
 
+def gradients():
+    # Working grids of a tilted plane with null cells, on cells of various
+    # spacings, with the exaggeration, colour limits, width and light the
+    # fuzz target reads from the header's spare words.
+    for columns, rows, spacing, exaggeration, width in ((C, R, 10, 1, 0), (C, R, 0.5, -3, 12), (2, 3, 25, 0, 1)):
+        h = bytearray(b' ' * 512)
+        struct.pack_into('<5i', h, 0, 4, 2, columns, rows, -2)
+        struct.pack_into('<3f', h, 168, spacing, 2 * spacing, exaggeration)
+        struct.pack_into('<2f', h, 188, 95, 130)      # colour limits
+        struct.pack_into('<i', h, 196, width)         # requested width
+        h[200] = width % 2                             # inverted
+        struct.pack_into('<5f', h, 204, -0.5, 0.5, 0.7071, 0.4, 1.0)  # light and references
+        cells = [-1e32 if (k * 5) % 7 == 3 else 90 + 2 * (k % columns) + 3 * (k // columns)
+                 for k in range(columns * rows)]
+        put('gradient', 'work_%dx%d_s%g.tmp' % (columns, rows, spacing),
+            bytes(h) + b''.join(struct.pack('<f', v) for v in cells))
+
+
 def point_lookups():
     for columns, rows, order in ((C, R, -2), (C, R, 1), (2, 3, -2)):
         head = struct.pack('<3i4fi', columns, rows, order, 10, 20, 2, 3, 6)
@@ -208,5 +226,5 @@ def colours():
 
 
 for make in (esri, gxf, er_mapper, bgd, grid_text, surfer, binary_512, binary_24, tool, k_blocks, byte_images,
-             working_grids, point_lookups, colours):
+             working_grids, gradients, point_lookups, colours):
     make()

@@ -166,7 +166,11 @@ enum gridlib_status {
     /* GRD2BMP */
     GRIDLIB_IMAGE_TOO_LARGE = -2,       /* beyond the BMP size fields */
     GRIDLIB_IMAGE_WRITE_FAILED = -3,
-    GRIDLIB_IMAGE_GRID_UNREADABLE = -4
+    GRIDLIB_IMAGE_GRID_UNREADABLE = -4,
+
+    /* GRDGRAD */
+    GRIDLIB_GRADIENT_WRITE_FAILED = -3,
+    GRIDLIB_GRADIENT_GRID_UNREADABLE = -4
 };
 
 /* Recognises the grid format of a file by its extension or its first 120
@@ -301,9 +305,11 @@ GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_l
                          const int32_t *colour_count, const int32_t *colour_table,
                          int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* Shaded and true-colour images. Both draw one pixel per grid cell (no
- * replication or sampling, IHEAD(13) is neither read nor changed), lines
- * bottom (southern) line first, padded with zero bytes to a multiple of 4.
+/* Shaded and true-colour images. GRD2BMPCOLTAB draws one pixel per grid
+ * cell; GRDSUN2BMP too unless IHEAD(13) asks for a line width, which it
+ * approaches as GRD2BMP does (by repeating pixels and lines, or keeping every
+ * n-th row and column). Neither changes IHEAD(13). Lines are stored bottom
+ * (southern) line first, padded with zero bytes to a multiple of 4.
  * Like GRD2BMP they write the image beside the output under a temporary
  * name, rename it into place when complete, and leave nothing behind on
  * failure. Their statuses are those of GRD2BMP: GRIDLIB_OK; GRIDLIB_REFUSED
@@ -360,6 +366,40 @@ GRIDLIB_API void GRDSUN2BMP(const char *working_name, const int32_t *working_nam
                             const float *light_z, const float *dark_reference, const float *bright_reference,
                             const float *slope_table, int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* Writes the gradient file of a working grid for GRDSUN2BMP (the layout is
+ * given there) and fills the 64-entry slope table that goes with it, so that
+ * the normal GRDSUN2BMP makes of a cell's two codes is the grid's surface
+ * normal at that cell.
+ *
+ * The slope of a cell along x (west to east) and along y (south to north) is
+ * the central difference of its two neighbours over twice the cell spacing,
+ * RHEAD(5) or RHEAD(6); where one neighbour is null or beyond the grid's
+ * edge, the difference between the cell and the other neighbour over one
+ * spacing; either times `exaggeration` (1 for the true relief; values and
+ * spacings are taken to be in one unit). The fall towards the east (minus
+ * the slope along x) gives the first code, the fall towards the north the
+ * second: the step i (1..63) whose angle lies nearest, code 4 i + 2, whose
+ * slope_table[i] is the sine of that angle, the normal's component along
+ * that axis. Step 32 is level ground (entry 0) and step 32 + k falls at
+ * 88 degrees x (|k| / 31)^1.5: finer on gentle slopes, about 0.5 degrees
+ * for k = 1. Entry 0 repeats entry 1. A null cell, a cell with no neighbour
+ * holding data along x or along y, and a cell whose differences are not
+ * finite get the codes 0: no shading data.
+ *
+ * Three rows of the grid are held at a time. The working grid's own storage
+ * order word decides which stored row is the northern one. The descriptor is
+ * only read. Status: GRIDLIB_OK; GRIDLIB_REFUSED (nothing is written) for a
+ * missing argument, a byte-image format in IHEAD(1), no positive size, a
+ * cell spacing that is not positive, an exaggeration that is not finite, or
+ * a gradient file that is the working grid; GRIDLIB_GRADIENT_GRID_UNREADABLE
+ * (nothing is written) when the working grid cannot be read or is shorter
+ * than the grid; GRIDLIB_GRADIENT_WRITE_FAILED when the gradient file cannot
+ * be written. */
+GRIDLIB_API void GRDGRAD(const char *working_name, const int32_t *working_name_length,
+                         const char *gradient_name, const int32_t *gradient_name_length, const int32_t *ihead,
+                         const float *rhead, const float *exaggeration, float *slope_table,
+                         int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* Draws the working grid as a 24-bit image without a palette, its colours
  * from the caller's user colour table (GRIDLIB_LEVELS x 3 float, the red
  * column first). A valid value takes the level (1..4096) of its bin exactly
@@ -409,12 +449,17 @@ GRIDLIB_API void gridlib_remove_temporary_files_on_signals(void) GRIDLIB_NOEXCEP
 
 /* Progress of the long routines, for a caller that wants to show it: GRDRDG
  * reports its rows as phase GRIDLIB_PHASE_READING, GRDHST as
- * GRIDLIB_PHASE_COUNTING, GRD2BMP, GRDSUN2BMP and GRD2BMPCOLTAB as
- * GRIDLIB_PHASE_DRAWING, each with the rows
+ * GRIDLIB_PHASE_COUNTING, GRDGRAD as GRIDLIB_PHASE_SLOPES, GRD2BMP,
+ * GRDSUN2BMP and GRD2BMPCOLTAB as GRIDLIB_PHASE_DRAWING, each with the rows
  * done and the rows in all: at the start, at every whole percent and at the
  * end. The function is called on the routine's own thread and must return
  * quickly; NULL, the default, reports nothing. */
-enum gridlib_phase { GRIDLIB_PHASE_READING = 1, GRIDLIB_PHASE_COUNTING = 2, GRIDLIB_PHASE_DRAWING = 3 };
+enum gridlib_phase {
+    GRIDLIB_PHASE_READING = 1,
+    GRIDLIB_PHASE_COUNTING = 2,
+    GRIDLIB_PHASE_DRAWING = 3,
+    GRIDLIB_PHASE_SLOPES = 4 /* GRDGRAD */
+};
 typedef void gridlib_progress_function(const int32_t *phase, const int32_t *done, const int32_t *total);
 GRIDLIB_API void gridlib_set_progress(gridlib_progress_function *report) GRIDLIB_NOEXCEPT;
 

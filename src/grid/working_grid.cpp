@@ -78,4 +78,11 @@ bool Reader::read_row(std::int64_t s, std::span<float> out) {
     return file_.read_at(row_offset(s, columns_), bytes) == bytes.size();
 }
 
+bool Reader::holds_rows(std::int64_t rows) {
+    const auto size = file_.size();
+    if (!size || *size < kHeaderBytes || rows < 0) return false;
+    // Divided rather than multiplied, so that no size overflows.
+    return (*size - kHeaderBytes) / 4u / static_cast<std::uint64_t>(columns_) >= static_cast<std::uint64_t>(rows);
+}
+
 }  // namespace gridlib::working_grid

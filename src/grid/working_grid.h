@@ -75,6 +75,9 @@ public:
     // Reads stored row s (1-based) into out (columns values); false when the
     // file ends before the row does.
     bool read_row(std::int64_t s, std::span<float> out);
+    // True when the file is long enough to hold `rows` rows: a caller can
+    // check before it allocates for them.
+    bool holds_rows(std::int64_t rows);
 
 private:
     Reader(platform::File file, std::int32_t columns, bool north_first)

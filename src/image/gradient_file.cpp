@@ -1,4 +1,4 @@
-// Records of the gradient file.
+// Records of the gradient file, read and written.
 #include "image/gradient_file.h"
 
 #include <bit>
@@ -28,6 +28,18 @@ bool GradientFile::read_row(std::int64_t from_north, std::span<std::int16_t> cod
     if (from_north < 0 || codes.size() < count) return false;
     const auto bytes = std::as_writable_bytes(codes.first(count));
     return file_.read_at(static_cast<std::uint64_t>(from_north) * record_bytes(columns_), bytes) == bytes.size();
+}
+
+std::optional<GradientFileWriter> GradientFileWriter::create(const std::string& path, std::int32_t columns) {
+    if (columns <= 0) return std::nullopt;
+    auto file = platform::File::create(path);
+    if (!file) return std::nullopt;
+    return GradientFileWriter(std::move(*file), columns);
+}
+
+bool GradientFileWriter::write_row(std::span<const std::int16_t> codes) {
+    const auto count = 2 * static_cast<std::size_t>(columns_);
+    return codes.size() >= count && file_.write(std::as_bytes(codes.first(count)));
 }
 
 }  // namespace gridlib

@@ -31,4 +31,22 @@ private:
     std::int32_t columns_;
 };
 
+// Writes a gradient file record by record, the northern row first.
+class GradientFileWriter {
+public:
+    // Creates (or truncates) the file for a grid of `columns` >= 1 columns;
+    // nothing when it cannot be created.
+    static std::optional<GradientFileWriter> create(const std::string& path, std::int32_t columns);
+
+    // Appends the next row's record: 2 x columns codes, the first codes, then the second.
+    bool write_row(std::span<const std::int16_t> codes);
+    // False when anything failed since the file was created.
+    bool close() { return file_.close(); }
+
+private:
+    GradientFileWriter(platform::File file, std::int32_t columns) : file_(std::move(file)), columns_(columns) {}
+    platform::File file_;
+    std::int32_t columns_;
+};
+
 }  // namespace gridlib

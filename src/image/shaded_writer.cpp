@@ -90,6 +90,17 @@ struct ShadedRow {
     const std::int16_t* second;
 };
 
+// Puts the pixel of each kept cell of a row, as often as the scale replicates it.
+template <typename PixelOf, typename Put>
+void paint_row(const ShadedRow& row, const image::ImageScale& scale, PixelOf pixel_of, Put put) {
+    const auto step = static_cast<std::size_t>(scale.step), replication = static_cast<std::size_t>(scale.replication);
+    std::size_t p = 0;
+    for (std::size_t c = 0; c < row.values.size(); c += step) {
+        const auto pixel = pixel_of(c);
+        for (std::size_t r = 0; r < replication; ++r) put(p++, pixel);
+    }
+}
+
 // 8-bit: palette index (brightness x 15 / 64) x 15 + step x 15 / 4096 + 1,
 // 15 brightness rows of 15 value steps; the two parts are looked up apiece.
 class PalettePainter {
@@ -102,14 +113,17 @@ public:
             row_of_[pair] = static_cast<std::uint8_t>(
                 shading.brightness(pair) * kPaletteSteps / kBrightnessSteps * kPaletteSteps + 1);
     }
-    void operator()(const ShadedRow& row, std::span<std::byte> line) const {
-        for (std::size_t c = 0; c < row.values.size(); ++c) {
-            const float v = row.values[c];
-            line[c] = std::byte{
-                is_valid(v) && has_shading(row.first[c])
-                    ? static_cast<std::uint8_t>(row_of_[shading_.pair(row.first[c], row.second[c])] + column_of_(v))
-                    : kNullIndex};
-        }
+    void operator()(const ShadedRow& row, const image::ImageScale& scale, std::span<std::byte> line) const {
+        paint_row(
+            row, scale,
+            [&](std::size_t c) {
+                const float v = row.values[c];
+                return is_valid(v) && has_shading(row.first[c])
+                           ? static_cast<std::uint8_t>(row_of_[shading_.pair(row.first[c], row.second[c])] +
+                                                       column_of_(v))
+                           : kNullIndex;
+            },
+            [&](std::size_t p, std::uint8_t index) { line[p] = std::byte{index}; });
     }
 
 private:
@@ -125,14 +139,16 @@ class TrueColourPainter {
 public:
     TrueColourPainter(const Bins& bins, const ShadedColours& c, const ReliefShading& shading)
         : shading_(shading), step_of_(bins, c, [](std::int32_t step) { return static_cast<std::uint16_t>(step); }) {}
-    void operator()(const ShadedRow& row, std::span<std::byte> line) {
-        for (std::size_t c = 0; c < row.values.size(); ++c) {
-            const float v = row.values[c];
-            put_pixel(&line[3 * c],
-                      is_valid(v) && has_shading(row.first[c])
-                          ? colours_(step_of_(v), shading_.brightness(shading_.pair(row.first[c], row.second[c])))
-                          : kWhite);
-        }
+    void operator()(const ShadedRow& row, const image::ImageScale& scale, std::span<std::byte> line) {
+        paint_row(
+            row, scale,
+            [&](std::size_t c) {
+                const float v = row.values[c];
+                return is_valid(v) && has_shading(row.first[c])
+                           ? colours_(step_of_(v), shading_.brightness(shading_.pair(row.first[c], row.second[c])))
+                           : kWhite;
+            },
+            [&](std::size_t p, Bgr colour) { put_pixel(&line[3 * p], colour); });
     }
 
 private:
@@ -152,15 +168,15 @@ bool arguments_usable(DescriptorView d, const ShadedColours& c) {
 // Paints each line from its grid row and the gradient record of that row.
 template <typename Painter>
 std::int32_t draw(const std::string& working_path, const std::string& image_path, GradientFile& gradient,
-                  std::int32_t columns, std::int32_t rows, const bmp::Layout& layout,
+                  std::int32_t columns, std::int32_t rows, const image::ImageScale& scale, const bmp::Layout& layout,
                   const std::optional<ConstColourTableView>& palette, Painter& painter) {
     const auto record_size = 2 * static_cast<std::size_t>(columns);
     const auto codes = std::make_unique_for_overwrite<std::int16_t[]>(record_size);
     const std::span<std::int16_t> record(codes.get(), record_size);
-    return image::write_image(working_path, image_path, columns, rows, image::ImageScale{}, layout, palette,
+    return image::write_image(working_path, image_path, columns, rows, scale, layout, palette,
                               [&](std::int64_t from_north, std::span<const float> values, std::span<std::byte> line) {
                                   if (!gradient.read_row(from_north, record)) return false;
-                                  painter(ShadedRow{values, record.data(), record.data() + columns}, line);
+                                  painter(ShadedRow{values, record.data(), record.data() + columns}, scale, line);
                                   return true;
                               });
 }
@@ -173,8 +189,9 @@ std::int32_t write_shaded_bmp(const std::string& working_path, const std::string
     if (is_byte_image(d.format()) || !(d.colour_min() < d.colour_max()) || !arguments_usable(d, colours))
         return GRIDLIB_REFUSED;
     const std::int32_t columns = d.columns(), rows = d.rows();
+    const image::ImageScale scale = image::image_scale(d.image_width(), columns);
     const bool palette = colours.bits_per_pixel == 8;
-    const auto layout = bmp::plan(columns, rows, colours.bits_per_pixel,
+    const auto layout = bmp::plan(scale.side(columns), scale.side(rows), colours.bits_per_pixel,
                                   palette ? static_cast<std::uint32_t>(colours.colour_count) : 0);
     if (!layout) return GRIDLIB_IMAGE_TOO_LARGE;
 
@@ -185,10 +202,11 @@ std::int32_t write_shaded_bmp(const std::string& working_path, const std::string
         const ReliefShading shading(light, slope_table, colours.inverted);
         if (palette) {
             const PalettePainter painter(bins, colours, shading);
-            return draw(working_path, image_path, *gradient, columns, rows, *layout, colours.colour_table, painter);
+            return draw(working_path, image_path, *gradient, columns, rows, scale, *layout, colours.colour_table,
+                        painter);
         }
         TrueColourPainter painter(bins, colours, shading);
-        return draw(working_path, image_path, *gradient, columns, rows, *layout, std::nullopt, painter);
+        return draw(working_path, image_path, *gradient, columns, rows, scale, *layout, std::nullopt, painter);
     } catch (const std::bad_alloc&) {
         return GRIDLIB_IMAGE_WRITE_FAILED;
     }

@@ -1,8 +1,9 @@
 // The shaded relief writer: draws a working grid with each cell's colour
 // chosen by its value and its brightness by the light falling on its slope,
-// which a gradient file gives as two slope codes per cell. One pixel per
-// cell, as an 8-bit image whose palette holds 15 value steps at each of 15
-// brightness steps, or as a 24-bit image coloured by the tinted rainbow.
+// which a gradient file gives as two slope codes per cell: an 8-bit image
+// whose palette holds 15 value steps at each of 15 brightness steps, or a
+// 24-bit image coloured by the tinted rainbow, enlarged or reduced like the
+// palette image to approach a requested line width.
 #pragma once
 
 #include "colour/colour_table.h"
@@ -30,7 +31,9 @@ struct ShadedColours {
 
 // Draws the working grid at working_path, lit through the gradient file at
 // gradient_path, into the BMP file image_path. The descriptor supplies the
-// size and the colour limits colour_min() < colour_max(). A valid value gets
+// size, the colour limits colour_min() < colour_max() and the requested
+// width image_width() (<= 0: one pixel per cell), which is left as it is,
+// the descriptor being only read. A valid value gets
 // the colour step 0..4095 of its bin counted from 0; between the lowest bin
 // and the upper limit the step is taken from the level table when asked
 // for, entry k (from 1) for bin k (from 0). 8-bit pixels are palette index

@@ -7,7 +7,7 @@
 
 namespace gridlib::progress {
 
-enum class Phase : std::int32_t { reading = 1, counting = 2, drawing = 3 };
+enum class Phase : std::int32_t { reading = 1, counting = 2, drawing = 3, slopes = 4 };
 
 // The caller's function: phase, rows done, rows in all; every argument by reference.
 using Callback = void (*)(const std::int32_t* phase, const std::int32_t* done, const std::int32_t* total);

@@ -16,6 +16,7 @@
 #include <set>
 #include <string>
 #include <tuple>
+#include <vector>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
@@ -30,6 +31,7 @@ struct Phase {
     const char* name;
     const char* path_text;  // part of the path whose open triggers the signal
     int count;              // which such open
+    bool shaded = false;    // a shaded relief (-S)
 };
 // Test names and failure reports show the phase, not the struct's bytes.
 void PrintTo(const Phase& phase, std::ostream* out) { *out << phase.name; }
@@ -38,7 +40,9 @@ void PrintTo(const Phase& phase, std::ostream* out) { *out << phase.name; }
 // sent after the chosen open; nullopt when the run could not be started or awaited.
 std::optional<int> interrupted_run(const std::string& input, const std::string& output, const Phase& phase,
                                    int signal) {
-    const pid_t pid = spawn_rastrify({input, output}, {phase.path_text, phase.count, signal});
+    std::vector<std::string> arguments = {input, output};
+    if (phase.shaded) arguments.push_back("-S");
+    const pid_t pid = spawn_rastrify(arguments, {phase.path_text, phase.count, signal});
     if (pid < 0) return std::nullopt;
     int status = 0;
     if (::waitpid(pid, &status, 0) != pid) {
@@ -81,11 +85,15 @@ TEST_P(InterruptedRun, DiesOfTheSignalAndLeavesOnlyTheInputAndTheEarlierImage) {
 // The opens that mark each phase: the header reader's first open of the input;
 // the working grid's exclusive creation by the converter, then its truncating
 // open by the grid reader, then its open by the histogram; the temporary
-// image's exclusive creation, then its open for writing.
+// image's exclusive creation, then its open for writing. A shaded relief
+// also has its gradient file: the truncating open by the gradient writer,
+// and the shaded image's open for writing.
 INSTANTIATE_TEST_SUITE_P(
     EachPhaseAndSignal, InterruptedRun,
     ::testing::Combine(::testing::Values(Phase{"header", "heights.asc", 1}, Phase{"grid_read", "~rastrify.", 2},
-                                         Phase{"histogram", "~rastrify.", 3}, Phase{"image_write", "~gridlib-", 2}),
+                                         Phase{"histogram", "~rastrify.", 3}, Phase{"image_write", "~gridlib-", 2},
+                                         Phase{"slopes", ".slopes", 2, true},
+                                         Phase{"shaded_image", "~gridlib-", 2, true}),
                        ::testing::Values(SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE)),
     [](const ::testing::TestParamInfo<std::tuple<Phase, int>>& info) {
         return std::string(std::get<0>(info.param).name) + "_" + sigabbrev_np(std::get<1>(info.param));

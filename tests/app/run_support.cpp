@@ -179,6 +179,12 @@ int Bmp::pixel(int x, int y) const {
     return bytes.at(pixel_offset + static_cast<std::size_t>(y) * line + static_cast<std::size_t>(x));
 }
 
+std::uint32_t Bmp::colour(int x, int y) const {
+    const std::size_t line = (3 * static_cast<std::size_t>(width) + 3) / 4 * 4;
+    const std::size_t at = pixel_offset + static_cast<std::size_t>(y) * line + 3 * static_cast<std::size_t>(x);
+    return std::uint32_t{bytes.at(at + 2)} << 16 | std::uint32_t{bytes.at(at + 1)} << 8 | bytes.at(at);
+}
+
 std::optional<Bmp> read_bmp(const std::string& path) {
     if (!std::filesystem::exists(path)) return std::nullopt;
     const std::string text = gridlib::testing::read_text(path);

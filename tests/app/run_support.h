@@ -60,6 +60,8 @@ struct Bmp {
     std::vector<std::uint8_t> bytes;
     // Palette index at column x of line y, line 0 being the bottom (southern) one.
     int pixel(int x, int y) const;
+    // The same for a 24-bit image: red * 65536 + green * 256 + blue.
+    std::uint32_t colour(int x, int y) const;
 };
 // Reads a BMP's header fields; nullopt when the file is missing or too short.
 std::optional<Bmp> read_bmp(const std::string& path);

@@ -1,7 +1,7 @@
 /* The public interface from plain C: opening a grid through GRDRDH with the
  * converter's argument shapes, point values of a working grid, rows moved
- * through a descriptor from open(), the portable double decoder and the
- * temporary files. Exits non-zero when any check fails. */
+ * through a descriptor from open(), a shaded relief, the portable double
+ * decoder and the temporary files. Exits non-zero when any check fails. */
 #include "gridlib.h"
 
 #include <fcntl.h>
@@ -140,6 +140,51 @@ static void test_point_values_of_a_working_grid(void) {
     remove(asc);
 }
 
+/* A shaded relief from C: GRDGRAD writes the slope codes of a working grid
+ * made by GRDRDG, and GRDSUN2BMP draws it at the width IHEAD(13) asks for. */
+static void test_shaded_relief(void) {
+    char grid[64], work[64], gradient[64], image[64];
+    snprintf(grid, sizeof grid, "c_api_relief_%ld.asc", (long)getpid());
+    snprintf(work, sizeof work, "c_api_relief_%ld.tmp", (long)getpid());
+    snprintf(gradient, sizeof gradient, "c_api_relief_%ld.slopes", (long)getpid());
+    snprintf(image, sizeof image, "c_api_relief_%ld.bmp", (long)getpid());
+    if (!write_text(grid, "ncols 3\nnrows 3\nxllcorner 0\nyllcorner 0\ncellsize 10\nNODATA_value -1\n"
+                          "3 4 5\n2 3 4\n1 2 -1\n"))
+        return;
+
+    const int32_t grid_length = (int32_t)strlen(grid), work_length = (int32_t)strlen(work),
+                  gradient_length = (int32_t)strlen(gradient), image_length = (int32_t)strlen(image), one = 1;
+    int32_t ihead[GRIDLIB_IHEAD_SIZE] = {0};
+    float rhead[GRIDLIB_RHEAD_SIZE] = {0};
+    int32_t status = 99;
+    GRDRDH(grid, &grid_length, ihead, rhead, NULL, NULL, &status);
+    GRDRDG(grid, &grid_length, work, &work_length, ihead, rhead, &rhead[GRIDLIB_WEST_X], &rhead[GRIDLIB_EAST_X], &one,
+           &rhead[GRIDLIB_SOUTH_Y], &rhead[GRIDLIB_NORTH_Y], &one, &status);
+    CHECK(status == GRIDLIB_OK);
+
+    const float exaggeration = 1.0f;
+    float slopes[64];
+    GRDGRAD(work, &work_length, gradient, &gradient_length, ihead, rhead, &exaggeration, slopes, &status);
+    CHECK(status == GRIDLIB_OK);
+    CHECK(slopes[32] == 0.0f && slopes[1] < 0.0f && slopes[63] > 0.0f);
+
+    rhead[GRIDLIB_COLOUR_MIN] = 1.0f;
+    rhead[GRIDLIB_COLOUR_MAX] = 5.0f;
+    ihead[GRIDLIB_IMAGE_WIDTH] = 6;
+    const int32_t depth = 24, no_invert = 0, linear = 1;
+    const float light_x = -0.5f, light_y = 0.5f, light_z = 0.7071f, dark = 0.4f, bright = 1.0f;
+    GRDSUN2BMP(work, &work_length, gradient, &gradient_length, image, &image_length, ihead, rhead, &depth, &no_invert,
+               &linear, NULL, NULL, NULL, &light_x, &light_y, &light_z, &dark, &bright, slopes, &status);
+    CHECK(status == GRIDLIB_OK && access(image, F_OK) == 0);
+
+    GRDGRAD(work, &work_length, gradient, &gradient_length, ihead, rhead, &exaggeration, NULL, &status);
+    CHECK(status == GRIDLIB_REFUSED);
+    remove(grid);
+    remove(work);
+    remove(gradient);
+    remove(image);
+}
+
 /* A working grid made by GRDRDG, its rows read and written by descriptor. */
 static void test_working_grid_rows(void) {
     char grid[64], work[64];
@@ -253,6 +298,7 @@ int main(void) {
     test_open_esri_ascii_grid();
     test_point_values_of_a_working_grid();
     test_working_grid_rows();
+    test_shaded_relief();
     test_byte_image_rows();
     test_decode_portable_double();
     test_temporary_file();

@@ -157,7 +157,7 @@ TEST(ShadedImage, PaletteImageOf15ValueStepsAt15Brightnesses) {
     EXPECT_EQ(testing::read_file(dir.file("s.bmp")), testing::bmp_bytes(expected));
 }
 
-TEST(ShadedImage, TrueColourDrawsOnlyNullAndUnshadedCellsWhite) {
+TEST(ShadedImage, TrueColourDrawsOnlyNullAndUnshadedCellsWhiteAtAnyWidth) {
     TempDir dir;
     relief().write(dir);
     Shade shade(relief(), 0.0f, 1.0f);
@@ -174,6 +174,22 @@ TEST(ShadedImage, TrueColourDrawsOnlyNullAndUnshadedCellsWhite) {
     // The lowest value at the darkest step is a colour of its own, not a hole.
     EXPECT_NE(expected.pixels[0], white);
     testing::expect_bmp_file(dir.file("s.bmp"), expected);
+
+    // A requested width is approached as in the palette image, and the
+    // request stays: twice the width draws each cell as 2 x 2 pixels; two
+    // pixels for three columns keep every second row and column from the
+    // south-west corner, so only the southern row.
+    ImagePixels doubled{6, 4, 24, {}, {}};
+    for (std::size_t y = 0; y < 4; ++y)
+        for (std::size_t x = 0; x < 6; ++x) doubled.pixels.push_back(expected.pixels[y / 2 * 3 + x / 2]);
+    shade.ihead[GRIDLIB_IMAGE_WIDTH] = 6;
+    ASSERT_EQ(shade.draw(dir, "s.bmp"), GRIDLIB_OK);
+    EXPECT_EQ(testing::read_file(dir.file("s.bmp")), testing::bmp_bytes(doubled));
+    EXPECT_EQ(shade.ihead[GRIDLIB_IMAGE_WIDTH], 6);
+    shade.ihead[GRIDLIB_IMAGE_WIDTH] = 2;
+    ASSERT_EQ(shade.draw(dir, "s.bmp"), GRIDLIB_OK);
+    EXPECT_EQ(testing::read_file(dir.file("s.bmp")),
+              testing::bmp_bytes({2, 1, 24, {}, {expected.pixels[3], expected.pixels[5]}}));
 }
 
 TEST(ShadedImage, SlopeCodesOutsideTheTableCountAsItsEnds) {

@@ -8,11 +8,13 @@
 
 namespace gridlib::testing {
 
-std::string gdal_sample(std::string_view name) {
+std::string gdal_sample(std::string_view name) { return test_data("gdal/" + std::string(name)); }
+
+std::string test_data(std::string_view path) {
     if (const char* root = std::getenv("GRIDLIB_SOURCE_DIR")) {
-        return std::string(root) + "/tests/data/gdal/" + std::string(name);
+        return std::string(root) + "/tests/data/" + std::string(path);
     }
-    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / "gdal" / name).string();
+    return (std::filesystem::path(__FILE__).parent_path().parent_path() / "data" / path).string();
 }
 
 std::uint8_t numbered_byte(std::uint64_t offset) { return static_cast<std::uint8_t>((offset * 7 + offset / 256) % 256); }

@@ -9,8 +9,9 @@
 
 namespace gridlib::testing {
 
-// The path of a file under tests/data/gdal/.
+// The path of a file under tests/data/gdal/, and of one under tests/data/.
 std::string gdal_sample(std::string_view name);
+std::string test_data(std::string_view path);
 
 // The content of a file of n bytes whose values tell neighbouring offsets
 // apart, and the byte such a file holds at an offset.

@@ -1,0 +1,70 @@
+// The shaded relief: the gradient writer, then the shaded image writer.
+#include "shaded_relief.h"
+
+#include "failures.h"
+#include "working_file.h"
+
+#include "gridlib.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+namespace rastrify {
+namespace {
+
+constexpr std::size_t kSlopeSteps = 64;
+
+// The light vector (east, north, up) and the illumination shown darkest and
+// brightest. Level ground receives sin(elevation) of the full light and is
+// drawn at half brightness; the scale spans kContrast of the full light on
+// either side, so that slopes stand out alike under a high and a low sun.
+struct Sun {
+    float x, y, z, dark, bright;
+};
+
+constexpr double kContrast = 0.3;
+
+Sun sun_of(const Shading& light) {
+    const double azimuth = light.azimuth * std::numbers::pi / 180.0;
+    const double elevation = light.elevation * std::numbers::pi / 180.0;
+    const double level = std::sin(elevation);
+    return {static_cast<float>(std::sin(azimuth) * std::cos(elevation)),
+            static_cast<float>(std::cos(azimuth) * std::cos(elevation)), static_cast<float>(level),
+            static_cast<float>(level - kContrast), static_cast<float>(level + kContrast)};
+}
+
+}  // namespace
+
+std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
+                                              const NameText& work, const NameText& output, Descriptor& d,
+                                              std::int32_t mapping, const LevelTable& levels) {
+    const WorkingFile gradient(directory, ".slopes");
+    if (!gradient.created())
+        return " The gradient file could not be created in " +
+               (directory.empty() ? std::string("the current directory") : directory);
+    const NameText gradient_text(gradient.path(), gradient.path().size() + 1);
+
+    const float exaggeration = 1.0f;
+    std::array<float, kSlopeSteps> slope_table{};
+    std::int32_t status = GRIDLIB_OK;
+    GRDGRAD(work.data(), work.length(), gradient_text.data(), gradient_text.length(), d.integers(), d.reals(),
+            &exaggeration, slope_table.data(), &status);
+    if (status != GRIDLIB_OK) return gradient_failure(status);
+
+    // The shaded writer reverses the slope steps along with the colours; a
+    // reversed table reverses them back, so that only the colours turn round.
+    const std::int32_t invert_flag = mapping < 0 ? 2 : 0;
+    if (mapping < 0) std::reverse(slope_table.begin(), slope_table.end());
+    const std::int32_t depth = 24, mode = std::abs(mapping);
+    const Sun sun = sun_of(light);
+    GRDSUN2BMP(work.data(), work.length(), gradient_text.data(), gradient_text.length(), output.data(),
+               output.length(), d.integers(), d.reals(), &depth, &invert_flag, &mode, levels.data(), nullptr,
+               nullptr, &sun.x, &sun.y, &sun.z, &sun.dark, &sun.bright, slope_table.data(), &status);
+    if (status != GRIDLIB_OK) return image_failure(status);
+    return std::nullopt;
+}
+
+}  // namespace rastrify
