@@ -15,6 +15,7 @@ OptionKind classify(std::string_view a) {
     if (head == "-m") return OptionKind::lower;
     if (head == "-M") return OptionKind::upper;
     if (head == "-H" || head == "-h") return OptionKind::distribution;
+    if (head == "-G") return OptionKind::world_file;
     return OptionKind::histogram_file;
 }
 
@@ -76,6 +77,9 @@ std::optional<OptionError> apply_options(std::span<const std::string> arguments,
             break;
         case OptionKind::distribution:
             s.distribution = distribution_from(value, s.distribution);
+            break;
+        case OptionKind::world_file:
+            s.world_file = true;
             break;
         case OptionKind::histogram_file: {
             std::string name = file_name(argument);

@@ -32,12 +32,14 @@ struct Settings {
     float upper = kLimitNotGiven;
     Distribution distribution = Distribution::hist;
     std::string histogram_name;  // empty: none
+    bool world_file = false;     // -G: a world file beside the image
 };
 
-enum class OptionKind { invert, width, lower, upper, distribution, histogram_file };
+enum class OptionKind { invert, width, lower, upper, distribution, histogram_file, world_file };
 
 // What an argument from position 3 on is, by its first two characters,
 // case-sensitive except for -W/-w and -H/-h (so -i names a histogram file).
+// -G takes no value.
 OptionKind classify(std::string_view argument);
 
 // The distribution a -H value selects: "h..." hist, "?i..." lin, "?o..." log

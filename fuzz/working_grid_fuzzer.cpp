@@ -7,7 +7,7 @@
 #include "colour/colour_map.h"
 #include "colour/histogram.h"
 #include "descriptor/grid_descriptor.h"
-#include "image/bmp_writer.h"
+#include "image/palette_writer.h"
 
 #include <array>
 #include <cstring>
