@@ -1,5 +1,7 @@
 # `make` builds build/rastrify and build/libgridlib.so; `make test` builds and
 # runs every test; `make demo` converts the sample grid in examples/.
+# Every build first installs libpng's development files where they are
+# missing (tools/install_png.sh), before CMake is configured or reconfigured.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -9,9 +11,11 @@ CMAKE_FLAGS ?=
 all: build
 
 $(BUILD)/CMakeCache.txt:
+	sh tools/install_png.sh
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 
 build: $(BUILD)/CMakeCache.txt
+	sh tools/install_png.sh
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
@@ -19,7 +23,8 @@ test: build
 
 demo: build
 	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.bmp
-	@echo "wrote $(BUILD)/terrain.bmp"
+	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.png -G
+	@echo "wrote $(BUILD)/terrain.bmp, and $(BUILD)/terrain.png with its world file $(BUILD)/terrain.pgw"
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
@@ -29,11 +34,13 @@ asan:
 FUZZ_SECONDS ?= 60
 fuzz:
 	sh tools/install_clang.sh
+	sh tools/install_png.sh
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRIDLIB_FUZZ=ON -DGRIDLIB_TESTS=OFF
 	cmake --build build-fuzz -j $(JOBS) --target fuzzers
 	sh fuzz/run_all.sh build-fuzz $(FUZZ_SECONDS)
 
 bench:
+	sh tools/install_png.sh
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DGRIDLIB_BENCH=ON
 	cmake --build build-bench -j $(JOBS)
 

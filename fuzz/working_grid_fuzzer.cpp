@@ -1,16 +1,23 @@
-// Fuzzes the readers of working grids, the histogram and the palette image
-// writer: the input is a working grid file, whose size words the descriptor
-// takes over (as the grid reader would have left them), with colour limits
-// and a requested width from its header's spare bytes.
+// Fuzzes the readers of working grids, the histogram, the palette image
+// writer and the world file: the input is a working grid file, whose size
+// words the descriptor takes over (as the grid reader would have left
+// them), with colour limits and a requested width from its header's spare
+// bytes, and a format code and the geometry from its header for the world
+// file. IMAGE_NAME names the image, and so its format (BMP, or PNG).
 #include "fuzz_files.h"
 
 #include "colour/colour_map.h"
 #include "colour/histogram.h"
 #include "descriptor/grid_descriptor.h"
 #include "image/palette_writer.h"
+#include "image/world_file.h"
 
 #include <array>
 #include <cstring>
+
+#ifndef IMAGE_NAME
+#define IMAGE_NAME "image.bmp"
+#endif
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace gridlib;
@@ -24,6 +31,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         float v;
         std::memcpy(&v, data + at, 4);
         return v;
+    };
+    const auto real64 = [&](std::size_t at) {
+        double v;
+        std::memcpy(&v, data + at, 8);
+        return DescriptorView::to_float(v);
     };
     const std::int32_t columns = word(8), rows = word(12);
     if (columns <= 0 || rows <= 0 || static_cast<std::int64_t>(columns) * rows > (std::int64_t{1} << 22)) return 0;
@@ -51,7 +63,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::array<std::int32_t, kColourTableValues> colours{};
     const std::int32_t count = build_colour_table(2, {}, {}, {}, 0, ColourTableView(colours));
     const std::int32_t mode = static_cast<std::int8_t>(data[200]) % 3;
-    write_palette_bmp(grid, fuzz::scratch_file("image.bmp"), d, mode, levels, count,
-                      ConstColourTableView(colours));
+    const std::string image = fuzz::scratch_file(IMAGE_NAME);
+    const std::int32_t width = d.image_width();
+    write_palette_image(grid, image, d, mode, levels, count, ConstColourTableView(colours), image_format_of(image));
+
+    // Codes 0 and 15 have no format; the others each their cell point.
+    d.format_code() = data[202] % 16;
+    d.column_spacing() = real64(20);
+    d.row_spacing() = real64(28);
+    d.west_x() = real64(36);
+    d.south_y() = real64(44);
+    write_world_file(image, d, width);
     return 0;
 }

@@ -25,12 +25,11 @@ void draw_palette_image(const char* working_name, const int32_t* working_name_le
         // The level table is only read for mapping mode +-2; linear callers may omit it.
         const std::span<const std::int32_t> level_table =
             levels ? std::span<const std::int32_t>(levels, kLevels) : std::span<const std::int32_t>();
+        const ConstColourTableView colours(std::span<const std::int32_t, kColourTableValues>(colour_table,
+                                                                                             kColourTableValues));
         capi::set_status(status, write_palette_image(capi::FileName(working_name, working_name_length).path,
                                                      capi::FileName(image_name, image_name_length).path, d,
-                                                     *mapping_mode, level_table, *colour_count,
-                                                     ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(
-                                                         colour_table, kColourTableValues)),
-                                                     format));
+                                                     *mapping_mode, level_table, *colour_count, colours, format));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }
@@ -85,9 +84,9 @@ extern "C" void GRDSUN2BMP(const char* working_name, const int32_t* working_name
         DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
         const std::span<const float, kSlopeSteps> slopes(slope_table, kSlopeSteps);
         capi::set_status(status, write_shaded_image(capi::FileName(working_name, working_name_length).path,
-                                                  capi::FileName(gradient_name, gradient_name_length).path,
-                                                  capi::FileName(image_name, image_name_length).path, d, colours,
-                                                  light, slopes));
+                                                    capi::FileName(gradient_name, gradient_name_length).path,
+                                                    capi::FileName(image_name, image_name_length).path, d, colours,
+                                                    light, slopes));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }
@@ -110,8 +109,8 @@ extern "C" void GRD2BMPCOLTAB(const char* working_name, const int32_t* working_n
             levels ? std::span<const std::int32_t>(levels, kLevels) : std::span<const std::int32_t>();
         const UserColours user{std::span<const float>(user_colour_table, kUserColourValues), *user_colour_count};
         capi::set_status(status, write_user_colour_image(capi::FileName(working_name, working_name_length).path,
-                                                       capi::FileName(image_name, image_name_length).path, d,
-                                                       *mapping_mode, level_table, user));
+                                                         capi::FileName(image_name, image_name_length).path, d,
+                                                         *mapping_mode, level_table, user));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }

@@ -17,8 +17,8 @@ class BmpLines final : public LineSink {
 public:
     explicit BmpLines(platform::File& file) : sink_(file) {}
     bool start(const bmp::Layout& layout, const std::optional<ConstColourTableView>& palette) {
-        return bmp::write_header(sink_, layout) &&
-               (layout.palette_entries == 0 || (palette && bmp::write_palette(sink_, *palette, layout.palette_entries)));
+        if (!bmp::write_header(sink_, layout)) return false;
+        return layout.palette_entries == 0 || (palette && bmp::write_palette(sink_, *palette, layout.palette_entries));
     }
     bool write_line(std::span<const std::byte> line) override { return sink_.write(line); }
 

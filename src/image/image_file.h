@@ -31,7 +31,9 @@ public:
     static std::optional<ImageLayout> plan(ImageFormat format, std::int64_t width, std::int64_t height, Pixels pixels,
                                            std::uint32_t palette_entries);
 
-    ImageFormat format() const { return std::holds_alternative<png::Layout>(layout_) ? ImageFormat::png : ImageFormat::bmp; }
+    ImageFormat format() const {
+        return std::holds_alternative<png::Layout>(layout_) ? ImageFormat::png : ImageFormat::bmp;
+    }
     // The bytes of one line as the painter fills it, padding included.
     std::size_t line_bytes() const;
     // How a true-colour painter stores its pixels: with alpha in a PNG.

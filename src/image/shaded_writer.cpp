@@ -132,10 +132,12 @@ public:
     void operator()(const ShadedRow& row, std::span<std::byte> line) {
         for (std::size_t c = 0; c < row.values.size(); ++c) {
             const float v = row.values[c];
-            if (is_valid(v) && has_shading(row.first[c]))
-                pixels_.put(line, c, colours_(step_of_(v), shading_.brightness(shading_.pair(row.first[c], row.second[c]))));
-            else
+            if (!is_valid(v) || !has_shading(row.first[c])) {
                 pixels_.put_empty(line, c);
+                continue;
+            }
+            const std::int32_t brightness = shading_.brightness(shading_.pair(row.first[c], row.second[c]));
+            pixels_.put(line, c, colours_(step_of_(v), brightness));
         }
     }
 

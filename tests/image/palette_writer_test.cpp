@@ -290,9 +290,8 @@ TEST(PaletteImage, RefusalsCreateNothing) {
     EXPECT_EQ(no_colours.draw(dir.file("grid"), out), GRIDLIB_REFUSED);
 
     Drawing no_levels(kF);
-    EXPECT_EQ(write_palette_image(dir.file("grid"), out, no_levels.desc.view(), 2, {}, 8,
-                                  ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(no_levels.colours)),
-                                  ImageFormat::bmp),
+    const ConstColourTableView colours(std::span<const std::int32_t, kColourTableValues>(no_levels.colours));
+    EXPECT_EQ(write_palette_image(dir.file("grid"), out, no_levels.desc.view(), 2, {}, 8, colours, ImageFormat::bmp),
               GRIDLIB_REFUSED);
 
     // Two columns asked to become INT32_MAX pixels: replication 2^30 makes
