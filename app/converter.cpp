@@ -197,6 +197,18 @@ std::string world_file_name(const std::string& image) {
     return name;
 }
 
+// The refusals of the image (a BMP or PNG, its kind) and, when one is
+// asked for, of its world file; the message that ends the run, if any.
+std::optional<std::string> outputs_refusal(const std::string& image, const std::string& kind,
+                                           const std::string& world_file, const NameText& input, const Descriptor& d,
+                                           const Settings& settings) {
+    if (auto refusal = output_refusal(image, "output " + kind + " file", input, d, settings)) return refusal;
+    if (world_file.empty()) return std::nullopt;
+    if (auto refusal = output_refusal(world_file, "world file", input, d, settings)) return refusal;
+    if (same_file(world_file, image)) return " The world file is the output " + kind + " file : " + world_file;
+    return std::nullopt;
+}
+
 // Reads the whole grid into the working grid; false when the run has to stop
 // (the message is printed).
 bool read_grid(const NameText& input, const NameText& work, Descriptor& d, Console& console) {
@@ -247,21 +259,12 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(std::string(message::format_unknown) + std::to_string(status));
         return 1;
     }
-    const std::string image_kind = is_png_name(*output) ? "PNG" : "BMP";
-    if (const auto refusal = output_refusal(*output, "output " + image_kind + " file", input_text, d, *settings)) {
+    const bool png = is_png_name(*output);
+    const std::string image_kind = png ? "PNG" : "BMP";
+    const std::string world_file = settings->world_file ? world_file_name(*output) : std::string();
+    if (const auto refusal = outputs_refusal(*output, image_kind, world_file, input_text, d, *settings)) {
         console.stop_line(*refusal);
         return 1;
-    }
-    const std::string world_file = settings->world_file ? world_file_name(*output) : std::string();
-    if (settings->world_file) {
-        if (const auto refusal = output_refusal(world_file, "world file", input_text, d, *settings)) {
-            console.stop_line(*refusal);
-            return 1;
-        }
-        if (same_file(world_file, *output)) {
-            console.stop_line(" The world file is the output " + image_kind + " file : " + world_file);
-            return 1;
-        }
     }
 
     // Beside the image, so that the working grid lands on the disk that has
@@ -287,7 +290,7 @@ int convert(std::span<const std::string> arguments, Console& console) {
     const std::int32_t width = d.image_width() = settings->width > 0 ? settings->width : d.columns();
 
     const NameText output_text(*output, kNameLength);
-    const auto draw = image_kind == "PNG" ? GRD2PNG : GRD2BMP;
+    const auto draw = png ? GRD2PNG : GRD2BMP;
     draw(work_text.data(), work_text.length(), output_text.data(), output_text.length(), d.integers(), d.reals(),
          &mapping, levels.data(), &colours.count, colours.values.data(), &status);
     if (status != GRIDLIB_OK) {

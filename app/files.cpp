@@ -39,8 +39,9 @@ bool is_png_name(const std::string& path) {
 }
 
 void remove_file(const std::string& path) {
-    std::error_code ignored;
-    std::filesystem::remove(path, ignored);
+    std::error_code ec;
+    const auto target = std::filesystem::canonical(path, ec);
+    if (!ec) std::filesystem::remove(target, ec);
 }
 
 std::string directory_of(const std::string& path) {
