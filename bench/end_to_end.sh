@@ -1,8 +1,9 @@
 #!/bin/sh
 # End-to-end benchmark: rastrify against GDAL's gdaldem color-relief on the
-# same large grids, one ESRI ASCII (about 150 MB) and one Surfer 7 copy.
-# Reports the median wall time of several warm-cache runs of each, their
-# ratio, and the peak resident memory of each (from /usr/bin/time -v).
+# same large grids, one ESRI ASCII (about 150 MB) and one Surfer 7 copy, and
+# rastrify's PNG against its BMP. Reports the median wall time of several
+# warm-cache runs of each, their ratios, and the peak resident memory of
+# each (from /usr/bin/time -v).
 #
 # Usage: bench/end_to_end.sh [runs]      (default 5)
 # Environment: RASTRIFY   the converter (default build/rastrify, built when missing)
@@ -90,10 +91,15 @@ for input in "grid$size.asc" "grid$size.grd"; do
     result=$(bench rastrify "$rastrify" "$input" "rastrify_$kind.bmp")
     set -- $result
     r_time=$2 r_mem=$3
+    result=$(bench rastrify "$rastrify" "$input" "rastrify_$kind.png")
+    set -- $result
+    p_time=$2 p_mem=$3
     result=$(bench gdaldem gdaldem color-relief -q -of BMP "$input" ramp.txt "gdaldem_$kind.bmp")
     set -- $result
     g_time=$2 g_mem=$3
     printf '%-10s %-9s %12.3f %14.1f\n' "$kind" rastrify "$r_time" "$(echo "$r_mem" | awk '{ print $1 / 1024 }')"
+    printf '%-10s %-9s %12.3f %14.1f\n' "$kind" "... PNG" "$p_time" "$(echo "$p_mem" | awk '{ print $1 / 1024 }')"
     printf '%-10s %-9s %12.3f %14.1f\n' "$kind" gdaldem "$g_time" "$(echo "$g_mem" | awk '{ print $1 / 1024 }')"
     awk -v r="$r_time" -v g="$g_time" -v k="$kind" 'BEGIN { printf "%-10s rastrify / gdaldem time ratio: %.2f\n", k, r / g }'
+    awk -v r="$r_time" -v p="$p_time" -v k="$kind" 'BEGIN { printf "%-10s rastrify PNG / BMP time ratio: %.2f\n", k, p / r }'
 done
