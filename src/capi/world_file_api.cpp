@@ -16,13 +16,9 @@ extern "C" void gridlib_world_file_name(const char* image_name, const int32_t* i
     }
     try {
         const capi::FileName image(image_name, image_name_length);
-        if (image.path.empty()) {
-            capi::set_status(status, GRIDLIB_REFUSED);
-            return;
-        }
-        const std::string name = world_file_name(image.path);
+        const std::string name = image.path.empty() ? std::string() : world_file_name(image.path);
         const auto capacity = static_cast<std::size_t>(*world_name_length);
-        if (name.size() >= capacity) {
+        if (name.empty() || name.size() >= capacity) {
             capi::set_status(status, GRIDLIB_REFUSED);
             return;
         }
@@ -43,13 +39,9 @@ extern "C" void gridlib_write_world_file(const char* image_name, const int32_t* 
     }
     try {
         const capi::FileName image(image_name, image_name_length);
-        if (image.path.empty()) {
-            capi::set_status(status, GRIDLIB_REFUSED);
-            return;
-        }
         // The descriptor is only read.
         const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
-        capi::set_status(status, write_world_file(image.path, d, *image_width));
+        capi::set_status(status, image.path.empty() ? GRIDLIB_REFUSED : write_world_file(image.path, d, *image_width));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }
