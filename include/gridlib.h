@@ -417,7 +417,9 @@ GRIDLIB_API void gridlib_world_file_name(const char *image_name, const int32_t *
  * centre, a grid node, for the others), so that every pixel centre of an
  * image of one pixel per cell lands on its cell's centre; a reduced image's
  * pixels are centred on the cells they show, an enlarged image's blocks of
- * pixels cover their cells. Written beside the image under a temporary name
+ * pixels cover their cells. When GRDRDG kept every n-th column or row, the
+ * kept cells' centres are found with the spacings GRDRDH read (RHEAD(21)
+ * and RHEAD(22)). Written beside the image under a temporary name
  * and renamed when complete; nothing is left behind on failure. Status:
  * GRIDLIB_OK; GRIDLIB_REFUSED (nothing is written) for a missing argument,
  * an empty name, a format code without a format, a grid without cells, a

@@ -43,6 +43,14 @@ bool is_upper_case(std::string_view text) {
     return any_letter && std::none_of(text.begin(), text.end(), [](unsigned char c) { return std::islower(c); });
 }
 
+// A cell of the grid as read, before any steps of the grid reader: the
+// descriptor's point lies on one of those, and the kept cells' centres are
+// theirs. A descriptor made without reading a header lacks the spacings as
+// read and has only its own.
+double cell_size(float as_read, float own) {
+    return std::isfinite(as_read) && as_read != 0.0f ? as_read : own;
+}
+
 }  // namespace
 
 std::optional<WorldFile> world_file_of(const DescriptorView& d, std::int32_t requested_width) {
@@ -57,8 +65,9 @@ std::optional<WorldFile> world_file_of(const DescriptorView& d, std::int32_t req
     // The northernmost row drawn: sampling keeps the southern row and every
     // step-th row north of it.
     const std::int64_t top = (std::int64_t{d.rows()} - 1) / scale.step * scale.step;
-    const double west_centre = double(d.west_x()) + offset.columns * dx;
-    const double top_centre = double(d.south_y()) + (offset.rows + static_cast<double>(top)) * dy;
+    const double west_centre = double(d.west_x()) + offset.columns * cell_size(d.input_geometry(4), d.column_spacing());
+    const double top_centre = double(d.south_y()) + offset.rows * cell_size(d.input_geometry(5), d.row_spacing()) +
+                              static_cast<double>(top) * dy;
 
     WorldFile w;
     w.pixel_width = dx * step / replication;

@@ -25,9 +25,11 @@ struct WorldFile {
 // centred on the cells they show; an enlarged image's blocks of pixels
 // cover their cells. The descriptor's coordinates are taken as naming the
 // point of each cell that the format of d's format code states (its
-// centre, or a corner). Nothing when the format code has no format, the
-// grid has no cells, a spacing is zero or not finite, or a number comes out
-// not finite.
+// centre, or a corner), of the cells as the header describes them: when
+// the grid reader kept only every n-th cell, the kept cells' centres are
+// found with the spacings as read. Nothing when the format code has no
+// format, the grid has no cells, a spacing is zero or not finite, or a
+// number comes out not finite.
 std::optional<WorldFile> world_file_of(const DescriptorView& d, std::int32_t requested_width);
 
 // The six lines, each number in the fewest digits that read back exactly.

@@ -13,6 +13,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <sstream>
 #include <string>
@@ -96,6 +97,30 @@ TEST(WorldFile, PixelCentresLandWhereGdalPlacesTheCellCentres) {
                         gdal_position(north, height, rows, s, last_y, true), tolerance);
         }
     }
+}
+
+TEST(WorldFile, CellsKeptByTheGridReaderAreCentredOnTheirOwnCentres) {
+    // Every 2nd column and row of the 7 x 5 corner-origin grid: cells 0, 2,
+    // 4, 6 from the west and 0, 2, 4 from the south (the northern row).
+    const auto grids = gdal_geotransforms();
+    const auto corner =
+        std::find_if(grids.begin(), grids.end(), [](const GdalGrid& g) { return g.file == "esri_corner.asc"; });
+    ASSERT_NE(corner, grids.end());
+    const auto [west, width, rotation_x, north, rotation_y, height] = corner->geotransform;
+    TempDir dir;
+    GridDescriptor desc;
+    DescriptorView d = desc.view();
+    ASSERT_EQ(read_grid_header(testing::gdal_sample(corner->file), d), GRIDLIB_OK);
+    const GridWindow window{d.west_x(), d.east_x(), 2, d.south_y(), d.north_y(), 2};
+    ASSERT_EQ(read_into_working_grid(testing::gdal_sample(corner->file), dir.file("work.tmp"), d, window), GRIDLIB_OK);
+    ASSERT_EQ(d.columns(), 4);
+    ASSERT_EQ(d.rows(), 3);
+    const auto w = world_file_of(d, 0);
+    ASSERT_TRUE(w);
+    EXPECT_DOUBLE_EQ(w->pixel_width, 2 * width);
+    EXPECT_DOUBLE_EQ(w->pixel_height, 2 * height);
+    EXPECT_DOUBLE_EQ(w->x, west + 0.5 * width);
+    EXPECT_DOUBLE_EQ(w->y, north + 0.5 * height);
 }
 
 TEST(WorldFile, SixLinesInTheFewestDigitsThatReadBack) {
