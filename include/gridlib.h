@@ -302,10 +302,10 @@ GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_l
  * failure. Their statuses are those of GRD2BMP: GRIDLIB_OK; GRIDLIB_REFUSED
  * (no file is made) for a byte-image format in IHEAD(1), RHEAD(14) not below
  * RHEAD(15), no positive size, an argument the call needs left out or out
- * of range; GRIDLIB_IMAGE_TOO_LARGE for an image beyond the format's size fields;
- * GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the gradient file)
- * cannot be read or is shorter than the grid; GRIDLIB_IMAGE_WRITE_FAILED
- * when the image cannot be written.
+ * of range; GRIDLIB_IMAGE_TOO_LARGE for an image beyond the format's size
+ * fields; GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the
+ * gradient file) cannot be read or is shorter than the grid;
+ * GRIDLIB_IMAGE_WRITE_FAILED when the image cannot be written.
  *
  * A valid value v falls into one of GRIDLIB_LEVELS equal-width bins between
  * RHEAD(14) and RHEAD(15) (at or below RHEAD(14) the first, at or above
@@ -419,8 +419,8 @@ GRIDLIB_API void gridlib_world_file_name(const char *image_name, const int32_t *
  * pixels are centred on the cells they show, an enlarged image's blocks of
  * pixels cover their cells. When GRDRDG kept every n-th column or row, the
  * kept cells' centres are found with the spacings GRDRDH read (RHEAD(21)
- * and RHEAD(22)). Written beside the image under a temporary name
- * and renamed when complete; nothing is left behind on failure. Status:
+ * and RHEAD(22)). Written beside the image under a temporary name and
+ * renamed when complete; nothing is left behind on failure. Status:
  * GRIDLIB_OK; GRIDLIB_REFUSED (nothing is written) for a missing argument,
  * an empty name, a format code without a format, a grid without cells, a
  * spacing of zero or not finite; GRIDLIB_IMAGE_WRITE_FAILED. */

@@ -350,10 +350,10 @@ TEST(PaletteImage, PngHoldsTheIndicesAndPaletteOfTheBmpWithNullsTransparent) {
     TempDir dir;
     write_grid(dir.file("grid"), kF);
     const std::string bmp = dir.file("f.bmp"), png = dir.file("f.png");
-    // Linear, inverted and through a level table; at full size, enlarged
-    // (12 and 15 pixels for 6 columns) and reduced (3 and 2).
-    for (const std::int32_t mode : {1, -1, -2}) {
-        for (const std::int32_t width : {0, 12, 15, 3, 2}) {
+    // Linear and inverted through a level table; at full size, enlarged (15
+    // pixels for 6 columns: 3 each) and reduced (every 3rd cell).
+    for (const std::int32_t mode : {1, -2}) {
+        for (const std::int32_t width : {0, 15, 2}) {
             Drawing run(kF);
             run.levels.fill(2500);
             run.levels.front() = 900;
