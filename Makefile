@@ -1,6 +1,8 @@
 # `make` builds build/rastrify and build/libgridlib.so; `make test` builds and
-# runs every test; `make demo` converts the sample grid in examples/, flat and
-# as a shaded relief.
+# runs every test; `make demo` converts the sample grid in examples/, flat,
+# as a shaded relief, and as a PNG with its world file. Every build first
+# installs libpng's development files where they are missing
+# (tools/install_png.sh), before CMake is configured or reconfigured.
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -10,9 +12,11 @@ CMAKE_FLAGS ?=
 all: build
 
 $(BUILD)/CMakeCache.txt:
+	sh tools/install_png.sh
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 
 build: $(BUILD)/CMakeCache.txt
+	sh tools/install_png.sh
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
@@ -21,7 +25,8 @@ test: build
 demo: build
 	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.bmp
 	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain_relief.bmp -S
-	@echo "wrote $(BUILD)/terrain.bmp and its shaded relief $(BUILD)/terrain_relief.bmp"
+	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.png -G
+	@echo "wrote $(BUILD)/terrain.bmp, its shaded relief $(BUILD)/terrain_relief.bmp, and $(BUILD)/terrain.png with its world file $(BUILD)/terrain.pgw"
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:
@@ -31,11 +36,13 @@ asan:
 FUZZ_SECONDS ?= 60
 fuzz:
 	sh tools/install_clang.sh
+	sh tools/install_png.sh
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRIDLIB_FUZZ=ON -DGRIDLIB_TESTS=OFF
 	cmake --build build-fuzz -j $(JOBS) --target fuzzers
 	sh fuzz/run_all.sh build-fuzz $(FUZZ_SECONDS)
 
 bench:
+	sh tools/install_png.sh
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DGRIDLIB_BENCH=ON
 	cmake --build build-bench -j $(JOBS)
 

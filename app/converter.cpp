@@ -153,19 +153,43 @@ std::optional<std::string> choose_levels(const Settings& settings, const NameTex
     return std::nullopt;
 }
 
-// The image must destroy no input and replace nothing but a regular file
-// (a symbolic link is followed: the file it names is replaced). Returns the
-// message that ends the run, if any.
-std::optional<std::string> output_refusal(const std::string& output, const NameText& input, const Descriptor& d,
-                                          const Settings& settings) {
+// An output file (the image, or its world file, named `what` in messages)
+// must destroy no input and replace nothing but a regular file (a symbolic
+// link is followed: the file it names is replaced). Returns the message
+// that ends the run, if any.
+std::optional<std::string> output_refusal(const std::string& output, const std::string& what, const NameText& input,
+                                          const Descriptor& d, const Settings& settings) {
     const NameText output_text(output, output.size());
     std::int32_t belongs = 0;
     gridlib_file_belongs_to_grid(input.data(), input.length(), d.integers(), output_text.data(),
                                  output_text.length(), &belongs);
-    if (belongs) return " The output BMP file is a file of the input grid : " + output;
+    if (belongs) return " The " + what + " is a file of the input grid : " + output;
     if (!settings.histogram_name.empty() && same_file(output, settings.histogram_name))
-        return " The output BMP file is the histogram file : " + output;
-    if (exists_as_non_regular(output)) return " The output BMP file is not a regular file : " + output;
+        return " The " + what + " is the histogram file : " + output;
+    if (exists_as_non_regular(output)) return " The " + what + " is not a regular file : " + output;
+    return std::nullopt;
+}
+
+// The name of the image's world file, as the library makes it.
+std::string world_file_name(const std::string& image) {
+    const NameText image_text(image, kNameLength);
+    std::string name(image.size() + 8, '\0');
+    const auto length = static_cast<std::int32_t>(name.size());
+    std::int32_t status = GRIDLIB_OK;
+    gridlib_world_file_name(image_text.data(), image_text.length(), name.data(), &length, &status);
+    name.resize(name.find('\0'));
+    return name;
+}
+
+// The refusals of the image (a BMP or PNG, its kind) and, when one is
+// asked for, of its world file; the message that ends the run, if any.
+std::optional<std::string> outputs_refusal(const std::string& image, const std::string& kind,
+                                           const std::string& world_file, const NameText& input, const Descriptor& d,
+                                           const Settings& settings) {
+    if (auto refusal = output_refusal(image, "output " + kind + " file", input, d, settings)) return refusal;
+    if (world_file.empty()) return std::nullopt;
+    if (auto refusal = output_refusal(world_file, "world file", input, d, settings)) return refusal;
+    if (same_file(world_file, image)) return " The world file is the output " + kind + " file : " + world_file;
     return std::nullopt;
 }
 
@@ -219,7 +243,10 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(std::string(message::format_unknown) + std::to_string(status));
         return 1;
     }
-    if (const auto refusal = output_refusal(*output, input_text, d, *settings)) {
+    const bool png = is_png_name(*output);
+    const std::string image_kind = png ? "PNG" : "BMP";
+    const std::string world_file = settings->world_file ? world_file_name(*output) : std::string();
+    if (const auto refusal = outputs_refusal(*output, image_kind, world_file, input_text, d, *settings)) {
         console.stop_line(*refusal);
         return 1;
     }
@@ -243,20 +270,33 @@ int convert(std::span<const std::string> arguments, Console& console) {
         return 1;
     }
     if (settings->invert) mapping = -mapping;
-    d.image_width() = settings->width > 0 ? settings->width : d.columns();
+    // Used up by the image writer; the world file needs it after.
+    const std::int32_t width = d.image_width() = settings->width > 0 ? settings->width : d.columns();
 
     const NameText output_text(*output, kNameLength);
     if (settings->shading) {
-        const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d, mapping,
-                                                levels);
-        if (failure) console.stop_line(*failure);
-        return failure ? 1 : 0;
+        if (const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d, mapping,
+                                                    levels, image_kind)) {
+            console.stop_line(*failure);
+            return 1;
+        }
+    } else {
+        const auto draw = png ? GRD2PNG : GRD2BMP;
+        draw(work_text.data(), work_text.length(), output_text.data(), output_text.length(), d.integers(),
+             d.reals(), &mapping, levels.data(), &colours.count, colours.values.data(), &status);
+        if (status != GRIDLIB_OK) {
+            console.stop_line(image_failure(status, image_kind));
+            return 1;
+        }
     }
-    GRD2BMP(work_text.data(), work_text.length(), output_text.data(), output_text.length(), d.integers(), d.reals(),
-            &mapping, levels.data(), &colours.count, colours.values.data(), &status);
-    if (status != GRIDLIB_OK) {
-        console.stop_line(image_failure(status));
-        return 1;
+    if (settings->world_file) {
+        gridlib_write_world_file(output_text.data(), output_text.length(), d.integers(), d.reals(), &width, &status);
+        if (status != GRIDLIB_OK) {
+            // The image without its world file is not what was asked for.
+            remove_file(*output);
+            console.stop_line(world_file_failure(status, world_file));
+            return 1;
+        }
     }
     return 0;
 }

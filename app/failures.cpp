@@ -6,8 +6,8 @@
 namespace rastrify {
 namespace {
 
-std::string with_status(const char* prefix, const std::string& cause, std::int32_t status) {
-    return std::string(prefix) + cause + " (status " + std::to_string(status) + ")";
+std::string with_status(const std::string& prefix, const std::string& cause, std::int32_t status) {
+    return prefix + cause + " (status " + std::to_string(status) + ")";
 }
 
 bool is_byte_image(std::int32_t format) {
@@ -74,14 +74,14 @@ std::string histogram_failure(std::int32_t status) {
     return with_status(" The histogram could not be computed : ", cause, status);
 }
 
-std::string image_failure(std::int32_t status) {
+std::string image_failure(std::int32_t status, const std::string& kind) {
     std::string cause;
     switch (status) {
     case GRIDLIB_REFUSED:
         cause = "the colour limits do not ascend";
         break;
     case GRIDLIB_IMAGE_TOO_LARGE:
-        cause = "the image would be too large for the BMP format";
+        cause = "the image would be too large for the " + kind + " format";
         break;
     case GRIDLIB_IMAGE_WRITE_FAILED:
         cause = "the image file could not be written";
@@ -92,7 +92,13 @@ std::string image_failure(std::int32_t status) {
     default:
         cause = "the image writer failed";
     }
-    return with_status(" The BMP file could not be written : ", cause, status);
+    return with_status(" The " + kind + " file could not be written : ", cause, status);
+}
+
+std::string world_file_failure(std::int32_t status, const std::string& name) {
+    const std::string cause = status == GRIDLIB_REFUSED ? "the grid's cell size is zero or not a number"
+                                                        : "the file could not be written";
+    return with_status(" The world file " + name + " could not be written : ", cause, status);
 }
 
 std::string gradient_failure(std::int32_t status) {

@@ -1,7 +1,10 @@
 // File-system questions, answered through the standard library.
 #include "files.h"
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
+#include <string_view>
 #include <system_error>
 
 namespace rastrify {
@@ -26,6 +29,19 @@ bool exists_as_non_regular(const std::string& path) {
     std::error_code ec;
     const auto status = std::filesystem::status(path, ec);
     return !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
+}
+
+bool is_png_name(const std::string& path) {
+    constexpr std::string_view kPng = ".png";
+    if (path.size() < kPng.size()) return false;
+    return std::equal(kPng.begin(), kPng.end(), path.end() - static_cast<std::ptrdiff_t>(kPng.size()),
+                      [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+void remove_file(const std::string& path) {
+    std::error_code ec;
+    const auto target = std::filesystem::canonical(path, ec);
+    if (!ec) std::filesystem::remove(target, ec);
 }
 
 std::string directory_of(const std::string& path) {

@@ -16,6 +16,7 @@ OptionKind classify(std::string_view a) {
     if (head == "-M") return OptionKind::upper;
     if (head == "-H" || head == "-h") return OptionKind::distribution;
     if (head == "-S") return OptionKind::shading;
+    if (head == "-G") return OptionKind::world_file;
     return OptionKind::histogram_file;
 }
 
@@ -96,6 +97,9 @@ std::optional<OptionError> apply_options(std::span<const std::string> arguments,
             break;
         case OptionKind::shading:
             if (auto error = read_shading(argument, value, s.shading.emplace())) return error;
+            break;
+        case OptionKind::world_file:
+            s.world_file = true;
             break;
         case OptionKind::histogram_file: {
             std::string name = file_name(argument);

@@ -40,12 +40,14 @@ struct Settings {
     Distribution distribution = Distribution::hist;
     std::string histogram_name;  // empty: none
     std::optional<Shading> shading;  // none: the flat image
+    bool world_file = false;         // -G: a world file beside the image
 };
 
-enum class OptionKind { invert, width, lower, upper, distribution, shading, histogram_file };
+enum class OptionKind { invert, width, lower, upper, distribution, shading, histogram_file, world_file };
 
 // What an argument from position 3 on is, by its first two characters,
 // case-sensitive except for -W/-w and -H/-h (so -i names a histogram file).
+// -G takes no value.
 OptionKind classify(std::string_view argument);
 
 // The distribution a -H value selects: "h..." hist, "?i..." lin, "?o..." log

@@ -40,7 +40,8 @@ Sun sun_of(const Shading& light) {
 
 std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
                                               const NameText& work, const NameText& output, Descriptor& d,
-                                              std::int32_t mapping, const LevelTable& levels) {
+                                              std::int32_t mapping, const LevelTable& levels,
+                                              const std::string& image_kind) {
     const WorkingFile gradient(directory, ".slopes");
     if (!gradient.created())
         return " The gradient file could not be created in " +
@@ -63,7 +64,7 @@ std::optional<std::string> draw_shaded_relief(const Shading& light, const std::s
     GRDSUN2BMP(work.data(), work.length(), gradient_text.data(), gradient_text.length(), output.data(),
                output.length(), d.integers(), d.reals(), &depth, &invert_flag, &mode, levels.data(), nullptr,
                nullptr, &sun.x, &sun.y, &sun.z, &sun.dark, &sun.bright, slope_table.data(), &status);
-    if (status != GRIDLIB_OK) return image_failure(status);
+    if (status != GRIDLIB_OK) return image_failure(status, image_kind);
     return std::nullopt;
 }
 

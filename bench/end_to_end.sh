@@ -1,9 +1,9 @@
 #!/bin/sh
 # End-to-end benchmark: rastrify against GDAL's gdaldem color-relief on the
 # same large grids, one ESRI ASCII (about 150 MB) and one Surfer 7 copy, and
-# rastrify's shaded relief (-S) against its flat image. Reports the median
-# wall time of several warm-cache runs of each, their ratios, and the peak
-# resident memory of each (from /usr/bin/time -v).
+# rastrify's PNG and its shaded relief (-S) against its flat BMP. Reports
+# the median wall time of several warm-cache runs of each, their ratios, and
+# the peak resident memory of each (from /usr/bin/time -v).
 #
 # Usage: bench/end_to_end.sh [runs]      (default 5)
 # Environment: RASTRIFY   the converter (default build/rastrify, built when missing)
@@ -91,15 +91,22 @@ for input in "grid$size.asc" "grid$size.grd"; do
     result=$(bench rastrify "$rastrify" "$input" "rastrify_$kind.bmp")
     set -- $result
     r_time=$2 r_mem=$3
+    result=$(bench rastrify "$rastrify" "$input" "rastrify_$kind.png")
+    set -- $result
+    p_time=$2 p_mem=$3
     result=$(bench gdaldem gdaldem color-relief -q -of BMP "$input" ramp.txt "gdaldem_$kind.bmp")
     set -- $result
     g_time=$2 g_mem=$3
     result=$(bench shaded "$rastrify" "$input" "rastrify_shaded_$kind.bmp" -S)
     set -- $result
     s_time=$2 s_mem=$3
-    printf '%-10s %-12s %12.3f %14.1f\n' "$kind" rastrify "$r_time" "$(echo "$r_mem" | awk '{ print $1 / 1024 }')"
-    printf '%-10s %-12s %12.3f %14.1f\n' "$kind" gdaldem "$g_time" "$(echo "$g_mem" | awk '{ print $1 / 1024 }')"
-    printf '%-10s %-12s %12.3f %14.1f\n' "$kind" "rastrify -S" "$s_time" "$(echo "$s_mem" | awk '{ print $1 / 1024 }')"
-    awk -v r="$r_time" -v g="$g_time" -v k="$kind" 'BEGIN { printf "%-10s rastrify / gdaldem time ratio: %.2f\n", k, r / g }'
-    awk -v r="$r_time" -v s="$s_time" -v k="$kind" 'BEGIN { printf "%-10s rastrify -S / rastrify time ratio: %.2f\n", k, s / r }'
+    row() { printf '%-10s %-12s %12.3f %14.1f\n' "$kind" "$1" "$2" "$(echo "$3" | awk '{ print $1 / 1024 }')"; }
+    row rastrify "$r_time" "$r_mem"
+    row "... PNG" "$p_time" "$p_mem"
+    row "rastrify -S" "$s_time" "$s_mem"
+    row gdaldem "$g_time" "$g_mem"
+    ratio() { awk -v a="$2" -v b="$3" -v k="$kind" -v w="$1" 'BEGIN { printf "%-10s %s time ratio: %.2f\n", k, w, a / b }'; }
+    ratio "rastrify / gdaldem" "$r_time" "$g_time"
+    ratio "rastrify PNG / BMP" "$p_time" "$r_time"
+    ratio "rastrify -S / rastrify" "$s_time" "$r_time"
 done

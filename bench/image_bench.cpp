@@ -1,15 +1,15 @@
-// Times the image writers on one large working grid: the gradient writer,
-// the shaded relief writer (8-bit and 24-bit) on its slope codes, and the
-// user colour writer (computed and direct colours) against the palette
-// writer on the same grid.
+// Times the image writers on one large working grid: the palette writer's
+// PNG, the gradient writer, the shaded relief writer (8-bit and 24-bit) on
+// its slope codes and the user colour writer (computed and direct colours),
+// as BMP and as PNG, against the palette writer's BMP of the same grid.
 //
 // Usage: image_bench [size] [dir]   (default 4000, a fresh temp dir)
 #include "bench_support.h"
 #include "colour/colour_map.h"
 #include "descriptor/grid_descriptor.h"
 #include "grid/working_grid.h"
-#include "image/bmp_writer.h"
 #include "image/gradient_writer.h"
+#include "image/palette_writer.h"
 #include "image/shaded_writer.h"
 #include "image/user_colour_writer.h"
 #include "platform/file.h"
@@ -23,6 +23,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -83,9 +84,11 @@ void write_grid(int n, const std::string& grid) {
     bench::write_all(grid, bytes);
 }
 
-void report(const char* what, const Timing& t, const Timing& reference) {
-    std::printf("%-42s %7.3f s %5.2f x   %7.3f s %5.2f x\n", what, t.wall, t.wall / reference.wall, t.cpu,
-                t.cpu / reference.cpu);
+// One line of the table: the times, their ratios to the reference, and the
+// size of the image file written.
+void report(const std::string& what, const Timing& t, const Timing& reference, const std::string& image) {
+    std::printf("%-42s %7.3f s %5.2f x   %7.3f s %5.2f x   %7.1f\n", what.c_str(), t.wall, t.wall / reference.wall,
+                t.cpu, t.cpu / reference.cpu, static_cast<double>(std::filesystem::file_size(image)) / 1e6);
 }
 
 }  // namespace
@@ -94,11 +97,11 @@ int main(int argc, char** argv) {
     const bench::Arguments arguments(argc, argv, "image-bench");
     const int n = arguments.size();
     const std::string grid = arguments.file("work.tmp"), gradient = arguments.file("gradient.tmp"),
-                      image = arguments.file("image.bmp");
+                      bmp = arguments.file("image.bmp"), png = arguments.file("image.png");
     write_grid(n, grid);
     const int runs = 9;
-    std::printf("working grid %d x %d; best of %d runs, and the ratio to the palette writer\n", n, n, runs);
-    std::printf("%-42s %17s   %17s\n", "", "wall time", "processor time");
+    std::printf("working grid %d x %d; best of %d runs, and the ratio to the palette writer's BMP\n", n, n, runs);
+    std::printf("%-42s %17s   %17s   %7s\n", "", "wall time", "processor time", "MB");
 
     GridDescriptor desc;
     auto d = desc.view();
@@ -114,13 +117,23 @@ int main(int argc, char** argv) {
         5, {}, {}, {}, 0, ColourTableView(std::span<std::int32_t, kColourTableValues>(colour_values)));
     const ConstColourTableView colour_table{std::span<const std::int32_t, kColourTableValues>(colour_values)};
 
-    const Timing palette =
-        best_of(runs, [&] { return write_palette_bmp(grid, image, d, 2, levels, colour_count, colour_table); });
-    report("palette writer (8-bit, level table)", palette, palette);
+    // Each writer as BMP and as PNG; the first timed, the palette writer's
+    // BMP, is the reference.
+    std::optional<Timing> reference;
+    auto both_formats = [&](const std::string& what, const std::function<std::int32_t(const std::string&)>& write) {
+        for (const std::string& image : {bmp, png}) {
+            const Timing t = best_of(runs, [&] { return write(image); });
+            if (!reference) reference = t;
+            report(what + (image == png ? ", PNG" : ""), t, *reference, image);
+        }
+    };
+    both_formats("palette writer (8-bit, level table)", [&](const std::string& image) {
+        return write_palette_image(grid, image, d, 2, levels, colour_count, colour_table, image_format_of(image));
+    });
 
     std::array<float, kSlopeSteps> slopes;
     const Timing slope_codes = best_of(runs, [&] { return write_gradient_file(grid, gradient, d, 1.0f, slopes); });
-    report("gradient writer", slope_codes, palette);
+    report("gradient writer", slope_codes, *reference, gradient);
     const Lighting light{-0.5f, 0.5f, 0.7071f, 0.4071f, 1.0071f};
     ShadedColours shaded;
     shaded.through_levels = true;
@@ -129,9 +142,10 @@ int main(int argc, char** argv) {
     shaded.colour_table = colour_table;
     for (const unsigned bits : {8u, 24u}) {
         shaded.bits_per_pixel = bits;
-        const Timing t =
-            best_of(runs, [&] { return write_shaded_bmp(grid, gradient, image, d, shaded, light, slopes); });
-        report(bits == 8 ? "shaded relief writer, 8-bit" : "shaded relief writer, 24-bit", t, palette);
+        both_formats(bits == 8 ? "shaded relief writer, 8-bit" : "shaded relief writer, 24-bit",
+                     [&](const std::string& image) {
+                         return write_shaded_image(grid, gradient, image, d, shaded, light, slopes);
+                     });
     }
 
     std::vector<float> user_table(kUserColourValues);
@@ -140,17 +154,15 @@ int main(int argc, char** argv) {
         user_table[kLevels + k] = static_cast<float>(255 - k % 256);
         user_table[2 * kLevels + k] = static_cast<float>(k / 16);
     }
-    const Timing direct = best_of(runs, [&] {
-        return write_user_colour_bmp(grid, image, d, 2, levels, {user_table, 0});
+    both_formats("user colour writer, table rows", [&](const std::string& image) {
+        return write_user_colour_image(grid, image, d, 2, levels, {user_table, 0});
     });
-    report("user colour writer, table rows", direct, palette);
     for (std::size_t k = 0; k < 5; ++k)
         user_table[k] = user_table[kLevels + k] = user_table[2 * kLevels + k] = 0.25f * k;
-    const Timing computed = best_of(runs, [&] {
-        return write_user_colour_bmp(grid, image, d, 2, levels, {user_table, 5});
+    both_formats("user colour writer, interpolated colours", [&](const std::string& image) {
+        return write_user_colour_image(grid, image, d, 2, levels, {user_table, 5});
     });
-    report("user colour writer, interpolated colours", computed, palette);
 
-    for (const auto& f : {grid, gradient, image}) std::filesystem::remove(f);
+    for (const auto& f : {grid, gradient, bmp, png}) std::filesystem::remove(f);
     return 0;
 }

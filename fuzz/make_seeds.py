@@ -187,9 +187,11 @@ def working_grids():
         struct.pack_into('<2f', h, 188, 95, 130)    # colour limits
         struct.pack_into('<i', h, 196, width)       # requested width
         h[200] = 2                                  # mapping mode
+        h[202] = 9                                  # the format whose cell point places the world file
         cells = [-1e32 if (k * 7) % 11 == 0 else 90 + k for k in range(columns * rows)]
-        put('histogram_and_image', 'work_%dx%d_w%d.tmp' % (columns, rows, width),
-            bytes(h) + b''.join(struct.pack('<f', v) for v in cells))
+        for target in ('histogram_and_image', 'png_image'):
+            put(target, 'work_%dx%d_w%d.tmp' % (columns, rows, width),
+                bytes(h) + b''.join(struct.pack('<f', v) for v in cells))
 
 
 def gradients():

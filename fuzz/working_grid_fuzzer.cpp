@@ -1,21 +1,27 @@
-// Fuzzes the readers of working grids, the histogram and the image writers
-// (palette, shaded relief, user colours): the input is a working grid file,
-// whose size words the descriptor takes over (as the grid reader would have
-// left them), with colour limits, a requested width, a light vector and a
-// mapping mode from its header's spare bytes. The same file serves as the
-// shaded writer's gradient file and as the user colour table.
+// Fuzzes the readers of working grids, the histogram, the image writers
+// (palette, shaded relief, user colours) and the world file: the input is a
+// working grid file, whose size words the descriptor takes over (as the grid
+// reader would have left them), with colour limits, a requested width, a
+// light vector, a mapping mode and a format code from its header's spare
+// bytes. The same file serves as the shaded writer's gradient file and as
+// the user colour table. IMAGE_NAME names the image, and so its format.
 #include "fuzz_files.h"
 
 #include "colour/colour_map.h"
 #include "colour/histogram.h"
 #include "descriptor/grid_descriptor.h"
-#include "image/bmp_writer.h"
+#include "image/palette_writer.h"
 #include "image/shaded_writer.h"
 #include "image/user_colour_writer.h"
+#include "image/world_file.h"
 
 #include <array>
 #include <cstring>
 #include <vector>
+
+#ifndef IMAGE_NAME
+#define IMAGE_NAME "image.bmp"
+#endif
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace gridlib;
@@ -29,6 +35,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         float v;
         std::memcpy(&v, data + at, 4);
         return v;
+    };
+    const auto real64 = [&](std::size_t at) {
+        double v;
+        std::memcpy(&v, data + at, 8);
+        return DescriptorView::to_float(v);
     };
     const std::int32_t columns = word(8), rows = word(12);
     if (columns <= 0 || rows <= 0 || static_cast<std::int64_t>(columns) * rows > (std::int64_t{1} << 22)) return 0;
@@ -56,14 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::array<std::int32_t, kColourTableValues> colours{};
     const std::int32_t count = build_colour_table(2, {}, {}, {}, 0, ColourTableView(colours));
     const std::int32_t mode = static_cast<std::int8_t>(data[200]) % 3;
-    const std::string image = fuzz::scratch_file("image.bmp");
+    const std::string image = fuzz::scratch_file(IMAGE_NAME);
     const std::int32_t width = d.image_width();
-    write_palette_bmp(grid, image, d, mode, levels, count, ConstColourTableView(colours));
+    write_palette_image(grid, image, d, mode, levels, count, ConstColourTableView(colours), image_format_of(image));
 
     // Colours of any value from the input, and a user count that may exceed them.
     std::vector<float> user_values(kUserColourValues, 0.0f);
     std::memcpy(user_values.data(), data, std::min(size, user_values.size() * 4));
-    write_user_colour_bmp(grid, image, d, mode, levels, {user_values, word(204) % 8192});
+    write_user_colour_image(grid, image, d, mode, levels, {user_values, word(204) % 8192});
 
     const Lighting light{real(208), real(212), real(216), real(220), real(224)};
     std::array<float, kSlopeSteps> slopes{};
@@ -76,6 +87,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     shaded.colour_count = count;
     shaded.colour_table = ConstColourTableView(colours);
     d.image_width() = width;
-    write_shaded_bmp(grid, grid, image, d, shaded, light, slopes);
+    write_shaded_image(grid, grid, image, d, shaded, light, slopes);
+
+    // Codes 0 and 15 have no format; the others each their cell point.
+    d.format_code() = data[202] % 16;
+    d.column_spacing() = real64(20);
+    d.row_spacing() = real64(28);
+    d.west_x() = real64(36);
+    d.south_y() = real64(44);
+    write_world_file(image, d, width);
     return 0;
 }

@@ -1,5 +1,5 @@
 /* gridlib: read gridded data in fourteen grid formats, reduce it to a working
- * grid of 32-bit reals, and draw it as an 8-bit palette BMP image.
+ * grid of 32-bit reals, and draw it as an 8-bit palette BMP or PNG image.
  *
  * Calling conventions, shared by every routine below:
  * - Every argument is passed by reference. A text argument is a fixed-length,
@@ -164,7 +164,7 @@ enum gridlib_status {
     GRIDLIB_HISTOGRAM_UNREADABLE = -3,  /* the working grid could not be read */
 
     /* GRD2BMP */
-    GRIDLIB_IMAGE_TOO_LARGE = -2,       /* beyond the BMP size fields */
+    GRIDLIB_IMAGE_TOO_LARGE = -2,       /* beyond the size fields of the image format */
     GRIDLIB_IMAGE_WRITE_FAILED = -3,
     GRIDLIB_IMAGE_GRID_UNREADABLE = -4,
 
@@ -309,16 +309,17 @@ GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_l
  * cell; GRDSUN2BMP too unless IHEAD(13) asks for a line width, which it
  * approaches as GRD2BMP does (by repeating pixels and lines, or keeping every
  * n-th row and column). Neither changes IHEAD(13). Lines are stored bottom
- * (southern) line first, padded with zero bytes to a multiple of 4.
+ * (southern) line first, padded with zero bytes to a multiple of 4; or a PNG
+ * when the image name ends in ".png" (see GRD2PNG below).
  * Like GRD2BMP they write the image beside the output under a temporary
  * name, rename it into place when complete, and leave nothing behind on
  * failure. Their statuses are those of GRD2BMP: GRIDLIB_OK; GRIDLIB_REFUSED
  * (no file is made) for a byte-image format in IHEAD(1), RHEAD(14) not below
  * RHEAD(15), no positive size, an argument the call needs left out or out
- * of range; GRIDLIB_IMAGE_TOO_LARGE for an image beyond the BMP size fields;
- * GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the gradient file)
- * cannot be read or is shorter than the grid; GRIDLIB_IMAGE_WRITE_FAILED
- * when the image cannot be written.
+ * of range; GRIDLIB_IMAGE_TOO_LARGE for an image beyond the format's size
+ * fields; GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the
+ * gradient file) cannot be read or is shorter than the grid;
+ * GRIDLIB_IMAGE_WRITE_FAILED when the image cannot be written.
  *
  * A valid value v falls into one of GRIDLIB_LEVELS equal-width bins between
  * RHEAD(14) and RHEAD(15) (at or below RHEAD(14) the first, at or above
@@ -421,6 +422,60 @@ GRIDLIB_API void GRD2BMPCOLTAB(const char *working_name, const int32_t *working_
                                const int32_t *user_colour_count, const float *user_colour_table,
                                int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* PNG images and world files. A PNG shows what the BMP of the same call
+ * shows, with the cells that have nothing to draw transparent: maps can be
+ * laid under it, and web pages and documents show it. */
+
+/* Draws the working grid as an 8-bit palette PNG, whatever the image's name:
+ * the arguments, the palette of colour_count entries, the palette indices
+ * and the statuses of GRD2BMP (GRIDLIB_IMAGE_TOO_LARGE: a side beyond the
+ * format's 2^31 - 1 pixels). The lines are stored top line first, and
+ * palette entry 0, the colour of null cells, is fully transparent.
+ * GRDSUN2BMP and GRD2BMPCOLTAB write a PNG too when their image name ends
+ * in ".png" (any case): true colour with an alpha channel in which null
+ * cells and cells without shading data are transparent white, or at pixel
+ * depth 8 a palette image with entry 0 transparent whose palette holds at
+ * least the 226 entries of colour_table its indices reach. */
+GRIDLIB_API void GRD2PNG(const char *working_name, const int32_t *working_name_length,
+                         const char *image_name, const int32_t *image_name_length, int32_t *ihead,
+                         const float *rhead, const int32_t *mapping_mode, const int32_t *levels,
+                         const int32_t *colour_count, const int32_t *colour_table,
+                         int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* A world file beside an image places it on a map for GIS software: six
+ * lines, the pixel width, two rotation terms (0), the negative pixel height,
+ * and the map x and y of the centre of the upper-left pixel. */
+
+/* The name of the world file of an image: the image's extension replaced by
+ * ".pgw" when the image name ends in ".png" (any case), otherwise by ".bpw",
+ * in upper case when the extension was; appended when the name has no
+ * extension or has that one. Written NUL-terminated into world_name.
+ * Status: GRIDLIB_OK, or GRIDLIB_REFUSED for an empty image name or a name
+ * that does not fit the buffer. */
+GRIDLIB_API void gridlib_world_file_name(const char *image_name, const int32_t *image_name_length,
+                                         char *world_name, const int32_t *world_name_length,
+                                         int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* Writes the world file (named as above) of the image that GRD2BMP or
+ * GRD2PNG drew when asked for image_width pixels per line in IHEAD(13)
+ * (<= 0: one pixel per column, as GRDSUN2BMP and GRD2BMPCOLTAB draw). The
+ * descriptor describes the working grid, as GRDRDG left it: its format code
+ * says which point of each cell the coordinates name (the lower-left corner
+ * for ESRI ASCII and ER Mapper, the upper-left corner for PCIDSK, the
+ * centre, a grid node, for the others), so that every pixel centre of an
+ * image of one pixel per cell lands on its cell's centre; a reduced image's
+ * pixels are centred on the cells they show, an enlarged image's blocks of
+ * pixels cover their cells. When GRDRDG kept every n-th column or row, the
+ * kept cells' centres are found with the spacings GRDRDH read (RHEAD(21)
+ * and RHEAD(22)). Written beside the image under a temporary name and
+ * renamed when complete; nothing is left behind on failure. Status:
+ * GRIDLIB_OK; GRIDLIB_REFUSED (nothing is written) for a missing argument,
+ * an empty name, a format code without a format, a grid without cells, a
+ * spacing of zero or not finite; GRIDLIB_IMAGE_WRITE_FAILED. */
+GRIDLIB_API void gridlib_write_world_file(const char *image_name, const int32_t *image_name_length,
+                                          const int32_t *ihead, const float *rhead, const int32_t *image_width,
+                                          int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* Temporary files that must not outlive the process. The library writes its
  * images under temporary names too; all of them are kept in one table, which
  * a signal ending the process empties once
@@ -449,7 +504,7 @@ GRIDLIB_API void gridlib_remove_temporary_files_on_signals(void) GRIDLIB_NOEXCEP
 
 /* Progress of the long routines, for a caller that wants to show it: GRDRDG
  * reports its rows as phase GRIDLIB_PHASE_READING, GRDHST as
- * GRIDLIB_PHASE_COUNTING, GRDGRAD as GRIDLIB_PHASE_SLOPES, GRD2BMP,
+ * GRIDLIB_PHASE_COUNTING, GRDGRAD as GRIDLIB_PHASE_SLOPES, GRD2BMP, GRD2PNG,
  * GRDSUN2BMP and GRD2BMPCOLTAB as GRIDLIB_PHASE_DRAWING, each with the rows
  * done and the rows in all: at the start, at every whole percent and at the
  * end. The function is called on the routine's own thread and must return

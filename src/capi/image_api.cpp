@@ -2,16 +2,19 @@
 #include "gridlib.h"
 
 #include "capi/c_args.h"
-#include "image/bmp_writer.h"
+#include "image/palette_writer.h"
 #include "image/shaded_writer.h"
 #include "image/user_colour_writer.h"
 
 using namespace gridlib;
 
-extern "C" void GRD2BMP(const char* working_name, const int32_t* working_name_length, const char* image_name,
+namespace {
+
+// GRD2BMP and GRD2PNG: the same arguments, the same palette indices.
+void draw_palette_image(const char* working_name, const int32_t* working_name_length, const char* image_name,
                         const int32_t* image_name_length, int32_t* ihead, const float* rhead,
                         const int32_t* mapping_mode, const int32_t* levels, const int32_t* colour_count,
-                        const int32_t* colour_table, int32_t* status) noexcept {
+                        const int32_t* colour_table, int32_t* status, ImageFormat format) noexcept {
     if (!ihead || !rhead || !mapping_mode || !colour_count || !colour_table) {
         capi::set_status(status, GRIDLIB_REFUSED);
         return;
@@ -22,16 +25,32 @@ extern "C" void GRD2BMP(const char* working_name, const int32_t* working_name_le
         // The level table is only read for mapping mode +-2; linear callers may omit it.
         const std::span<const std::int32_t> level_table =
             levels ? std::span<const std::int32_t>(levels, kLevels) : std::span<const std::int32_t>();
-        capi::set_status(status,
-                         gridlib::write_palette_bmp(capi::FileName(working_name, working_name_length).path,
-                                                    capi::FileName(image_name, image_name_length).path, d,
-                                                    *mapping_mode,
-                                          level_table, *colour_count,
-                                          ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(
-                                              colour_table, kColourTableValues))));
+        const ConstColourTableView colours(std::span<const std::int32_t, kColourTableValues>(colour_table,
+                                                                                             kColourTableValues));
+        capi::set_status(status, write_palette_image(capi::FileName(working_name, working_name_length).path,
+                                                     capi::FileName(image_name, image_name_length).path, d,
+                                                     *mapping_mode, level_table, *colour_count, colours, format));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }
+}
+
+}  // namespace
+
+extern "C" void GRD2BMP(const char* working_name, const int32_t* working_name_length, const char* image_name,
+                        const int32_t* image_name_length, int32_t* ihead, const float* rhead,
+                        const int32_t* mapping_mode, const int32_t* levels, const int32_t* colour_count,
+                        const int32_t* colour_table, int32_t* status) noexcept {
+    draw_palette_image(working_name, working_name_length, image_name, image_name_length, ihead, rhead, mapping_mode,
+                       levels, colour_count, colour_table, status, ImageFormat::bmp);
+}
+
+extern "C" void GRD2PNG(const char* working_name, const int32_t* working_name_length, const char* image_name,
+                        const int32_t* image_name_length, int32_t* ihead, const float* rhead,
+                        const int32_t* mapping_mode, const int32_t* levels, const int32_t* colour_count,
+                        const int32_t* colour_table, int32_t* status) noexcept {
+    draw_palette_image(working_name, working_name_length, image_name, image_name_length, ihead, rhead, mapping_mode,
+                       levels, colour_count, colour_table, status, ImageFormat::png);
 }
 
 extern "C" void GRDSUN2BMP(const char* working_name, const int32_t* working_name_length, const char* gradient_name,
@@ -64,10 +83,10 @@ extern "C" void GRDSUN2BMP(const char* working_name, const int32_t* working_name
         // The descriptor is only read.
         DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
         const std::span<const float, kSlopeSteps> slopes(slope_table, kSlopeSteps);
-        capi::set_status(status, write_shaded_bmp(capi::FileName(working_name, working_name_length).path,
-                                                  capi::FileName(gradient_name, gradient_name_length).path,
-                                                  capi::FileName(image_name, image_name_length).path, d, colours,
-                                                  light, slopes));
+        capi::set_status(status, write_shaded_image(capi::FileName(working_name, working_name_length).path,
+                                                    capi::FileName(gradient_name, gradient_name_length).path,
+                                                    capi::FileName(image_name, image_name_length).path, d, colours,
+                                                    light, slopes));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }
@@ -89,9 +108,9 @@ extern "C" void GRD2BMPCOLTAB(const char* working_name, const int32_t* working_n
         const std::span<const std::int32_t> level_table =
             levels ? std::span<const std::int32_t>(levels, kLevels) : std::span<const std::int32_t>();
         const UserColours user{std::span<const float>(user_colour_table, kUserColourValues), *user_colour_count};
-        capi::set_status(status, write_user_colour_bmp(capi::FileName(working_name, working_name_length).path,
-                                                       capi::FileName(image_name, image_name_length).path, d,
-                                                       *mapping_mode, level_table, user));
+        capi::set_status(status, write_user_colour_image(capi::FileName(working_name, working_name_length).path,
+                                                         capi::FileName(image_name, image_name_length).path, d,
+                                                         *mapping_mode, level_table, user));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }

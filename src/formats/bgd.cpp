@@ -66,6 +66,8 @@ constexpr ContentTest kContentTests[] = {bgd_signature};
 
 constinit const Driver bgd_driver{
     .format = FormatCode::bgd,
+    // The header states the outer edges, which the reader moves half a cell inward.
+    .cell_point = CellPoint::centre,
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,

@@ -113,6 +113,8 @@ constexpr std::string_view kBipExtensions[] = {".bip", ".BIP"};
 
 constinit const Driver bil_driver{
     .format = FormatCode::bil,
+    // ULXMAP and ULYMAP name the centre of the upper-left cell.
+    .cell_point = CellPoint::centre,
     .extensions = kBilExtensions,
     .header_file = hdr_file,
     .read_header = read_header,
@@ -121,6 +123,7 @@ constinit const Driver bil_driver{
 
 constinit const Driver bip_driver{
     .format = FormatCode::bip,
+    .cell_point = CellPoint::centre,
     .extensions = kBipExtensions,
     .header_file = hdr_file,
     .read_header = read_header,

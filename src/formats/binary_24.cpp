@@ -48,6 +48,8 @@ constexpr ContentTest kContentTests[] = {plausible_reals};
 
 constinit const Driver binary_24_driver{
     .format = FormatCode::binary_24,
+    // The header states the x and y of the first column and row: grid nodes.
+    .cell_point = CellPoint::centre,
     .content_tests = kContentTests,
     .read_header = read_header,
     .plan_rows = plan_rows,

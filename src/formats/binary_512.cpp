@@ -174,6 +174,8 @@ constexpr ContentTest kContentTests[] = {header_variant, record_framed_variant};
 
 constinit const Driver binary_512_driver{
     .format = FormatCode::binary_512,
+    // Grid nodes, as the working grid keeps them whatever its input.
+    .cell_point = CellPoint::centre,
     .content_tests = kContentTests,
     .read_header = read_header,
     .plan_rows = plan_rows,

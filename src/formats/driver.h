@@ -41,8 +41,16 @@ struct RowRequest {
     const std::string& scratch_directory;
 };
 
+// The point of each cell that the descriptor's coordinates name (west x,
+// south y and the x and y of every column and row): its centre, which a
+// format of grid nodes states, or one of its corners. Map software places a
+// grid by its cells' extent, so an image's position depends on it.
+enum class CellPoint : std::uint8_t { centre, lower_left_corner, upper_left_corner };
+
 struct Driver {
     FormatCode format = FormatCode::none;
+    // Every driver states it; see CellPoint.
+    CellPoint cell_point = CellPoint::centre;
     // Name extensions, in their exact spellings only (".asc" and ".ASC", never ".Asc").
     std::span<const std::string_view> extensions = {};
     // Tried in the registry's order, each driver's own in their order.
@@ -66,6 +74,9 @@ struct Driver {
 
 // The driver of a format code; nullptr for codes no format has.
 const Driver* driver_for(FormatCode format);
+
+// The cell point of a format's coordinates; nothing for codes no format has.
+std::optional<CellPoint> cell_point_of(FormatCode format);
 
 // Plans the reads of the grid whose header is in d through its format's
 // driver: GRIDLIB_NOT_HANDLED when the format has no row path.

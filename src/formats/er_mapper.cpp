@@ -299,6 +299,9 @@ constexpr std::string_view kExtensions[] = {".ers", ".ERS"};
 
 constinit const Driver er_mapper_driver{
     .format = FormatCode::er_mapper,
+    // The registration point less its registration cell is the grid's
+    // outer corner, and the reader keeps the south-western one.
+    .cell_point = CellPoint::lower_left_corner,
     .extensions = kExtensions,
     .data_file = data_file,
     .read_header = read_header,

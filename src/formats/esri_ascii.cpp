@@ -114,6 +114,8 @@ constexpr ContentTest kContentTests[] = {ncols_first};
 
 constinit const Driver esri_ascii_driver{
     .format = FormatCode::esri_ascii,
+    // A centre origin (XLLCENTER) is moved to the corner by the reader.
+    .cell_point = CellPoint::lower_left_corner,
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,

@@ -140,6 +140,8 @@ constexpr ContentTest kContentTests[] = {grid_text_signature};
 
 constinit const Driver grid_text_driver{
     .format = FormatCode::grid_text,
+    // Stated outer edges are moved half a cell inward to the edge cells' centres.
+    .cell_point = CellPoint::centre,
     .content_tests = kContentTests,
     .read_header = read_header,
     .plan_rows = plan_rows,

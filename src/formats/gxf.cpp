@@ -187,6 +187,8 @@ constexpr ContentTest kContentTests[] = {hash_first};
 
 constinit const Driver gxf_driver{
     .format = FormatCode::gxf,
+    // The origin and the separations are those of grid nodes.
+    .cell_point = CellPoint::centre,
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,

@@ -47,6 +47,8 @@ constexpr ContentTest kContentTests[] = {k_and_counts};
 
 constinit const Driver k_blocks_driver{
     .format = FormatCode::k_blocks,
+    // Grid nodes.
+    .cell_point = CellPoint::centre,
     .content_tests = kContentTests,
     .read_header = read_header,
     .plan_rows = plan_rows,

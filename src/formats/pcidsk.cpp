@@ -218,6 +218,8 @@ constexpr ContentTest kContentTests[] = {pcidsk_signature};
 
 constinit const Driver pcidsk_driver{
     .format = FormatCode::pcidsk,
+    // The georeferencing names the upper-left corner of the upper-left cell.
+    .cell_point = CellPoint::upper_left_corner,
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,

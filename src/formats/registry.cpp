@@ -36,6 +36,11 @@ const Driver* driver_for(FormatCode format) {
     return hit == std::end(kRegistry) ? nullptr : *hit;
 }
 
+std::optional<CellPoint> cell_point_of(FormatCode format) {
+    const Driver* driver = driver_for(format);
+    return driver ? std::optional<CellPoint>(driver->cell_point) : std::nullopt;
+}
+
 Status plan_rows(const std::string& grid_name, const DescriptorView& d, const rows::IndexRange& rows,
                  const std::string& scratch_directory, rows::ReadPlan& plan) {
     const Driver* driver = driver_for(d.format());

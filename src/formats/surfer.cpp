@@ -140,6 +140,8 @@ constexpr ContentTest kSurfer7ContentTests[] = {surfer7_signature};
 
 constinit const Driver surfer6_driver{
     .format = FormatCode::surfer6,
+    // Surfer grids state the nodes of their edge rows and columns.
+    .cell_point = CellPoint::centre,
     .content_tests = kSurfer6ContentTests,
     .read_header = read_surfer6_header,
     .plan_rows = plan_rows,
@@ -147,6 +149,7 @@ constinit const Driver surfer6_driver{
 
 constinit const Driver surfer7_driver{
     .format = FormatCode::surfer7,
+    .cell_point = CellPoint::centre,
     .content_tests = kSurfer7ContentTests,
     .read_header = read_surfer7_header,
     .plan_rows = plan_rows,

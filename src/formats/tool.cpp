@@ -46,6 +46,8 @@ constexpr ContentTest kContentTests[] = {tool_signature};
 
 constinit const Driver tool_driver{
     .format = FormatCode::tool,
+    // Grid nodes.
+    .cell_point = CellPoint::centre,
     .content_tests = kContentTests,
     .read_header = read_header,
     .plan_rows = plan_rows,

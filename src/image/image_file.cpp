@@ -1,4 +1,5 @@
-// The image file around the shared line loop.
+// The image file around the shared line loop: a BMP's headers and lines
+// from the bottom up, or a PNG's chunks and lines from the top down.
 #include "image/image_file.h"
 
 #include "gridlib.h"
@@ -10,9 +11,52 @@
 #include <vector>
 
 namespace gridlib::image {
+namespace {
+
+class BmpLines final : public LineSink {
+public:
+    explicit BmpLines(platform::File& file) : sink_(file) {}
+    bool start(const bmp::Layout& layout, const std::optional<ConstColourTableView>& palette) {
+        if (!bmp::write_header(sink_, layout)) return false;
+        return layout.palette_entries == 0 || (palette && bmp::write_palette(sink_, *palette, layout.palette_entries));
+    }
+    bool write_line(std::span<const std::byte> line) override { return sink_.write(line); }
+
+private:
+    bmp::FileSink sink_;
+};
+
+class PngLines final : public LineSink {
+public:
+    explicit PngLines(std::unique_ptr<png::Writer> writer) : writer_(std::move(writer)) {}
+    bool write_line(std::span<const std::byte> line) override { return writer_->write_line(line); }
+    bool finish() { return writer_->finish(); }
+
+private:
+    std::unique_ptr<png::Writer> writer_;
+};
+
+}  // namespace
+
+std::optional<ImageLayout> ImageLayout::plan(ImageFormat format, std::int64_t width, std::int64_t height,
+                                             Pixels pixels, std::uint32_t palette_entries) {
+    const bool indexed = pixels == Pixels::palette_indices;
+    if (indexed && (palette_entries < 1 || palette_entries > kColourEntries)) return std::nullopt;
+    if (format == ImageFormat::png) {
+        if (auto l = png::plan(width, height, indexed ? palette_entries : 0)) return ImageLayout(*l);
+        return std::nullopt;
+    }
+    if (auto l = bmp::plan(width, height, indexed ? 8 : 24, indexed ? palette_entries : 0)) return ImageLayout(*l);
+    return std::nullopt;
+}
+
+std::size_t ImageLayout::line_bytes() const {
+    if (const auto* png = std::get_if<png::Layout>(&layout_)) return png->line_bytes;
+    return std::get<bmp::Layout>(layout_).line_bytes;
+}
 
 std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
-                         std::int64_t rows, const ImageScale& scale, const bmp::Layout& layout,
+                         std::int64_t rows, const ImageScale& scale, const ImageLayout& layout,
                          const std::optional<ConstColourTableView>& palette, const LinePainter& paint) {
     auto grid = working_grid::Reader::open(working_path, columns);
     if (!grid) return GRIDLIB_IMAGE_GRID_UNREADABLE;
@@ -22,19 +66,26 @@ std::int32_t write_image(const std::string& working_path, const std::string& ima
     try {
         // The row is not initialised: a short file must not cost the touch of a huge buffer.
         row = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(columns));
-        line.assign(layout.line_bytes, std::byte{0});
+        line.assign(layout.line_bytes(), std::byte{0});
     } catch (const std::bad_alloc&) {
         return GRIDLIB_IMAGE_WRITE_FAILED;
     }
+    const std::span<float> row_span(row.get(), static_cast<std::size_t>(columns));
 
     PendingFile out(image_path);
     if (!out.is_open()) return GRIDLIB_IMAGE_WRITE_FAILED;
-    bmp::FileSink sink(out.file());
-    if (!bmp::write_header(sink, layout) || (palette && !bmp::write_palette(sink, *palette, layout.palette_entries)))
-        return GRIDLIB_IMAGE_WRITE_FAILED;
-
-    const std::int32_t status =
-        write_lines(*grid, rows, scale, {row.get(), static_cast<std::size_t>(columns)}, line, sink, paint);
+    std::int32_t status = GRIDLIB_OK;
+    if (const auto* bmp_layout = std::get_if<bmp::Layout>(&layout.layout())) {
+        BmpLines lines(out.file());
+        if (!lines.start(*bmp_layout, palette)) return GRIDLIB_IMAGE_WRITE_FAILED;
+        status = write_lines(*grid, rows, scale, LineOrder::bottom_up, row_span, line, lines, paint);
+    } else {
+        auto writer = png::Writer::start(out.file(), std::get<png::Layout>(layout.layout()), palette);
+        if (!writer) return GRIDLIB_IMAGE_WRITE_FAILED;
+        PngLines lines(std::move(writer));
+        status = write_lines(*grid, rows, scale, LineOrder::top_down, row_span, line, lines, paint);
+        if (status == GRIDLIB_OK && !lines.finish()) status = GRIDLIB_IMAGE_WRITE_FAILED;
+    }
     if (status != GRIDLIB_OK) return status;
     return out.commit() ? GRIDLIB_OK : GRIDLIB_IMAGE_WRITE_FAILED;
 }

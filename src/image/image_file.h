@@ -1,26 +1,58 @@
-// Everything an image writer does around its painter: the working grid
-// opened, one grid row and one image line allocated, the headers written
-// under a temporary name beside the output, every line painted and written,
-// and the file renamed into place when it is complete.
+// Everything an image writer does around its painter: the image's layout
+// checked against its file format, the working grid opened, one grid row
+// and one image line allocated, the file written under a temporary name
+// beside the output (headers, every line painted, the end), and renamed
+// into place when it is complete.
 #pragma once
 
 #include "colour/colour_table.h"
 #include "image/bmp_format.h"
+#include "image/image_format.h"
 #include "image/image_lines.h"
+#include "image/png_format.h"
+#include "image/true_colour.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <variant>
 
 namespace gridlib::image {
 
+// What a painter writes per pixel: a palette index, or a true colour.
+enum class Pixels { palette_indices, true_colour };
+
+// An image of a file format, checked to fit the format's size fields.
+class ImageLayout {
+public:
+    // Nothing when a side is not positive or the image is beyond what the
+    // format holds. A palette image has palette_entries (1..256) entries.
+    static std::optional<ImageLayout> plan(ImageFormat format, std::int64_t width, std::int64_t height, Pixels pixels,
+                                           std::uint32_t palette_entries);
+
+    ImageFormat format() const {
+        return std::holds_alternative<png::Layout>(layout_) ? ImageFormat::png : ImageFormat::bmp;
+    }
+    // The bytes of one line as the painter fills it, padding included.
+    std::size_t line_bytes() const;
+    // How a true-colour painter stores its pixels: with alpha in a PNG.
+    TrueColourPixels true_colour() const { return TrueColourPixels(format() == ImageFormat::png); }
+
+    const std::variant<bmp::Layout, png::Layout>& layout() const { return layout_; }
+
+private:
+    explicit ImageLayout(std::variant<bmp::Layout, png::Layout> layout) : layout_(layout) {}
+    std::variant<bmp::Layout, png::Layout> layout_;
+};
+
 // Draws the working grid of columns x rows cells at working_path into the
-// image file image_path with the headers of `layout`, followed for a palette
-// image by the first layout.palette_entries entries of the colour table. On
-// failure nothing is left behind and an existing image stays as it was.
-// Returns 0 or one of the GRIDLIB_IMAGE_ statuses.
+// image file image_path laid out as `layout`, a palette image with the
+// first palette entries of the colour table. On failure nothing is left
+// behind and an existing image stays as it was. Returns 0 or one of the
+// GRIDLIB_IMAGE_ statuses.
 std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
-                         std::int64_t rows, const ImageScale& scale, const bmp::Layout& layout,
+                         std::int64_t rows, const ImageScale& scale, const ImageLayout& layout,
                          const std::optional<ConstColourTableView>& palette, const LinePainter& paint);
 
 }  // namespace gridlib::image

@@ -19,19 +19,21 @@ ImageScale image_scale(std::int32_t requested_width, std::int32_t columns) {
     return s;
 }
 
-std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const ImageScale& scale,
-                         std::span<float> row, std::span<std::byte> line, bmp::Sink& sink,
-                         const LinePainter& paint) {
-    // The bottom image line is the southern row, and sampling starts there.
+std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const ImageScale& scale, LineOrder order,
+                         std::span<float> row, std::span<std::byte> line, LineSink& sink, const LinePainter& paint) {
     const bool north_first = grid.north_first();
-    progress::Reporter progress(progress::Phase::drawing, (rows - 1) / scale.step + 1);
-    for (std::int64_t i = 0; i < rows; i += scale.step) {
-        const std::int64_t stored_row = north_first ? rows - i : i + 1;
+    // Sampling starts at the southern row: the kept rows are n x step rows
+    // north of it, for n = 0 .. lines - 1.
+    const std::int64_t lines = (rows - 1) / scale.step + 1;
+    progress::Reporter progress(progress::Phase::drawing, lines);
+    for (std::int64_t n = 0; n < lines; ++n) {
+        const std::int64_t from_south = (order == LineOrder::bottom_up ? n : lines - 1 - n) * scale.step;
+        const std::int64_t stored_row = north_first ? rows - from_south : from_south + 1;
         if (!grid.read_row(stored_row, row)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
-        progress.advance(i / scale.step + 1);
-        if (!paint(rows - 1 - i, row, line)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
+        progress.advance(n + 1);
+        if (!paint(rows - 1 - from_south, row, line)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
         for (std::int64_t r = 0; r < scale.replication; ++r)
-            if (!sink.write(line)) return GRIDLIB_IMAGE_WRITE_FAILED;
+            if (!sink.write_line(line)) return GRIDLIB_IMAGE_WRITE_FAILED;
     }
     return GRIDLIB_OK;
 }

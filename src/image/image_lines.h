@@ -1,12 +1,11 @@
 // The line loop every image writer shares: the working grid is read row by
-// row from the southern one up (a BMP stores its bottom line first), each
-// kept row is painted into one image line by the writer's painter, and the
-// line is written as often as the scale replicates it. A writer supplies
-// only its painter and its headers.
+// row in the order the image file stores its lines (a BMP from the bottom
+// line up, a PNG from the top down), each kept row is painted into one image
+// line by the writer's painter, and the line is written as often as the
+// scale replicates it. A writer supplies only its painter and its headers.
 #pragma once
 
 #include "grid/working_grid.h"
-#include "image/bmp_format.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -38,12 +37,23 @@ ImageScale image_scale(std::int32_t requested_width, std::int32_t columns);
 using LinePainter =
     std::function<bool(std::int64_t from_north, std::span<const float> row, std::span<std::byte> line)>;
 
+// Receives the image lines in the order the file stores them.
+class LineSink {
+public:
+    virtual ~LineSink() = default;
+    // False when the line could not be stored.
+    virtual bool write_line(std::span<const std::byte> line) = 0;
+};
+
+enum class LineOrder { bottom_up, top_down };
+
 // Paints and writes every line of the image of a working grid of `rows`
-// rows; row holds one grid row, line one padded image line. Returns 0,
+// rows in the given order; row holds one grid row, line one image line
+// with its padding. Whichever the order, sampling keeps the southern row
+// and every step-th row north of it. Returns 0,
 // GRIDLIB_IMAGE_GRID_UNREADABLE (a grid row, or the painter's own data) or
 // GRIDLIB_IMAGE_WRITE_FAILED.
-std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const ImageScale& scale,
-                         std::span<float> row, std::span<std::byte> line, bmp::Sink& sink,
-                         const LinePainter& paint);
+std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const ImageScale& scale, LineOrder order,
+                         std::span<float> row, std::span<std::byte> line, LineSink& sink, const LinePainter& paint);
 
 }  // namespace gridlib::image

@@ -14,14 +14,17 @@
 #include <array>
 #include <memory>
 #include <new>
+#include <optional>
 #include <vector>
 
 namespace gridlib {
 namespace {
 
 constexpr auto kLastStep = static_cast<std::int32_t>(kLevels) - 1;
-// The 8-bit palette: 15 value steps at each of 15 brightness steps.
+// The 8-bit palette: 15 value steps at each of 15 brightness steps, after
+// the null index 0.
 constexpr std::int32_t kPaletteSteps = 15;
+constexpr std::int32_t kPaletteIndices = kPaletteSteps * kPaletteSteps + 1;
 constexpr std::uint8_t kNullIndex = 0;
 // The tinted rainbow of the colour calculator.
 constexpr std::int32_t kTintedRainbow = 5;
@@ -134,25 +137,34 @@ private:
 
 // 24-bit: the tinted rainbow at fraction step / 4095 and tint
 // (brightness - 31.5) / 35; null cells and cells without shading data are
-// white, and no others.
+// white (and transparent where the image has alpha), and no others.
 class TrueColourPainter {
 public:
-    TrueColourPainter(const Bins& bins, const ShadedColours& c, const ReliefShading& shading)
-        : shading_(shading), step_of_(bins, c, [](std::int32_t step) { return static_cast<std::uint16_t>(step); }) {}
+    TrueColourPainter(const Bins& bins, const ShadedColours& c, const ReliefShading& shading,
+                      TrueColourPixels pixels)
+        : shading_(shading), pixels_(pixels),
+          step_of_(bins, c, [](std::int32_t step) { return static_cast<std::uint16_t>(step); }) {}
     void operator()(const ShadedRow& row, const image::ImageScale& scale, std::span<std::byte> line) {
+        // Null cells and cells without shading data have no colour.
         paint_row(
             row, scale,
-            [&](std::size_t c) {
+            [&](std::size_t c) -> std::optional<Bgr> {
                 const float v = row.values[c];
-                return is_valid(v) && has_shading(row.first[c])
-                           ? colours_(step_of_(v), shading_.brightness(shading_.pair(row.first[c], row.second[c])))
-                           : kWhite;
+                if (!is_valid(v) || !has_shading(row.first[c])) return std::nullopt;
+                return colours_(step_of_(v), shading_.brightness(shading_.pair(row.first[c], row.second[c])));
             },
-            [&](std::size_t p, Bgr colour) { put_pixel(&line[3 * p], colour); });
+            [&](std::size_t p, const std::optional<Bgr>& colour) {
+                if (colour) {
+                    pixels_.put(line, p, *colour);
+                } else {
+                    pixels_.put_empty(line, p);
+                }
+            });
     }
 
 private:
     const ReliefShading& shading_;
+    TrueColourPixels pixels_;
     StepTable<std::uint16_t> step_of_;
     ShadedColourCache colours_;
 };
@@ -168,7 +180,8 @@ bool arguments_usable(DescriptorView d, const ShadedColours& c) {
 // Paints each line from its grid row and the gradient record of that row.
 template <typename Painter>
 std::int32_t draw(const std::string& working_path, const std::string& image_path, GradientFile& gradient,
-                  std::int32_t columns, std::int32_t rows, const image::ImageScale& scale, const bmp::Layout& layout,
+                  std::int32_t columns, std::int32_t rows, const image::ImageScale& scale,
+                  const image::ImageLayout& layout,
                   const std::optional<ConstColourTableView>& palette, Painter& painter) {
     const auto record_size = 2 * static_cast<std::size_t>(columns);
     const auto codes = std::make_unique_for_overwrite<std::int16_t[]>(record_size);
@@ -183,16 +196,22 @@ std::int32_t draw(const std::string& working_path, const std::string& image_path
 
 }  // namespace
 
-std::int32_t write_shaded_bmp(const std::string& working_path, const std::string& gradient_path,
-                              const std::string& image_path, DescriptorView d, const ShadedColours& colours,
-                              const Lighting& light, std::span<const float, kSlopeSteps> slope_table) {
+std::int32_t write_shaded_image(const std::string& working_path, const std::string& gradient_path,
+                                const std::string& image_path, DescriptorView d, const ShadedColours& colours,
+                                const Lighting& light, std::span<const float, kSlopeSteps> slope_table) {
     if (is_byte_image(d.format()) || !(d.colour_min() < d.colour_max()) || !arguments_usable(d, colours))
         return GRIDLIB_REFUSED;
     const std::int32_t columns = d.columns(), rows = d.rows();
     const image::ImageScale scale = image::image_scale(d.image_width(), columns);
     const bool palette = colours.bits_per_pixel == 8;
-    const auto layout = bmp::plan(scale.side(columns), scale.side(rows), colours.bits_per_pixel,
-                                  palette ? static_cast<std::uint32_t>(colours.colour_count) : 0);
+    const ImageFormat format = image_format_of(image_path);
+    // A PNG decoder may reject an index beyond the palette, which a BMP
+    // reader shows as it will: the PNG's palette covers every index drawn.
+    const std::int32_t entries =
+        format == ImageFormat::png ? std::max(colours.colour_count, kPaletteIndices) : colours.colour_count;
+    const auto layout = image::ImageLayout::plan(format, scale.side(columns), scale.side(rows),
+                                                 palette ? image::Pixels::palette_indices : image::Pixels::true_colour,
+                                                 palette ? static_cast<std::uint32_t>(entries) : 0);
     if (!layout) return GRIDLIB_IMAGE_TOO_LARGE;
 
     auto gradient = GradientFile::open(gradient_path, columns, rows);
@@ -205,7 +224,7 @@ std::int32_t write_shaded_bmp(const std::string& working_path, const std::string
             return draw(working_path, image_path, *gradient, columns, rows, scale, *layout, colours.colour_table,
                         painter);
         }
-        TrueColourPainter painter(bins, colours, shading);
+        TrueColourPainter painter(bins, colours, shading, layout->true_colour());
         return draw(working_path, image_path, *gradient, columns, rows, scale, *layout, std::nullopt, painter);
     } catch (const std::bad_alloc&) {
         return GRIDLIB_IMAGE_WRITE_FAILED;

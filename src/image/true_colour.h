@@ -1,10 +1,12 @@
-// Pixels of 24-bit images: three bytes per pixel, blue, green, red.
+// Pixels of true-colour images: three bytes per pixel, blue, green, red, in
+// a BMP; four, red, green, blue and alpha, in a PNG.
 #pragma once
 
 #include "colour/colour_table.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 
 namespace gridlib {
 
@@ -23,10 +25,34 @@ inline Bgr truncated_bytes(const Rgb& c) {
     return {byte(c.blue), byte(c.green), byte(c.red)};
 }
 
-inline void put_pixel(std::byte* at, Bgr c) {
-    at[0] = std::byte{c.blue};
-    at[1] = std::byte{c.green};
-    at[2] = std::byte{c.red};
-}
+// How a painter stores pixel c of a line. A cell without data to draw is
+// white, and in an image with alpha also fully transparent; every other
+// pixel is opaque.
+class TrueColourPixels {
+public:
+    explicit TrueColourPixels(bool with_alpha) : with_alpha_(with_alpha) {}
+
+    void put(std::span<std::byte> line, std::size_t c, Bgr colour) const {
+        if (with_alpha_) {
+            std::byte* at = &line[4 * c];
+            at[0] = std::byte{colour.red};
+            at[1] = std::byte{colour.green};
+            at[2] = std::byte{colour.blue};
+            at[3] = std::byte{0xFF};
+        } else {
+            std::byte* at = &line[3 * c];
+            at[0] = std::byte{colour.blue};
+            at[1] = std::byte{colour.green};
+            at[2] = std::byte{colour.red};
+        }
+    }
+    void put_empty(std::span<std::byte> line, std::size_t c) const {
+        put(line, c, kWhite);
+        if (with_alpha_) line[4 * c + 3] = std::byte{0};
+    }
+
+private:
+    bool with_alpha_;
+};
 
 }  // namespace gridlib

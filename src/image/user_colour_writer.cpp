@@ -33,7 +33,7 @@ Bgr level_colour(std::int32_t level, const UserColours& user) {
     return {low_byte(c.blue), low_byte(c.green), low_byte(c.red)};
 }
 
-// The colour of every bin, and white for null cells.
+// The colour of every bin.
 class ColourMap {
 public:
     ColourMap(const Bins& bins, Mapping mapping, std::span<const std::int32_t> level_table, const UserColours& user)
@@ -41,10 +41,8 @@ public:
         const BinLevels levels = bin_levels(mapping, level_table);
         for (std::size_t k = 0; k < kLevels; ++k) colour_[k] = level_colour(levels[k], user);
     }
-    Bgr operator()(float v) const {
-        if (!is_valid(v)) return kWhite;  // NaN included
-        return colour_[static_cast<std::size_t>(bins_.bin(v) - 1)];
-    }
+    // For a valid value.
+    Bgr operator()(float v) const { return colour_[static_cast<std::size_t>(bins_.bin(v) - 1)]; }
 
 private:
     Bins bins_;
@@ -53,22 +51,28 @@ private:
 
 }  // namespace
 
-std::int32_t write_user_colour_bmp(const std::string& working_path, const std::string& image_path, DescriptorView d,
-                                   std::int32_t mapping_mode, std::span<const std::int32_t> level_table,
-                                   const UserColours& user) {
+std::int32_t write_user_colour_image(const std::string& working_path, const std::string& image_path,
+                                     DescriptorView d, std::int32_t mapping_mode,
+                                     std::span<const std::int32_t> level_table, const UserColours& user) {
     const Mapping mapping = Mapping::from_mode(mapping_mode);
     if (is_byte_image(d.format()) || !(d.colour_min() < d.colour_max()) || d.columns() <= 0 || d.rows() <= 0 ||
         (mapping.through_levels && level_table.size() < kLevels) || user.values.size() < kUserColourValues)
         return GRIDLIB_REFUSED;
-    const auto layout = bmp::plan(d.columns(), d.rows(), 24, 0);
+    const auto layout = image::ImageLayout::plan(image_format_of(image_path), d.columns(), d.rows(),
+                                                 image::Pixels::true_colour, 0);
     if (!layout) return GRIDLIB_IMAGE_TOO_LARGE;
+    const TrueColourPixels pixels = layout->true_colour();
 
     const ColourMap colour_of(Bins(d.colour_min(), d.colour_max()), mapping, level_table, user);
     return image::write_image(working_path, image_path, d.columns(), d.rows(), image::ImageScale{}, *layout,
                               std::nullopt,
                               [&](std::int64_t, std::span<const float> values, std::span<std::byte> line) {
-                                  for (std::size_t c = 0; c < values.size(); ++c)
-                                      put_pixel(&line[3 * c], colour_of(values[c]));
+                                  for (std::size_t c = 0; c < values.size(); ++c) {
+                                      if (is_valid(values[c]))  // NaN is not
+                                          pixels.put(line, c, colour_of(values[c]));
+                                      else
+                                          pixels.put_empty(line, c);
+                                  }
                                   return true;
                               });
 }

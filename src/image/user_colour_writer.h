@@ -1,5 +1,6 @@
-// The user colour writer: draws a working grid as a 24-bit BMP whose colours
-// come from the caller's user colour table, one pixel per cell.
+// The user colour writer: draws a working grid as a true-colour image, BMP
+// or PNG, whose colours come from the caller's user colour table, one pixel
+// per cell.
 #pragma once
 
 #include "colour/colour_table.h"
@@ -11,7 +12,8 @@
 
 namespace gridlib {
 
-// Draws the working grid at working_path into the BMP file image_path. The
+// Draws the working grid at working_path into the image file image_path: a
+// PNG when its name ends in ".png" (any case), otherwise a BMP. The
 // descriptor supplies the size and the colour limits colour_min() <
 // colour_max(). A valid value gets the level 1..4096 of its bin, through the
 // level table for mapping mode +-2 (which then needs kLevels entries),
@@ -20,13 +22,13 @@ namespace gridlib {
 // user.count user colours (components 0..1, at most kLevels of them read) at
 // fraction (level - 1) / 4095, each component x 255 truncated; otherwise the
 // user colour of row level, each component 0..255 truncated to a whole
-// number whose low byte is taken. Null cells are white. The image appears
-// only when it is complete; refusals create nothing. Allocates one grid row
-// and one image line for the call. Returns 0, GRIDLIB_REFUSED (a byte image,
-// limits not ascending, arguments out of range) or one of the GRIDLIB_IMAGE_
-// statuses.
-std::int32_t write_user_colour_bmp(const std::string& working_path, const std::string& image_path, DescriptorView d,
-                                   std::int32_t mapping_mode, std::span<const std::int32_t> level_table,
-                                   const UserColours& user);
+// number whose low byte is taken. Null cells are white, and transparent in
+// a PNG. The image appears only when it is complete; refusals create
+// nothing. Allocates one grid row and one image line for the call. Returns
+// 0, GRIDLIB_REFUSED (a byte image, limits not ascending, arguments out of
+// range) or one of the GRIDLIB_IMAGE_ statuses.
+std::int32_t write_user_colour_image(const std::string& working_path, const std::string& image_path,
+                                     DescriptorView d, std::int32_t mapping_mode,
+                                     std::span<const std::int32_t> level_table, const UserColours& user);
 
 }  // namespace gridlib

@@ -19,6 +19,8 @@ TEST(Options, ClassifiedByTheirFirstTwoCharacters) {
     EXPECT_EQ(classify("-M0"), OptionKind::upper);
     EXPECT_EQ(classify("-Hlin"), OptionKind::distribution);
     EXPECT_EQ(classify("-hlog"), OptionKind::distribution);
+    EXPECT_EQ(classify("-G"), OptionKind::world_file);
+    EXPECT_EQ(classify("-g"), OptionKind::histogram_file);
     EXPECT_EQ(classify("-"), OptionKind::histogram_file);
     EXPECT_EQ(classify("levels.his"), OptionKind::histogram_file);
 }

@@ -2,6 +2,7 @@
 #include "image/image_files.h"
 
 #include "grid/working_grid.h"
+#include "support/png_decode.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -81,12 +82,19 @@ std::string script() {
     const char* root = std::getenv("GRIDLIB_SOURCE_DIR");
     const std::filesystem::path base =
         root ? std::filesystem::path(root) : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path();
-    return (base / "tools" / "bmp_pixels.py").string();
+    return (base / "tools" / "image_pixels.py").string();
 }
 
+// An image as a reader library reads it: pixels, and the alpha of each.
+struct ReadBack {
+    ImagePixels image;
+    std::vector<int> alpha;
+};
+
 // The image as Pillow reads it, the palette cut to the length of `like`'s;
-// nothing when /usr/bin/python3 has no Pillow.
-std::optional<ImagePixels> read_with_pillow(const std::string& path, const ImagePixels& like) {
+// nothing when /usr/bin/python3 has no Pillow. The format must be `format`.
+std::optional<ReadBack> read_with_pillow(const std::string& path, const ImagePixels& like,
+                                            const std::string& format) {
     if (!pillow_available()) return std::nullopt;
     const std::string command = std::string(kPython) + " '" + script() + "' '" + path + "'";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
@@ -95,20 +103,46 @@ std::optional<ImagePixels> read_with_pillow(const std::string& path, const Image
     while (pipe && std::fgets(chunk, sizeof chunk, pipe.get())) text += chunk;
 
     std::istringstream lines(text);
-    std::string header, palette, pixels;
+    std::string header, palette, pixels, alpha;
     std::getline(lines, header);
     std::getline(lines, palette);
     std::getline(lines, pixels);
-    ImagePixels out;
-    std::string format, mode;
-    std::istringstream(header) >> format >> mode >> out.width >> out.height;
-    if (format != "BMP") return out;  // compares unequal
-    out.bits = mode == "P" ? 8 : 24;
+    std::getline(lines, alpha);
+    ReadBack out;
+    std::string seen_format, mode;
+    std::istringstream(header) >> seen_format >> mode >> out.image.width >> out.image.height;
+    if (seen_format != format) return out;  // compares unequal
+    out.image.bits = mode == "P" ? 8 : 24;
     std::istringstream entries_in(palette);
-    for (std::array<int, 3> e; out.palette.size() < like.palette.size() && entries_in >> e[0] >> e[1] >> e[2];)
-        out.palette.push_back(e);
+    for (std::array<int, 3> e; out.image.palette.size() < like.palette.size() && entries_in >> e[0] >> e[1] >> e[2];)
+        out.image.palette.push_back(e);
     std::istringstream pixels_in(pixels);
-    for (std::uint32_t p; pixels_in >> p;) out.pixels.push_back(p);
+    for (std::uint32_t p; pixels_in >> p;) out.image.pixels.push_back(p);
+    std::istringstream alpha_in(alpha);
+    for (int a; alpha_in >> a;) out.alpha.push_back(a);
+    return out;
+}
+
+// The PNG as libpng reads it, in the terms of ImagePixels, and the alpha of each pixel.
+ReadBack read_with_libpng(const std::string& path) {
+    ReadBack out;
+    const auto png = decode_png(path);
+    EXPECT_TRUE(png) << path;
+    if (!png) return out;
+    EXPECT_EQ(png->bit_depth, 8);
+    out.image.width = static_cast<std::int32_t>(png->width);
+    out.image.height = static_cast<std::int32_t>(png->height);
+    out.image.bits = png->indexed ? 8 : 24;
+    out.image.palette = png->palette;
+    for (const std::uint32_t p : png->pixels) {
+        if (png->indexed) {
+            out.image.pixels.push_back(p);
+            out.alpha.push_back(p < png->palette_alpha.size() ? png->palette_alpha[p] : 255);
+        } else {
+            out.image.pixels.push_back(p >> 8);
+            out.alpha.push_back(static_cast<int>(p & 0xFFu));
+        }
+    }
     return out;
 }
 
@@ -116,9 +150,19 @@ std::optional<ImagePixels> read_with_pillow(const std::string& path, const Image
 
 void expect_bmp_file(const std::string& path, const ImagePixels& expected) {
     EXPECT_EQ(read_file(path), bmp_bytes(expected));
-    const auto seen = read_with_pillow(path, expected);
+    const auto seen = read_with_pillow(path, expected, "BMP");
     if (!seen) GTEST_SKIP() << "no Pillow for /usr/bin/python3: the read-back is left out";
-    EXPECT_EQ(*seen, expected) << "as Pillow reads it";
+    EXPECT_EQ(seen->image, expected) << "as Pillow reads it";
+}
+
+void expect_png_file(const std::string& path, const ImagePixels& expected, const std::vector<int>& alpha) {
+    const ReadBack decoded = read_with_libpng(path);
+    EXPECT_EQ(decoded.image, expected) << "as libpng reads it";
+    EXPECT_EQ(decoded.alpha, alpha) << "as libpng reads it";
+    const auto seen = read_with_pillow(path, expected, "PNG");
+    if (!seen) GTEST_SKIP() << "no Pillow for /usr/bin/python3: the read-back is left out";
+    EXPECT_EQ(seen->image, expected) << "as Pillow reads it";
+    EXPECT_EQ(seen->alpha, alpha) << "as Pillow reads it";
 }
 
 }  // namespace gridlib::testing

@@ -1,6 +1,6 @@
 // Files of the image writer tests: working grids written cell by cell, the
 // bytes a BMP file must hold, assembled field by field apart from the
-// writers' own code, and the pixels Pillow reads back from a file.
+// writers' own code, and the pixels libpng and Pillow read back from a file.
 #pragma once
 
 #include <array>
@@ -38,8 +38,13 @@ std::vector<std::byte> bmp_bytes(const ImagePixels& image);
 std::vector<std::string> entries(const std::string& dir);
 
 // Expects the file at path to hold exactly bmp_bytes(expected), and Pillow
-// (tools/bmp_pixels.py) to read those pixels from it; the test is marked
+// (tools/image_pixels.py) to read those pixels from it; the test is marked
 // skipped when /usr/bin/python3 has no Pillow.
 void expect_bmp_file(const std::string& path, const ImagePixels& expected);
+
+// Expects libpng and Pillow to read from the PNG at path the pixels of
+// `expected` (an 8-bit image: its whole palette too) with the alpha of each
+// pixel, top line first; marked skipped as above when there is no Pillow.
+void expect_png_file(const std::string& path, const ImagePixels& expected, const std::vector<int>& alpha);
 
 }  // namespace gridlib::testing

@@ -155,6 +155,16 @@ TEST(ShadedImage, PaletteImageOf15ValueStepsAt15Brightnesses) {
     relief().write(dir, -1, 1);
     ASSERT_EQ(shade.draw(dir, "s.bmp"), GRIDLIB_OK);
     EXPECT_EQ(testing::read_file(dir.file("s.bmp")), testing::bmp_bytes(expected));
+
+    // As a PNG (any case of the name), index 0 is transparent; with fewer
+    // colours than the indices reach, the palette still covers them all.
+    shade.colour_count = 8;
+    ASSERT_EQ(shade.draw(dir, "s.Png"), GRIDLIB_OK);
+    Shade covering = shade;
+    covering.colour_count = 226;
+    ImagePixels png = expected;
+    png.palette = covering.palette();
+    testing::expect_png_file(dir.file("s.Png"), png, {255, 255, 255, 0, 0, 0});
 }
 
 TEST(ShadedImage, TrueColourDrawsOnlyNullAndUnshadedCellsWhiteAtAnyWidth) {
@@ -174,6 +184,9 @@ TEST(ShadedImage, TrueColourDrawsOnlyNullAndUnshadedCellsWhiteAtAnyWidth) {
     // The lowest value at the darkest step is a colour of its own, not a hole.
     EXPECT_NE(expected.pixels[0], white);
     testing::expect_bmp_file(dir.file("s.bmp"), expected);
+    // In a PNG the white cells, and only they, are transparent.
+    ASSERT_EQ(shade.draw(dir, "s.PNG"), GRIDLIB_OK);
+    testing::expect_png_file(dir.file("s.PNG"), expected, {255, 255, 255, 0, 0, 0});
 
     // A requested width is approached as in the palette image, and the
     // request stays: twice the width draws each cell as 2 x 2 pixels; two

@@ -70,7 +70,11 @@ TEST(UserColourImage, ComputedColoursInterpolateTheUserColours) {
     // past the second colour, whose green 255 x (1 - 0.00024) truncates to
     // 254 while blue 255 x 0.00024 truncates to 0.
     ASSERT_EQ(run.draw(dir, "c.bmp"), GRIDLIB_OK);
-    testing::expect_bmp_file(dir.file("c.bmp"), {2, 2, 24, {}, {rgb(255, 0, 0), rgb(0, 0, 255), rgb(0, 254, 0), kWhite}});
+    const ImagePixels expected{2, 2, 24, {}, {rgb(255, 0, 0), rgb(0, 0, 255), rgb(0, 254, 0), kWhite}};
+    testing::expect_bmp_file(dir.file("c.bmp"), expected);
+    // The same colours in a PNG, the null cell transparent.
+    ASSERT_EQ(run.draw(dir, "c.png"), GRIDLIB_OK);
+    testing::expect_png_file(dir.file("c.png"), expected, {255, 255, 255, 0});
 
     // Inverted: level 4097 - k. The middle value, level 2048, falls just
     // short of the second colour: red 0, green 254.

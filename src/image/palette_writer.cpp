@@ -1,10 +1,9 @@
 // The palette image writer. The value-to-index mapping is precomputed per
 // bin, which keeps the per-cell work (the hot path of a conversion) to a bin
 // look-up.
-#include "image/bmp_writer.h"
+#include "image/palette_writer.h"
 
 #include "colour/binning.h"
-#include "image/bmp_format.h"
 #include "image/image_file.h"
 #include "image/level_mapping.h"
 
@@ -53,9 +52,9 @@ void paint_indices(std::span<const float> row, const IndexMap& index_of, const I
 
 }  // namespace
 
-std::int32_t write_palette_bmp(const std::string& working_path, const std::string& image_path, DescriptorView d,
-                               std::int32_t mapping_mode, std::span<const std::int32_t> level_table,
-                               std::int32_t colour_count, ConstColourTableView colour_table) {
+std::int32_t write_palette_image(const std::string& working_path, const std::string& image_path, DescriptorView d,
+                                 std::int32_t mapping_mode, std::span<const std::int32_t> level_table,
+                                 std::int32_t colour_count, ConstColourTableView colour_table, ImageFormat format) {
     if (is_byte_image(d.format())) return GRIDLIB_REFUSED;
     const std::int64_t columns = d.columns(), rows = d.rows();
     const ImageScale scale = image::image_scale(d.image_width(), d.columns());
@@ -68,7 +67,9 @@ std::int32_t write_palette_bmp(const std::string& working_path, const std::strin
         (mapping.through_levels && level_table.size() < kLevels))
         return GRIDLIB_REFUSED;
 
-    const auto layout = bmp::plan(scale.side(columns), scale.side(rows), 8, static_cast<std::uint32_t>(colour_count));
+    const auto layout = image::ImageLayout::plan(format, scale.side(columns), scale.side(rows),
+                                                 image::Pixels::palette_indices,
+                                                 static_cast<std::uint32_t>(colour_count));
     if (!layout) return GRIDLIB_IMAGE_TOO_LARGE;
 
     const IndexMap index_of(Bins(d.colour_min(), d.colour_max()), mapping, level_table, colour_count);

@@ -1,11 +1,13 @@
-// The palette image writer: draws a working grid as an 8-bit palette BMP in
-// which every valid cell gets a colour chosen by its value and null cells
-// get palette index 0, enlarged by pixel replication or reduced by keeping
-// every n-th row and column to approach a requested line width.
+// The palette image writer: draws a working grid as an 8-bit palette image,
+// BMP or PNG, in which every valid cell gets a colour chosen by its value and
+// null cells get palette index 0 (transparent in a PNG), enlarged by pixel
+// replication or reduced by keeping every n-th row and column to approach a
+// requested line width.
 #pragma once
 
 #include "colour/colour_table.h"
 #include "descriptor/grid_descriptor.h"
+#include "image/image_format.h"
 #include "image/image_lines.h"
 
 #include <cstdint>
@@ -14,7 +16,8 @@
 
 namespace gridlib {
 
-// Draws the working grid at working_path into the BMP file image_path. The
+// Draws the working grid at working_path into the image file image_path in
+// the given format; the palette indices are the same in both. The
 // descriptor supplies the size, the colour limits colour_min() < colour_max()
 // and the requested width image_width(), which is reset to 0. Values go into
 // the kLevels bins between the limits, through the level table for mapping
@@ -24,8 +27,8 @@ namespace gridlib {
 // create nothing. Allocates one grid row and one image line for the call.
 // Returns 0, GRIDLIB_REFUSED (a byte image, limits not ascending, arguments
 // out of range) or one of the GRIDLIB_IMAGE_ statuses.
-std::int32_t write_palette_bmp(const std::string& working_path, const std::string& image_path, DescriptorView d,
-                               std::int32_t mapping_mode, std::span<const std::int32_t> level_table,
-                               std::int32_t colour_count, ConstColourTableView colour_table);
+std::int32_t write_palette_image(const std::string& working_path, const std::string& image_path, DescriptorView d,
+                                 std::int32_t mapping_mode, std::span<const std::int32_t> level_table,
+                                 std::int32_t colour_count, ConstColourTableView colour_table, ImageFormat format);
 
 }  // namespace gridlib

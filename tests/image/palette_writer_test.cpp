@@ -1,7 +1,8 @@
-#include "image/bmp_writer.h"
+#include "image/palette_writer.h"
 #include "gridlib.h"
 #include "grid/working_grid.h"
 #include "image/image_files.h"
+#include "support/png_decode.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -89,9 +90,11 @@ struct Drawing {
         d.colour_min() = lower;
         d.colour_max() = upper;
     }
-    std::int32_t draw(const std::string& grid, const std::string& image, std::int32_t mode = 1) {
-        return write_palette_bmp(grid, image, desc.view(), mode, levels, colour_count,
-                                 ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(colours)));
+    std::int32_t draw(const std::string& grid, const std::string& image, std::int32_t mode = 1,
+                      ImageFormat format = ImageFormat::bmp) {
+        return write_palette_image(grid, image, desc.view(), mode, levels, colour_count,
+                                   ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(colours)),
+                                   format);
     }
 };
 
@@ -287,8 +290,8 @@ TEST(PaletteImage, RefusalsCreateNothing) {
     EXPECT_EQ(no_colours.draw(dir.file("grid"), out), GRIDLIB_REFUSED);
 
     Drawing no_levels(kF);
-    EXPECT_EQ(write_palette_bmp(dir.file("grid"), out, no_levels.desc.view(), 2, {}, 8,
-                      ConstColourTableView(std::span<const std::int32_t, kColourTableValues>(no_levels.colours))),
+    const ConstColourTableView colours(std::span<const std::int32_t, kColourTableValues>(no_levels.colours));
+    EXPECT_EQ(write_palette_image(dir.file("grid"), out, no_levels.desc.view(), 2, {}, 8, colours, ImageFormat::bmp),
               GRIDLIB_REFUSED);
 
     // Two columns asked to become INT32_MAX pixels: replication 2^30 makes
@@ -341,6 +344,73 @@ TEST(PaletteImage, FailuresLeaveNoPartialImageAndKeepTheOldOne) {
     EXPECT_EQ(status, GRIDLIB_OK);
     EXPECT_EQ(read_pixels(out), indices(kF, 7, 2));
     EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"grid", "out.bmp", "short"}));
+}
+
+TEST(PaletteImage, PngHoldsTheIndicesAndPaletteOfTheBmpWithNullsTransparent) {
+    TempDir dir;
+    write_grid(dir.file("grid"), kF);
+    const std::string bmp = dir.file("f.bmp"), png = dir.file("f.png");
+    // Linear and inverted through a level table; at full size, enlarged (15
+    // pixels for 6 columns: 3 each) and reduced (every 3rd cell).
+    for (const std::int32_t mode : {1, -2}) {
+        for (const std::int32_t width : {0, 15, 2}) {
+            Drawing run(kF);
+            run.levels.fill(2500);
+            run.levels.front() = 900;
+            for (const auto& [image, format] : {std::pair{bmp, ImageFormat::bmp}, std::pair{png, ImageFormat::png}}) {
+                run.desc.view().image_width() = width;
+                ASSERT_EQ(run.draw(dir.file("grid"), image, mode, format), GRIDLIB_OK);
+                EXPECT_EQ(run.desc.view().image_width(), 0);
+            }
+            const Pixels lines = read_pixels(bmp);
+            testing::ImagePixels expected{static_cast<std::int32_t>(lines[0].size()),
+                                          static_cast<std::int32_t>(lines.size()), 8, {}, {}};
+            for (std::size_t p = 0; p < 8; ++p)
+                expected.palette.push_back({run.colours[p], run.colours[kColourEntries + p],
+                                            run.colours[2 * kColourEntries + p]});
+            std::vector<int> alpha;
+            for (const auto& line : lines)
+                for (const int index : line) {
+                    expected.pixels.push_back(static_cast<std::uint32_t>(index));
+                    alpha.push_back(index == 0 ? 0 : 255);
+                }
+            SCOPED_TRACE("mode " + std::to_string(mode) + ", width " + std::to_string(width));
+            testing::expect_png_file(png, expected, alpha);
+            EXPECT_EQ(testing::decode_png(png)->palette_alpha, std::vector<int>{0});
+        }
+    }
+    EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"f.bmp", "f.png", "grid"}));
+}
+
+TEST(PaletteImage, PngRefusalsAndFailuresLeaveNothingBehind) {
+    TempDir dir;
+    write_grid(dir.file("grid"), kF);
+    const std::string out = dir.file("out.png");
+    testing::write_file(out, std::string_view("old image"));
+    const auto png = [&](Drawing& run, const std::string& grid) {
+        return run.draw(grid, out, 1, ImageFormat::png);
+    };
+
+    Drawing image(kF);
+    image.desc.view().set_format(FormatCode::pcidsk);
+    EXPECT_EQ(png(image, dir.file("grid")), GRIDLIB_REFUSED);
+    Drawing equal(kF, 1.0f, 1.0f);
+    EXPECT_EQ(png(equal, dir.file("grid")), GRIDLIB_REFUSED);
+    // Two columns asked to become INT32_MAX pixels: 2^31 a side, one more
+    // than the format holds.
+    const Picture narrow = {"X.", ".X"};
+    write_grid(dir.file("narrow"), narrow);
+    Drawing huge(narrow);
+    huge.desc.view().image_width() = std::numeric_limits<std::int32_t>::max();
+    EXPECT_EQ(png(huge, dir.file("narrow")), GRIDLIB_IMAGE_TOO_LARGE);
+    // The grid ends after three of its five rows: the PNG has begun by then.
+    write_grid(dir.file("short"), kF, working_grid::kNorthFirst, 3);
+    Drawing run(kF);
+    EXPECT_EQ(png(run, dir.file("short")), GRIDLIB_IMAGE_GRID_UNREADABLE);
+    EXPECT_EQ(run.draw(dir.file("grid"), dir.path(), 1, ImageFormat::png), GRIDLIB_IMAGE_WRITE_FAILED);
+
+    EXPECT_EQ(testing::read_text(out), "old image");
+    EXPECT_EQ(entries(dir.path()), (std::vector<std::string>{"grid", "narrow", "out.png", "short"}));
 }
 
 }  // namespace

@@ -1,0 +1,48 @@
+// C entry points of the world files that go beside images.
+#include "gridlib.h"
+
+#include "capi/c_args.h"
+#include "image/world_file.h"
+
+#include <algorithm>
+
+using namespace gridlib;
+
+extern "C" void gridlib_world_file_name(const char* image_name, const int32_t* image_name_length, char* world_name,
+                                        const int32_t* world_name_length, int32_t* status) noexcept {
+    if (!world_name || !world_name_length || *world_name_length <= 0) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
+    try {
+        const capi::FileName image(image_name, image_name_length);
+        const std::string name = image.path.empty() ? std::string() : world_file_name(image.path);
+        const auto capacity = static_cast<std::size_t>(*world_name_length);
+        if (name.empty() || name.size() >= capacity) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        std::fill(world_name, world_name + capacity, '\0');
+        std::copy(name.begin(), name.end(), world_name);
+        capi::set_status(status, GRIDLIB_OK);
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+    }
+}
+
+extern "C" void gridlib_write_world_file(const char* image_name, const int32_t* image_name_length,
+                                         const int32_t* ihead, const float* rhead, const int32_t* image_width,
+                                         int32_t* status) noexcept {
+    if (!ihead || !rhead || !image_width) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
+    try {
+        const capi::FileName image(image_name, image_name_length);
+        // The descriptor is only read.
+        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        capi::set_status(status, image.path.empty() ? GRIDLIB_REFUSED : write_world_file(image.path, d, *image_width));
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
+    }
+}

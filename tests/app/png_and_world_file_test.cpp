@@ -1,0 +1,142 @@
+// PNG output and world files through the real executable: the PNG of a run
+// holds the BMP's indices and palette with null cells transparent, the world
+// file places the image where GDAL places the grid, and a run that stops
+// leaves neither behind.
+#include "run_support.h"
+
+#include "support/png_decode.h"
+#include "support/samples.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+
+namespace rastrify::testing {
+namespace {
+
+using gridlib::testing::decode_png;
+using gridlib::testing::read_text;
+using gridlib::testing::TempDir;
+using gridlib::testing::write_file;
+
+class PngAndWorldFile : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::vector<double> v;
+        for (int i = 0; i < 6 * 5; ++i) v.push_back(i == 9 ? -9999 : 100 + (i * 37) % 23);
+        write_file(dir.file("g.asc"), esri_grid(6, 5, v));  // lower-left corner 1000, 2000; cells of 10
+    }
+    RunResult run(const std::vector<std::string>& arguments) { return run_rastrify(dir.path(), arguments); }
+    // A run that must stop with `message` and leave only the files there were.
+    void expect_stopped(const std::vector<std::string>& arguments, const std::string& message) {
+        const auto before = files_in(dir.path());
+        const RunResult r = run(arguments);
+        EXPECT_EQ(r.status, 1) << arguments[1];
+        EXPECT_EQ(r.err, " " + message + "\n") << arguments[1];
+        EXPECT_EQ(files_in(dir.path()), before) << arguments[1];
+    }
+    TempDir dir;
+};
+
+TEST_F(PngAndWorldFile, PngHoldsTheIndicesAndPaletteOfTheBmp) {
+    // hist, lin, log, inverted; enlarged (15 pixels for 6 columns: 3 each) and reduced (every 2nd cell).
+    for (const std::vector<std::string>& options : std::vector<std::vector<std::string>>{
+             {}, {"-Hlin"}, {"-Hlog", "-m90", "-M130"}, {"-I"}, {"-W15", "-Hlin"}, {"-W3", "-I"}}) {
+        std::vector<std::string> args = {"g.asc", "g.bmp"};
+        args.insert(args.end(), options.begin(), options.end());
+        ASSERT_EQ(run(args).status, 0);
+        args[1] = "g.PNG";
+        const RunResult r = run(args);
+        ASSERT_EQ(r.status, 0) << r.err;
+        const auto bmp = read_bmp(dir.file("g.bmp"));
+        const auto png = decode_png(dir.file("g.PNG"));
+        ASSERT_TRUE(bmp && png);
+        SCOPED_TRACE(options.empty() ? "hist" : options[0]);
+        ASSERT_EQ(png->width, static_cast<std::uint32_t>(bmp->width));
+        ASSERT_EQ(png->height, static_cast<std::uint32_t>(bmp->height));
+        ASSERT_TRUE(png->indexed);
+        ASSERT_EQ(png->palette.size(), bmp->colours);
+        for (std::size_t p = 0; p < png->palette.size(); ++p) {
+            const std::size_t at = 54 + 4 * p;  // blue, green, red, 0
+            EXPECT_EQ(png->palette[p], (std::array<int, 3>{bmp->bytes[at + 2], bmp->bytes[at + 1], bmp->bytes[at]}));
+        }
+        EXPECT_EQ(png->palette_alpha, std::vector<int>{0});  // the null colour, white, transparent
+        bool null_seen = false;
+        for (int y = 0; y < bmp->height; ++y)
+            for (int x = 0; x < bmp->width; ++x) {
+                const int index = bmp->pixel(x, bmp->height - 1 - y);  // the BMP from the bottom, the PNG from the top
+                EXPECT_EQ(png->pixels[static_cast<std::size_t>(y * bmp->width + x)], static_cast<std::uint32_t>(index));
+                null_seen = null_seen || index == 0;
+            }
+        EXPECT_EQ(null_seen, (options != std::vector<std::string>{"-W3", "-I"}));  // reduced, the null cell is left out
+    }
+    EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"g.PNG", "g.asc", "g.bmp"}));
+}
+
+TEST_F(PngAndWorldFile, WorldFileBesideTheImageAsWritten) {
+    // 6 x 5 cells of 10 from the corner (1000, 2000): the upper-left cell's centre is (1005, 2045).
+    ASSERT_EQ(run({"g.asc", "g.png", "-G"}).status, 0);
+    EXPECT_EQ(read_text(dir.file("g.pgw")), "10\n0\n0\n-10\n1005\n2045\n");
+    // Enlarged twice: pixels of 5, the first a quarter cell in from the corner (1000, 2050).
+    ASSERT_EQ(run({"g.asc", "g.bmp", "-W12", "-G"}).status, 0);
+    EXPECT_EQ(read_text(dir.file("g.bpw")), "5\n0\n0\n-5\n1002.5\n2047.5\n");
+    EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"g.asc", "g.bmp", "g.bpw", "g.png", "g.pgw"}));
+}
+
+// GDAL's geotransform of a file, as gdalinfo prints it; empty when gdalinfo
+// fails or is missing.
+std::vector<double> gdal_geotransform(const std::string& path) {
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("gdalinfo -json '" + path + "' 2>/dev/null").c_str(), "r"),
+                                               ::pclose);
+    std::string text;
+    char chunk[4096];
+    while (pipe && std::fgets(chunk, sizeof chunk, pipe.get())) text += chunk;
+    const auto at = text.find("\"geoTransform\"");
+    if (at == std::string::npos) return {};
+    std::istringstream numbers(text.substr(text.find('[', at) + 1));
+    std::vector<double> gt;
+    for (double v; gt.size() < 6 && numbers >> v;) {
+        gt.push_back(v);
+        numbers.ignore(1);  // the comma
+    }
+    return gt;
+}
+
+TEST_F(PngAndWorldFile, GdalPlacesThePngWhereItPlacesTheGrid) {
+    if (std::system("gdalinfo --version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no gdalinfo";
+    // A corner and a centre origin, grid nodes, and a Surfer 7 grid written by GDAL.
+    for (const char* sample : {"esri_corner.asc", "esri_centre.asc", "gxf_nodes.gxf", "surfer7.grd"}) {
+        const std::string input = gridlib::testing::gdal_sample(sample);
+        const RunResult r = run({input, "map.png", "-G"});
+        ASSERT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(gdal_geotransform(dir.file("map.png")), gdal_geotransform(input)) << sample;
+    }
+}
+
+TEST_F(PngAndWorldFile, RefusalsAndFailuresLeaveNoImageAndNoWorldFile) {
+    write_file(dir.file("w.pgw"), read_text(dir.file("g.asc")));  // an ESRI grid by its content
+    expect_stopped({"w.pgw", "w.png", "-G"}, " The world file is a file of the input grid : w.pgw");
+    std::filesystem::create_directory(dir.file("d.bpw"));
+    expect_stopped({"g.asc", "d.bmp", "-G"}, " The world file is not a regular file : d.bpw");
+    write_file(dir.file("h.pgw"), std::string(16394, '\0'));
+    expect_stopped({"g.asc", "h.png", "h.pgw", "-G"}, " The world file is the histogram file : h.pgw");
+    std::filesystem::create_directory(dir.file("dir.png"));
+    expect_stopped({"g.asc", "dir.png", "-G"}, " The output PNG file is not a regular file : dir.png");
+    write_file(dir.file("empty.asc"), esri_grid(2, 2, {-9999, -9999, -9999, -9999}));
+    expect_stopped({"empty.asc", "e.png", "-G"}, " The grid holds no valid value: there is nothing to draw");
+
+    // The world file cannot be written (its name links into a missing
+    // folder): the image drawn before it goes again.
+    std::filesystem::create_symlink("missing/x.pgw", dir.file("x.pgw"));
+    expect_stopped({"g.asc", "x.png", "-G"},
+                   " The world file x.pgw could not be written : the file could not be written (status -3)");
+}
+
+}  // namespace
+}  // namespace rastrify::testing
