@@ -50,6 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ShadedColours colours;
     colours.inverted = data[200] & 1;
     const Lighting light{real(204), real(208), real(212), real(216), real(220)};
-    write_shaded_bmp(grid, gradient, fuzz::scratch_file("image.bmp"), d, colours, light, slopes);
+    write_shaded_image(grid, gradient, fuzz::scratch_file("image.bmp"), d, colours, light, slopes);
     return 0;
 }
