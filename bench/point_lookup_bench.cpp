@@ -46,7 +46,7 @@ void write_grid(const std::string& path, std::int32_t n) {
             s = s * 1664525u + 1013904223u;
             row[std::size_t(c)] = (s >> 24) < 3 ? kNullValue : float(std::sin(c * 0.01) * 100 + std::cos(r * 0.013) * 50);
         }
-        writer->write_row(r + 1, row);  // stored row 1 is the northern one; the values do not care
+        writer->write_rows(r + 1, row);  // stored row 1 is the northern one; the values do not care
     }
     if (!writer->close()) std::exit(1);
 }

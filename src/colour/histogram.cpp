@@ -4,6 +4,8 @@
 #include "colour/binning.h"
 #include "grid/working_grid.h"
 #include "progress/progress.h"
+#include "threads/ordered_run.h"
+#include "threads/thread_count.h"
 
 #include <algorithm>
 #include <array>
@@ -11,6 +13,7 @@
 #include <memory>
 #include <new>
 #include <optional>
+#include <vector>
 
 namespace gridlib {
 namespace {
@@ -28,28 +31,83 @@ using Counts = std::array<std::int32_t, kLevels>;
 
 struct Sampling {
     std::int32_t columns, rows, column_step, row_step;
+
+    std::size_t sampled_columns() const { return static_cast<std::size_t>((columns - 1) / column_step + 1); }
+    std::int64_t sampled_rows() const { return (rows - 1) / row_step + 1; }
 };
 
-// One counting pass; returns the number of values counted, or nothing when
-// a sampled row cannot be read.
-std::optional<std::int32_t> count_pass(working_grid::Reader& reader, const Sampling& s, std::span<float> row,
-                                       const Bins& bins, Counts& counts) {
+// Sampled rows are read, and sampled cells counted, in blocks of this many rows.
+constexpr std::int64_t kRowsPerBlock = 16;
+
+// The sampled cells, row after row: at most 513 x 513 values, read once for
+// all counting passes. Empty when a sampled row cannot be read.
+std::optional<std::vector<float>> read_sample(const working_grid::Reader& reader, const Sampling& s, int threads) {
+    const std::size_t width = s.sampled_columns();
+    const auto rows = s.sampled_rows();
+    std::vector<float> sample(static_cast<std::size_t>(rows) * width);
+    const std::int64_t blocks = (rows + kRowsPerBlock - 1) / kRowsPerBlock;
+    // One grid row per slot, not initialised: a short file must not cost
+    // the touch of a huge buffer.
+    const auto slots = static_cast<std::size_t>(std::min<std::int64_t>(
+        static_cast<std::int64_t>(threads::slots_for(threads)), blocks));
+    std::vector<std::unique_ptr<float[]>> row(slots);
+    for (auto& r : row) r = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(s.columns));
+    std::vector<std::uint8_t> readable(static_cast<std::size_t>(blocks), 0);
+    bool complete = true;
+    progress::Reporter progress(progress::Phase::counting, rows);
+    threads::Stages stages;
+    stages.in_parallel = [&](std::int64_t b, std::size_t slot) {
+        const std::span<float> values(row[slot].get(), static_cast<std::size_t>(s.columns));
+        for (std::int64_t i = b * kRowsPerBlock; i < std::min(rows, (b + 1) * kRowsPerBlock); ++i) {
+            if (!reader.read_rows_concurrently(1 + i * s.row_step, values)) return;
+            float* const out = sample.data() + static_cast<std::size_t>(i) * width;
+            for (std::size_t c = 0; c < width; ++c) out[c] = values[c * static_cast<std::size_t>(s.column_step)];
+        }
+        readable[static_cast<std::size_t>(b)] = 1;
+    };
+    stages.deliver = [&](std::int64_t b, std::size_t) {
+        progress.advance(std::min(rows, (b + 1) * kRowsPerBlock));
+        complete = readable[static_cast<std::size_t>(b)] != 0;
+        return complete;
+    };
+    threads::run_ordered(blocks, threads, stages);
+    if (!complete) return std::nullopt;
+    return sample;
+}
+
+// One counting pass over the sample; returns the number of values counted.
+std::int32_t count_pass(std::span<const float> sample, std::size_t width, const Bins& bins, int threads,
+                        Counts& counts) {
     counts.fill(0);
-    std::int32_t counted = 0;
+    std::int64_t counted = 0;
     const float lower = bins.lower(), upper = bins.upper();
-    progress::Reporter progress(progress::Phase::counting, (s.rows - 1) / s.row_step + 1);
-    for (std::int64_t r = 1; r <= s.rows; r += s.row_step) {
-        if (!reader.read_row(r, row)) return std::nullopt;
-        progress.advance((r - 1) / s.row_step + 1);
-        for (std::int64_t c = 0; c < s.columns; c += s.column_step) {
-            const float v = row[static_cast<std::size_t>(c)];
+    const std::int64_t rows = static_cast<std::int64_t>(sample.size() / width);
+    const std::int64_t blocks = (rows + kRowsPerBlock - 1) / kRowsPerBlock;
+    std::vector<Counts> partial(threads::slots_for(threads));
+    std::vector<std::int64_t> partial_counted(partial.size());
+    threads::Stages stages;
+    stages.in_parallel = [&](std::int64_t b, std::size_t slot) {
+        Counts& c = partial[slot];
+        c.fill(0);
+        std::int64_t n = 0;
+        const std::size_t from = static_cast<std::size_t>(b * kRowsPerBlock) * width;
+        const std::size_t to = std::min(sample.size(), static_cast<std::size_t>((b + 1) * kRowsPerBlock) * width);
+        for (std::size_t i = from; i < to; ++i) {
+            const float v = sample[i];
             if (is_valid(v) && lower <= v && v <= upper) {
-                ++counts[static_cast<std::size_t>(bins.bin(v) - 1)];
-                ++counted;
+                ++c[static_cast<std::size_t>(bins.bin(v) - 1)];
+                ++n;
             }
         }
-    }
-    return counted;
+        partial_counted[slot] = n;
+    };
+    stages.deliver = [&](std::int64_t, std::size_t slot) {
+        for (std::size_t k = 0; k < kLevels; ++k) counts[k] += partial[slot][k];
+        counted += partial_counted[slot];
+        return true;
+    };
+    threads::run_ordered(blocks, threads, stages);
+    return static_cast<std::int32_t>(counted);
 }
 
 // The bins (1-based, lo < hi) between which a narrowed range should lie, or
@@ -111,23 +169,22 @@ std::int32_t count_histogram(const std::string& working_path, DescriptorView d, 
 
     auto reader = working_grid::Reader::open(working_path, d.columns());
     if (!reader) return GRIDLIB_HISTOGRAM_UNREADABLE;
-    const auto row_values = static_cast<std::size_t>(d.columns());
-    // Not initialised: a short file must not cost the touch of a huge buffer.
-    std::unique_ptr<float[]> row;
+    const int threads = threads::thread_count();
+    std::optional<std::vector<float>> sample;
     try {
-        row = std::make_unique_for_overwrite<float[]>(row_values);
+        sample = read_sample(*reader, sampling, threads);
     } catch (const std::bad_alloc&) {
         return GRIDLIB_REFUSED;
     }
+    if (!sample) return GRIDLIB_HISTOGRAM_UNREADABLE;
 
     Counts counts;
     for (int narrowings = 0;; ++narrowings) {
         const float lower = d.colour_min();
         const Bins bins(lower, d.colour_max());
-        const auto counted = count_pass(*reader, sampling, std::span(row.get(), row_values), bins, counts);
-        if (!counted) return GRIDLIB_HISTOGRAM_UNREADABLE;
+        const std::int32_t counted = count_pass(*sample, sampling.sampled_columns(), bins, threads, counts);
         if (!automatic || narrowings == kMaxNarrowings) break;
-        const auto cut = narrowed_bins(counts, *counted, tail_fraction);
+        const auto cut = narrowed_bins(counts, counted, tail_fraction);
         if (!cut) break;
         // Measured from the current lower limit with the current bin width.
         d.colour_min() = static_cast<float>(cut->first - 1) * bins.width() + lower;

@@ -23,7 +23,7 @@ std::int32_t histogram_sampling_step(std::int32_t count);
 // returned counts are left in colour_min() and colour_max(). Limits given by
 // the caller are used as they are, in one pass. A constant grid (equal
 // limits) gets a count of 1 in bin 1 without reading the file.
-// Allocates one grid row for the call. Returns 0, GRIDLIB_REFUSED (a byte
+// Reads the sampled cells once, into memory, for all passes. Returns 0, GRIDLIB_REFUSED (a byte
 // image, or limits not usable), GRIDLIB_HISTOGRAM_TOO_SMALL or
 // GRIDLIB_HISTOGRAM_UNREADABLE; levels is written only on success.
 std::int32_t count_histogram(const std::string& working_path, DescriptorView d, float tail_fraction,

@@ -10,11 +10,30 @@
 
 namespace gridlib::grid {
 
+// The count, sums and range of one row's valid values. Value i of the row
+// goes to lane i % 4, those after the last whole group of four to lane 0,
+// and each lane adds its values in row order: rows summed on any thread
+// and added to the running statistics in row order give the very sums of
+// one thread going through the rows.
+struct RowSums {
+    static constexpr std::size_t kLanes = 4;
+    double sum[kLanes] = {};
+    double squares[kLanes] = {};
+    std::int64_t count = 0;
+    // The first of the smallest (largest) valid values, comparing as the
+    // running statistics do; the widest range when the row has none.
+    float minimum = std::numeric_limits<float>::max();
+    float maximum = std::numeric_limits<float>::lowest();
+};
+RowSums row_sums(std::span<const float> row);
+
 // The sums are doubles: a float sum of millions of values stalls (16777216
 // plus 1 is 16777216 in float), so a large grid would report a wrong mean.
 class RunningStatistics {
 public:
-    void add(std::span<const float> row);
+    // Rows must be added in order.
+    void add(const RowSums& row);
+    void add(std::span<const float> row) { add(row_sums(row)); }
 
     std::int64_t count() const { return count_; }
     // 1.0e32 and -1.0e32 until a valid value has been seen.

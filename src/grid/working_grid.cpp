@@ -56,8 +56,8 @@ std::optional<Writer> Writer::create(const std::string& path, const Geometry& g)
     return Writer(std::move(*file), g.columns);
 }
 
-bool Writer::write_row(std::int64_t s, std::span<const float> values) {
-    return file_.seek(row_offset(s, columns_)) && file_.write(std::as_bytes(values));
+bool Writer::write_rows(std::int64_t s, std::span<const float> values) {
+    return file_.write_at(row_offset(s, columns_), std::as_bytes(values));
 }
 
 bool Writer::write_statistics(const Statistics& s) {
@@ -76,6 +76,11 @@ bool Reader::read_row(std::int64_t s, std::span<float> out) {
     if (out.size() < static_cast<std::size_t>(columns_)) return false;
     const auto bytes = std::as_writable_bytes(out.first(static_cast<std::size_t>(columns_)));
     return file_.read_at(row_offset(s, columns_), bytes) == bytes.size();
+}
+
+bool Reader::read_rows_concurrently(std::int64_t s, std::span<float> out) const {
+    const auto bytes = std::as_writable_bytes(out);
+    return file_.read_at_concurrently(row_offset(s, columns_), bytes) == bytes.size();
 }
 
 bool Reader::holds_rows(std::int64_t rows) {

@@ -54,8 +54,9 @@ class Writer {
 public:
     // Creates (or truncates) the file and writes its header.
     static std::optional<Writer> create(const std::string& path, const Geometry& g);
-    // Stored row s (1-based, s = 1 the northern row).
-    bool write_row(std::int64_t s, std::span<const float> values);
+    // Stored rows s, s + 1, ... (1-based, s = 1 the northern row), one
+    // after another in values, with one write.
+    bool write_rows(std::int64_t s, std::span<const float> values);
     bool write_statistics(const Statistics& s);
     // False when anything failed since the file was created.
     bool close() { return file_.close(); }
@@ -75,6 +76,9 @@ public:
     // Reads stored row s (1-based) into out (columns values); false when the
     // file ends before the row does.
     bool read_row(std::int64_t s, std::span<float> out);
+    // Reads stored rows s, s + 1, ... into out (whole rows); several threads
+    // may read at once. False when the file ends before the last row does.
+    bool read_rows_concurrently(std::int64_t s, std::span<float> out) const;
     // True when the file is long enough to hold `rows` rows: a caller can
     // check before it allocates for them.
     bool holds_rows(std::int64_t rows);

@@ -23,11 +23,12 @@ std::optional<GradientFile> GradientFile::open(const std::string& path, std::int
     return GradientFile(std::move(*file), columns);
 }
 
-bool GradientFile::read_row(std::int64_t from_north, std::span<std::int16_t> codes) {
+bool GradientFile::read_row(std::int64_t from_north, std::span<std::int16_t> codes) const {
     const auto count = 2 * static_cast<std::size_t>(columns_);
     if (from_north < 0 || codes.size() < count) return false;
     const auto bytes = std::as_writable_bytes(codes.first(count));
-    return file_.read_at(static_cast<std::uint64_t>(from_north) * record_bytes(columns_), bytes) == bytes.size();
+    return file_.read_at_concurrently(static_cast<std::uint64_t>(from_north) * record_bytes(columns_), bytes) ==
+           bytes.size();
 }
 
 std::optional<GradientFileWriter> GradientFileWriter::create(const std::string& path, std::int32_t columns) {

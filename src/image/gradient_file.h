@@ -22,8 +22,8 @@ public:
 
     // Reads the record of the row from_north rows below the northern one into
     // codes (2 x columns values: the first codes, then the second); false
-    // when the file ends before the record does.
-    bool read_row(std::int64_t from_north, std::span<std::int16_t> codes);
+    // when the file ends before the record does. Several threads may read at once.
+    bool read_row(std::int64_t from_north, std::span<std::int16_t> codes) const;
 
 private:
     GradientFile(platform::File file, std::int32_t columns) : file_(std::move(file)), columns_(columns) {}

@@ -8,7 +8,6 @@
 
 #include <memory>
 #include <new>
-#include <vector>
 
 namespace gridlib::image {
 namespace {
@@ -21,6 +20,7 @@ public:
         return layout.palette_entries == 0 || (palette && bmp::write_palette(sink_, *palette, layout.palette_entries));
     }
     bool write_line(std::span<const std::byte> line) override { return sink_.write(line); }
+    bool write_lines(std::span<const std::byte> lines, std::size_t) override { return sink_.write(lines); }
 
 private:
     bmp::FileSink sink_;
@@ -57,34 +57,29 @@ std::size_t ImageLayout::line_bytes() const {
 
 std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
                          std::int64_t rows, const ImageScale& scale, const ImageLayout& layout,
-                         const std::optional<ConstColourTableView>& palette, const LinePainter& paint) {
+                         const std::optional<ConstColourTableView>& palette, const PainterMaker& make_painter) {
     auto grid = working_grid::Reader::open(working_path, columns);
     if (!grid) return GRIDLIB_IMAGE_GRID_UNREADABLE;
-
-    std::unique_ptr<float[]> row;
-    std::vector<std::byte> line;
-    try {
-        // The row is not initialised: a short file must not cost the touch of a huge buffer.
-        row = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(columns));
-        line.assign(layout.line_bytes(), std::byte{0});
-    } catch (const std::bad_alloc&) {
-        return GRIDLIB_IMAGE_WRITE_FAILED;
-    }
-    const std::span<float> row_span(row.get(), static_cast<std::size_t>(columns));
 
     PendingFile out(image_path);
     if (!out.is_open()) return GRIDLIB_IMAGE_WRITE_FAILED;
     std::int32_t status = GRIDLIB_OK;
-    if (const auto* bmp_layout = std::get_if<bmp::Layout>(&layout.layout())) {
-        BmpLines lines(out.file());
-        if (!lines.start(*bmp_layout, palette)) return GRIDLIB_IMAGE_WRITE_FAILED;
-        status = write_lines(*grid, rows, scale, LineOrder::bottom_up, row_span, line, lines, paint);
-    } else {
-        auto writer = png::Writer::start(out.file(), std::get<png::Layout>(layout.layout()), palette);
-        if (!writer) return GRIDLIB_IMAGE_WRITE_FAILED;
-        PngLines lines(std::move(writer));
-        status = write_lines(*grid, rows, scale, LineOrder::top_down, row_span, line, lines, paint);
-        if (status == GRIDLIB_OK && !lines.finish()) status = GRIDLIB_IMAGE_WRITE_FAILED;
+    try {
+        if (const auto* bmp_layout = std::get_if<bmp::Layout>(&layout.layout())) {
+            BmpLines lines(out.file());
+            if (!lines.start(*bmp_layout, palette)) return GRIDLIB_IMAGE_WRITE_FAILED;
+            status = write_lines(*grid, rows, columns, scale, LineOrder::bottom_up, layout.line_bytes(), lines,
+                                 make_painter);
+        } else {
+            auto writer = png::Writer::start(out.file(), std::get<png::Layout>(layout.layout()), palette);
+            if (!writer) return GRIDLIB_IMAGE_WRITE_FAILED;
+            PngLines lines(std::move(writer));
+            status = write_lines(*grid, rows, columns, scale, LineOrder::top_down, layout.line_bytes(), lines,
+                                 make_painter);
+            if (status == GRIDLIB_OK && !lines.finish()) status = GRIDLIB_IMAGE_WRITE_FAILED;
+        }
+    } catch (const std::bad_alloc&) {
+        return GRIDLIB_IMAGE_WRITE_FAILED;  // buffers too large for this machine
     }
     if (status != GRIDLIB_OK) return status;
     return out.commit() ? GRIDLIB_OK : GRIDLIB_IMAGE_WRITE_FAILED;

@@ -1,8 +1,7 @@
-// Everything an image writer does around its painter: the image's layout
-// checked against its file format, the working grid opened, one grid row
-// and one image line allocated, the file written under a temporary name
-// beside the output (headers, every line painted, the end), and renamed
-// into place when it is complete.
+// Everything an image writer does around its painters: the image's layout
+// checked against its file format, the working grid opened, the file
+// written under a temporary name beside the output (headers, every line
+// painted, the end), and renamed into place when it is complete.
 #pragma once
 
 #include "colour/colour_table.h"
@@ -53,6 +52,6 @@ private:
 // GRIDLIB_IMAGE_ statuses.
 std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
                          std::int64_t rows, const ImageScale& scale, const ImageLayout& layout,
-                         const std::optional<ConstColourTableView>& palette, const LinePainter& paint);
+                         const std::optional<ConstColourTableView>& palette, const PainterMaker& make_painter);
 
 }  // namespace gridlib::image

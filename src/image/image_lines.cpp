@@ -4,7 +4,13 @@
 #include "gridlib.h"
 #include "progress/progress.h"
 
+#include "threads/ordered_run.h"
+#include "threads/thread_count.h"
+
 #include <algorithm>
+#include <memory>
+#include <new>
+#include <vector>
 
 namespace gridlib::image {
 
@@ -19,23 +25,142 @@ ImageScale image_scale(std::int32_t requested_width, std::int32_t columns) {
     return s;
 }
 
-std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const ImageScale& scale, LineOrder order,
-                         std::span<float> row, std::span<std::byte> line, LineSink& sink, const LinePainter& paint) {
-    const bool north_first = grid.north_first();
+bool LineSink::write_lines(std::span<const std::byte> lines, std::size_t line_bytes) {
+    for (std::size_t at = 0; at < lines.size(); at += line_bytes)
+        if (!write_line(lines.subspan(at, line_bytes))) return false;
+    return true;
+}
+
+namespace {
+
+// Lines are read, painted and written in blocks of about this many bytes
+// of grid rows and image lines.
+constexpr std::size_t kBlockBytes = 256 * 1024;
+
+// The lines of one block: their grid rows and their pixels.
+struct LineBlock {
+    std::unique_ptr<float[]> rows;
+    std::vector<std::byte> lines;  // zero at first: the padding stays so
+    LinePainter paint;
+    std::int64_t done = 0;  // lines painted, from the first on
+    std::int32_t status = GRIDLIB_OK;
+};
+
+class LineRun {
+public:
+    LineRun(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns, const ImageScale& scale,
+            LineOrder order, std::size_t line_bytes)
+        : grid_(grid), rows_(rows), columns_(static_cast<std::size_t>(columns)), scale_(scale), order_(order),
+          line_bytes_(line_bytes), lines_((rows - 1) / scale.step + 1),
+          per_block_(static_cast<std::int64_t>(
+              std::max<std::size_t>(1, kBlockBytes / (columns_ * sizeof(float) + line_bytes)))),
+          blocks_((lines_ + per_block_ - 1) / per_block_) {}
+
+    std::int64_t lines() const { return lines_; }
+    std::int64_t blocks() const { return blocks_; }
+    std::int64_t first_line(std::int64_t b) const { return b * per_block_; }
+    std::int64_t lines_in(std::int64_t b) const { return std::min(per_block_, lines_ - first_line(b)); }
+
+    void allocate(std::size_t slots, const PainterMaker& make_painter) {
+        blocks_in_flight_.resize(static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(slots), blocks_)));
+        for (LineBlock& block : blocks_in_flight_) {
+            // Not initialised: a short file must not cost the touch of a huge buffer.
+            block.rows = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(per_block_) * columns_);
+            block.lines.assign(static_cast<std::size_t>(per_block_) * line_bytes_, std::byte{0});
+            block.paint = make_painter();
+        }
+    }
+    LineBlock& block(std::size_t slot) { return blocks_in_flight_[slot]; }
+
+    // Reads and paints the lines of block b.
+    void paint(std::int64_t b, LineBlock& block) const {
+        const std::int64_t first = first_line(b), count = lines_in(b);
+        block.done = 0;
+        block.status = GRIDLIB_OK;
+        // With every row drawn, the rows of a block lie side by side in the
+        // file: one read for all of them.
+        const bool together = scale_.step == 1 && count > 1;
+        std::int64_t lowest = 0;
+        if (together) {
+            lowest = std::min(stored_row(first), stored_row(first + count - 1));
+            if (!grid_.read_rows_concurrently(lowest, {block.rows.get(), static_cast<std::size_t>(count) * columns_}))
+                return fail(block, GRIDLIB_IMAGE_GRID_UNREADABLE);
+        }
+        for (std::int64_t j = 0; j < count; ++j) {
+            const std::int64_t stored = stored_row(first + j);
+            std::span<float> row(block.rows.get(), columns_);
+            if (together) {
+                row = {block.rows.get() + static_cast<std::size_t>(stored - lowest) * columns_, columns_};
+            } else if (!grid_.read_rows_concurrently(stored, row)) {
+                return fail(block, GRIDLIB_IMAGE_GRID_UNREADABLE);
+            }
+            const std::span<std::byte> line(block.lines.data() + static_cast<std::size_t>(j) * line_bytes_, line_bytes_);
+            if (!block.paint(rows_ - 1 - from_south(first + j), row, line))
+                return fail(block, GRIDLIB_IMAGE_GRID_UNREADABLE);
+            block.done = j + 1;
+        }
+    }
+
+    // Writes the lines of a block, each as often as the scale replicates it.
+    std::int32_t write(const LineBlock& block, LineSink& sink) const {
+        const std::span<const std::byte> lines(block.lines.data(), static_cast<std::size_t>(block.done) * line_bytes_);
+        if (scale_.replication == 1) {
+            if (!sink.write_lines(lines, line_bytes_)) return GRIDLIB_IMAGE_WRITE_FAILED;
+        } else {
+            for (std::size_t at = 0; at < lines.size(); at += line_bytes_)
+                for (std::int64_t r = 0; r < scale_.replication; ++r)
+                    if (!sink.write_line(lines.subspan(at, line_bytes_))) return GRIDLIB_IMAGE_WRITE_FAILED;
+        }
+        return block.status;
+    }
+
+private:
     // Sampling starts at the southern row: the kept rows are n x step rows
     // north of it, for n = 0 .. lines - 1.
-    const std::int64_t lines = (rows - 1) / scale.step + 1;
-    progress::Reporter progress(progress::Phase::drawing, lines);
-    for (std::int64_t n = 0; n < lines; ++n) {
-        const std::int64_t from_south = (order == LineOrder::bottom_up ? n : lines - 1 - n) * scale.step;
-        const std::int64_t stored_row = north_first ? rows - from_south : from_south + 1;
-        if (!grid.read_row(stored_row, row)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
-        progress.advance(n + 1);
-        if (!paint(rows - 1 - from_south, row, line)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
-        for (std::int64_t r = 0; r < scale.replication; ++r)
-            if (!sink.write_line(line)) return GRIDLIB_IMAGE_WRITE_FAILED;
+    std::int64_t from_south(std::int64_t n) const {
+        return (order_ == LineOrder::bottom_up ? n : lines_ - 1 - n) * scale_.step;
     }
-    return GRIDLIB_OK;
+    std::int64_t stored_row(std::int64_t n) const {
+        return grid_.north_first() ? rows_ - from_south(n) : from_south(n) + 1;
+    }
+    static void fail(LineBlock& block, std::int32_t status) { block.status = status; }
+
+    const working_grid::Reader& grid_;
+    const std::int64_t rows_;
+    const std::size_t columns_;
+    const ImageScale scale_;
+    const LineOrder order_;
+    const std::size_t line_bytes_;
+    const std::int64_t lines_;
+    const std::int64_t per_block_;
+    const std::int64_t blocks_;
+    std::vector<LineBlock> blocks_in_flight_;
+};
+
+}  // namespace
+
+std::int32_t write_lines(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns,
+                         const ImageScale& scale, LineOrder order, std::size_t line_bytes, LineSink& sink,
+                         const PainterMaker& make_painter) {
+    LineRun run(grid, rows, columns, scale, order, line_bytes);
+    int threads = threads::thread_count();
+    try {
+        run.allocate(threads::slots_for(threads), make_painter);
+    } catch (const std::bad_alloc&) {
+        threads = 1;  // one block at a time needs the least memory
+        run.allocate(threads::slots_for(threads), make_painter);
+    }
+    progress::Reporter progress(progress::Phase::drawing, run.lines());
+    std::int32_t status = GRIDLIB_OK;
+    threads::Stages stages;
+    stages.in_parallel = [&](std::int64_t b, std::size_t slot) { run.paint(b, run.block(slot)); };
+    stages.deliver = [&](std::int64_t b, std::size_t slot) {
+        status = run.write(run.block(slot), sink);
+        progress.advance(run.first_line(b) + run.block(slot).done);
+        return status == GRIDLIB_OK;
+    };
+    threads::run_ordered(run.blocks(), threads, stages);
+    return status;
 }
 
 }  // namespace gridlib::image

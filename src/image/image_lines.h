@@ -1,8 +1,10 @@
-// The line loop every image writer shares: the working grid is read row by
-// row in the order the image file stores its lines (a BMP from the bottom
-// line up, a PNG from the top down), each kept row is painted into one image
-// line by the writer's painter, and the line is written as often as the
-// scale replicates it. A writer supplies only its painter and its headers.
+// The line loop every image writer shares: the working grid is read in the
+// order the image file stores its lines (a BMP from the bottom line up, a
+// PNG from the top down), each kept row is painted into one image line by
+// the writer's painter, and the line is written as often as the scale
+// replicates it. Blocks of lines are read and painted on several threads
+// and written in order on the calling one. A writer supplies only its
+// painters and its headers.
 #pragma once
 
 #include "grid/working_grid.h"
@@ -36,6 +38,9 @@ ImageScale image_scale(std::int32_t requested_width, std::int32_t columns);
 // for each row; they return false when that data could not be read.
 using LinePainter =
     std::function<bool(std::int64_t from_north, std::span<const float> row, std::span<std::byte> line)>;
+// Makes a painter. Each thread paints with a painter of its own, so that a
+// painter may keep buffers; what painters share they must only read.
+using PainterMaker = std::function<LinePainter()>;
 
 // Receives the image lines in the order the file stores them.
 class LineSink {
@@ -43,17 +48,20 @@ public:
     virtual ~LineSink() = default;
     // False when the line could not be stored.
     virtual bool write_line(std::span<const std::byte> line) = 0;
+    // Lines of line_bytes each, one after another, each written once.
+    virtual bool write_lines(std::span<const std::byte> lines, std::size_t line_bytes);
 };
 
 enum class LineOrder { bottom_up, top_down };
 
 // Paints and writes every line of the image of a working grid of `rows`
-// rows in the given order; row holds one grid row, line one image line
-// with its padding. Whichever the order, sampling keeps the southern row
-// and every step-th row north of it. Returns 0,
+// rows of `columns` values in the given order; a line holds line_bytes
+// bytes with its padding. Whichever the order, sampling keeps the southern
+// row and every step-th row north of it. Returns 0,
 // GRIDLIB_IMAGE_GRID_UNREADABLE (a grid row, or the painter's own data) or
-// GRIDLIB_IMAGE_WRITE_FAILED.
-std::int32_t write_lines(working_grid::Reader& grid, std::int64_t rows, const ImageScale& scale, LineOrder order,
-                         std::span<float> row, std::span<std::byte> line, LineSink& sink, const LinePainter& paint);
+// GRIDLIB_IMAGE_WRITE_FAILED. May throw std::bad_alloc.
+std::int32_t write_lines(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns,
+                         const ImageScale& scale, LineOrder order, std::size_t line_bytes, LineSink& sink,
+                         const PainterMaker& make_painter);
 
 }  // namespace gridlib::image

@@ -10,12 +10,13 @@ PendingFile::PendingFile(std::string target) : target_(platform::final_link_targ
     // symbolic link is followed, so that the file it names is replaced and
     // the link stays.
     if (target_.empty() || platform::kind_of(target_) == platform::FileKind::other) return;
-    auto name = platform::create_registered_unique_file(platform::directory_of(target_), "~gridlib-", ".part",
-                                                        guard_);
-    if (!name) return;
-    temporary_ = std::move(*name);
-    if (auto f = platform::File::create(temporary_)) file_ = std::move(*f);
-    else discard();
+    // Written through the descriptor that created it: no other file can
+    // take its place under its name before the rename.
+    auto created = platform::create_registered_unique_open_file(platform::directory_of(target_), "~gridlib-",
+                                                                ".part", guard_);
+    if (!created) return;
+    temporary_ = std::move(created->name);
+    file_ = std::move(created->file);
 }
 
 PendingFile::~PendingFile() { discard(); }

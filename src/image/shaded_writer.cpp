@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <memory>
 #include <new>
 #include <optional>
@@ -62,20 +63,24 @@ private:
 };
 
 // The tinted rainbow colour of each step at each brightness, each computed
-// when first asked for: darkest at tint -0.9, brightest at +0.9.
+// when first asked for: darkest at tint -0.9, brightest at +0.9. Threads
+// that paint at once share it: one that finds an entry missing computes it
+// and stores it, and two that race store the same colour.
 class ShadedColourCache {
 public:
-    ShadedColourCache() : colours_(kLevels * kBrightnessSteps, 0) {}
-    Bgr operator()(std::int32_t step, std::int32_t brightness) {
+    ShadedColourCache() : colours_(std::make_unique<std::atomic<std::uint32_t>[]>(kLevels * kBrightnessSteps)) {}
+    Bgr operator()(std::int32_t step, std::int32_t brightness) const {
         // Neighbouring cells differ more in value than in slope: steps side
         // by side keep their look-ups close together.
-        std::uint32_t& entry =
+        std::atomic<std::uint32_t>& slot =
             colours_[static_cast<std::size_t>(brightness) * kLevels + static_cast<std::size_t>(step)];
+        std::uint32_t entry = slot.load(std::memory_order_relaxed);
         if (entry == 0) {
             const Rgb c = scheme_colour(static_cast<float>(step) / static_cast<float>(kLastStep),
                                         (static_cast<float>(brightness) - 31.5f) / 35.0f, 1.0f, kTintedRainbow, {});
             const Bgr b = truncated_bytes(c);
             entry = kKnown | std::uint32_t{b.blue} | std::uint32_t{b.green} << 8 | std::uint32_t{b.red} << 16;
+            slot.store(entry, std::memory_order_relaxed);
         }
         return {static_cast<std::uint8_t>(entry), static_cast<std::uint8_t>(entry >> 8),
                 static_cast<std::uint8_t>(entry >> 16)};
@@ -83,7 +88,7 @@ public:
 
 private:
     static constexpr std::uint32_t kKnown = 1u << 24;
-    std::vector<std::uint32_t> colours_;
+    std::unique_ptr<std::atomic<std::uint32_t>[]> colours_;
 };
 
 // One row of cells with their slope codes.
@@ -144,7 +149,7 @@ public:
                       TrueColourPixels pixels)
         : shading_(shading), pixels_(pixels),
           step_of_(bins, c, [](std::int32_t step) { return static_cast<std::uint16_t>(step); }) {}
-    void operator()(const ShadedRow& row, const image::ImageScale& scale, std::span<std::byte> line) {
+    void operator()(const ShadedRow& row, const image::ImageScale& scale, std::span<std::byte> line) const {
         // Null cells and cells without shading data have no colour.
         paint_row(
             row, scale,
@@ -177,21 +182,23 @@ bool arguments_usable(DescriptorView d, const ShadedColours& c) {
     return c.bits_per_pixel == 24;
 }
 
-// Paints each line from its grid row and the gradient record of that row.
+// Paints each line from its grid row and the gradient record of that row;
+// each thread reads the records into a buffer of its own.
 template <typename Painter>
-std::int32_t draw(const std::string& working_path, const std::string& image_path, GradientFile& gradient,
+std::int32_t draw(const std::string& working_path, const std::string& image_path, const GradientFile& gradient,
                   std::int32_t columns, std::int32_t rows, const image::ImageScale& scale,
                   const image::ImageLayout& layout,
-                  const std::optional<ConstColourTableView>& palette, Painter& painter) {
+                  const std::optional<ConstColourTableView>& palette, const Painter& painter) {
     const auto record_size = 2 * static_cast<std::size_t>(columns);
-    const auto codes = std::make_unique_for_overwrite<std::int16_t[]>(record_size);
-    const std::span<std::int16_t> record(codes.get(), record_size);
-    return image::write_image(working_path, image_path, columns, rows, scale, layout, palette,
-                              [&](std::int64_t from_north, std::span<const float> values, std::span<std::byte> line) {
-                                  if (!gradient.read_row(from_north, record)) return false;
-                                  painter(ShadedRow{values, record.data(), record.data() + columns}, scale, line);
-                                  return true;
-                              });
+    return image::write_image(working_path, image_path, columns, rows, scale, layout, palette, [&] {
+        return image::LinePainter([&, record = std::vector<std::int16_t>(record_size)](
+                                      std::int64_t from_north, std::span<const float> values,
+                                      std::span<std::byte> line) mutable {
+            if (!gradient.read_row(from_north, record)) return false;
+            painter(ShadedRow{values, record.data(), record.data() + columns}, scale, line);
+            return true;
+        });
+    });
 }
 
 }  // namespace
@@ -224,7 +231,7 @@ std::int32_t write_shaded_image(const std::string& working_path, const std::stri
             return draw(working_path, image_path, *gradient, columns, rows, scale, *layout, colours.colour_table,
                         painter);
         }
-        TrueColourPainter painter(bins, colours, shading, layout->true_colour());
+        const TrueColourPainter painter(bins, colours, shading, layout->true_colour());
         return draw(working_path, image_path, *gradient, columns, rows, scale, *layout, std::nullopt, painter);
     } catch (const std::bad_alloc&) {
         return GRIDLIB_IMAGE_WRITE_FAILED;

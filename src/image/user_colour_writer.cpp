@@ -64,17 +64,18 @@ std::int32_t write_user_colour_image(const std::string& working_path, const std:
     const TrueColourPixels pixels = layout->true_colour();
 
     const ColourMap colour_of(Bins(d.colour_min(), d.colour_max()), mapping, level_table, user);
-    return image::write_image(working_path, image_path, d.columns(), d.rows(), image::ImageScale{}, *layout,
-                              std::nullopt,
-                              [&](std::int64_t, std::span<const float> values, std::span<std::byte> line) {
-                                  for (std::size_t c = 0; c < values.size(); ++c) {
-                                      if (is_valid(values[c]))  // NaN is not
-                                          pixels.put(line, c, colour_of(values[c]));
-                                      else
-                                          pixels.put_empty(line, c);
-                                  }
-                                  return true;
-                              });
+    return image::write_image(
+        working_path, image_path, d.columns(), d.rows(), image::ImageScale{}, *layout, std::nullopt, [&] {
+            return image::LinePainter([&](std::int64_t, std::span<const float> values, std::span<std::byte> line) {
+                for (std::size_t c = 0; c < values.size(); ++c) {
+                    if (is_valid(values[c]))  // NaN is not
+                        pixels.put(line, c, colour_of(values[c]));
+                    else
+                        pixels.put_empty(line, c);
+                }
+                return true;
+            });
+        });
 }
 
 }  // namespace gridlib

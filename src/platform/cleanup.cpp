@@ -76,6 +76,16 @@ std::optional<std::string> create_registered_unique_file(const std::string& dir,
     });
 }
 
+std::optional<CreatedFile> create_registered_unique_open_file(const std::string& dir, const std::string& prefix,
+                                                              const std::string& suffix,
+                                                              std::optional<CleanupGuard>& guard) {
+    return with_signals_held([&] {
+        auto created = create_unique_open_file(dir, prefix, suffix);
+        if (created) guard.emplace(created->name);
+        return created;
+    });
+}
+
 std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
                                                          const std::string& suffix) {
     return with_signals_held([&] {

@@ -5,6 +5,8 @@
 // library, whoever creates the files.
 #pragma once
 
+#include "platform/file.h"
+
 #include <optional>
 #include <string>
 
@@ -29,6 +31,11 @@ private:
 std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
                                                          const std::string& suffix,
                                                          std::optional<CleanupGuard>& guard);
+
+// The same, the file kept open for writing (see create_unique_open_file).
+std::optional<CreatedFile> create_registered_unique_open_file(const std::string& dir, const std::string& prefix,
+                                                              const std::string& suffix,
+                                                              std::optional<CleanupGuard>& guard);
 
 // The same for callers that keep no guard (the C interface): the file stays
 // registered until remove_registered_file removes it.

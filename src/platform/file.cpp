@@ -82,8 +82,13 @@ std::optional<File> File::open_read(const std::string& path) {
 }
 
 std::optional<File> File::create(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0666);
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (fd < 0) return std::nullopt;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && st.st_size > 0 && ::ftruncate(fd, 0) != 0)) {
+        ::close(fd);
+        return std::nullopt;
+    }
     return File(fd, Mode::write);
 }
 
@@ -139,6 +144,17 @@ std::size_t File::read_at(std::uint64_t offset, std::span<std::byte> out) {
     return done;
 }
 
+std::size_t File::read_at_concurrently(std::uint64_t offset, std::span<std::byte> out) const {
+    if (fd_ < 0 || mode_ != Mode::read) return 0;
+    std::size_t done = 0;
+    while (done < out.size()) {
+        const ssize_t got = pread_retry(fd_, out.data() + done, out.size() - done, offset + done);
+        if (got <= 0) break;
+        done += static_cast<std::size_t>(got);
+    }
+    return done;
+}
+
 bool File::flush() {
     if (fd_ < 0 || mode_ != Mode::write || pos_ == 0) return !failed_;
     if (!pwrite_all(fd_, buffer_.data(), pos_, base_)) failed_ = true;
@@ -164,6 +180,12 @@ bool File::write(std::span<const std::byte> bytes) {
     }
     std::memcpy(buffer_.data() + pos_, src, n);
     pos_ += n;
+    return !failed_;
+}
+
+bool File::write_at(std::uint64_t offset, std::span<const std::byte> bytes) {
+    if (fd_ < 0 || mode_ != Mode::write || !fits_file_position(offset, bytes.size()) || !flush()) return false;
+    if (!pwrite_all(fd_, reinterpret_cast<const char*>(bytes.data()), bytes.size(), offset)) failed_ = true;
     return !failed_;
 }
 
@@ -272,8 +294,8 @@ std::string directory_of(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
-std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,
-                                              const std::string& suffix) {
+std::optional<CreatedFile> create_unique_open_file(const std::string& dir, const std::string& prefix,
+                                                   const std::string& suffix) {
     // O_EXCL makes the name ours alone; the mode is that of any new file
     // (0666 less the umask), since an image made this way is renamed into place.
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
@@ -285,13 +307,18 @@ std::optional<std::string> create_unique_file(const std::string& dir, const std:
         for (int k = 0; k < 8; ++k, x /= 36) unique.push_back(digits[x % 36]);
         std::string name = dir + prefix + unique + suffix;
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) {
-            ::close(fd);
-            return name;
-        }
+        if (fd >= 0) return CreatedFile{std::move(name), File(fd, File::Mode::write)};
         if (errno != EEXIST) return std::nullopt;
     }
     return std::nullopt;
+}
+
+std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,
+                                              const std::string& suffix) {
+    auto created = create_unique_open_file(dir, prefix, suffix);
+    if (!created) return std::nullopt;
+    created->file.close();
+    return std::move(created->name);
 }
 
 }  // namespace gridlib::platform

@@ -14,6 +14,8 @@
 
 namespace gridlib::platform {
 
+struct CreatedFile;
+
 class File {
 public:
     File() = default;
@@ -26,8 +28,11 @@ public:
     // Opens an existing regular file for reading. An empty optional when it
     // cannot be opened or is a directory, FIFO or device.
     static std::optional<File> open_read(const std::string& path);
-    // Creates a file for writing, or truncates an existing one. A symbolic
-    // link at the path is refused rather than followed.
+    // Creates a file for writing, or empties an existing one. A symbolic
+    // link at the path is refused rather than followed. A file that is
+    // empty already is not truncated: on some file systems (ext4) a
+    // truncation makes the close that follows wait for the data written
+    // since, and a caller that created the file just before would pay for it.
     static std::optional<File> create(const std::string& path);
 
     bool is_open() const { return fd_ >= 0; }
@@ -60,9 +65,15 @@ public:
     // (rows bottom-up, every n-th row), which a read-ahead buffer would only
     // copy in vain. Fewer bytes only at the end of the file or on an error.
     std::size_t read_at(std::uint64_t offset, std::span<std::byte> out);
+    // The same for several threads at once: the handle is left as it is,
+    // and a read error shows only as a short count.
+    std::size_t read_at_concurrently(std::uint64_t offset, std::span<std::byte> out) const;
 
     // Writes all bytes; false on failure.
     bool write(std::span<const std::byte> bytes);
+    // Writes all bytes at an absolute offset, straight from the caller's
+    // memory, after the bytes written before; position() is left alone.
+    bool write_at(std::uint64_t offset, std::span<const std::byte> bytes);
     // Moves to an absolute byte offset; false when the system refuses.
     bool seek(std::uint64_t offset);
     std::uint64_t position() const { return base_ + pos_; }
@@ -74,6 +85,8 @@ public:
     bool error() const { return failed_; }
 
 private:
+    friend std::optional<CreatedFile> create_unique_open_file(const std::string&, const std::string&,
+                                                              const std::string&);
     enum class Mode { read, write };
     File(int fd, Mode mode);
     bool refill();
@@ -133,9 +146,19 @@ bool remove_file(const std::string& path);
 bool rename_file(const std::string& from, const std::string& to);
 // The directory part of a path including its final '/', or "" for a bare name.
 std::string directory_of(const std::string& path);
-// Creates a new empty file (mode 0666 less the umask) that did not exist before, named
-// dir + prefix + <unique part> + suffix, and returns its name. No existing
-// file is followed or truncated.
+// A file just created, and its name.
+struct CreatedFile {
+    std::string name;
+    File file;  // open for writing
+};
+// Creates a new empty file (mode 0666 less the umask) that did not exist
+// before, named dir + prefix + <unique part> + suffix, and keeps it open
+// for writing: writing through the descriptor that created it leaves no
+// moment in which another file could take its place under its name. No
+// existing file is followed or truncated.
+std::optional<CreatedFile> create_unique_open_file(const std::string& dir, const std::string& prefix,
+                                                   const std::string& suffix);
+// The same for a caller that only needs the name.
 std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,
                                               const std::string& suffix);
 

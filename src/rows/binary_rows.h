@@ -32,11 +32,16 @@ bool placement_fits(const RowPlacement& p, std::int64_t rows);
 // is allocated: a header may promise rows far larger than its file.
 Status unreadable_row_status(const RowPlacement& p, std::int64_t k, std::uint64_t file_size);
 
-class BinaryRowSource final : public RowSource {
+class BinaryRowSource final : public RowSource, public ConcurrentRows {
 public:
     // Allocates the row buffer (may throw std::bad_alloc).
     BinaryRowSource(platform::File file, ElementLayout layout, RowPlacement placement);
     Status read(std::int64_t k, std::span<float> values) override;
+    const ConcurrentRows* concurrent() const override { return this; }
+    std::size_t scratch_bytes(std::int64_t count) const override;
+    // Consecutive rows close together are read with one read.
+    Read read_rows(std::int64_t first, std::int64_t step, std::int64_t count, bool backwards,
+                   std::span<std::byte> scratch, std::span<float> values) const override;
 
 private:
     platform::File file_;

@@ -13,7 +13,6 @@ namespace {
 constexpr int kDigitZero = '%';
 constexpr int kBase = 90;
 
-bool is_line_end(char c) { return c == '\n' || c == '\r'; }
 // A blank ends a line's characters; so does a TAB or any other control
 // character, none of which is a digit.
 bool ends_content(char c) { return static_cast<unsigned char>(c) <= ' '; }

@@ -13,15 +13,6 @@
 namespace gridlib::rows {
 namespace {
 
-constexpr std::array<bool, 256> kSeparators = [] {
-    std::array<bool, 256> t{};
-    for (unsigned char c : {' ', '\t', ',', '\r', '\n'}) t[c] = true;
-    return t;
-}();
-
-inline bool is_separator(char c) { return kSeparators[static_cast<unsigned char>(c)]; }
-inline bool is_line_end(char c) { return c == '\n' || c == '\r'; }
-
 const char* skip_plus(const char* first, const char* last) {
     // std::from_chars takes no "+", which Fortran writes and reads freely.
     if (last - first >= 2 && *first == '+' && first[1] != '+' && first[1] != '-') return first + 1;

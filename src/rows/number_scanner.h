@@ -6,6 +6,7 @@
 
 #include "platform/file.h"
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -13,6 +14,15 @@
 #include <string_view>
 
 namespace gridlib::rows {
+
+// What separates written numbers: blanks, tabs, commas and line ends.
+inline constexpr std::array<bool, 256> kSeparators = [] {
+    std::array<bool, 256> t{};
+    for (unsigned char c : {' ', '\t', ',', '\r', '\n'}) t[c] = true;
+    return t;
+}();
+inline bool is_separator(char c) { return kSeparators[static_cast<unsigned char>(c)]; }
+inline bool is_line_end(char c) { return c == '\n' || c == '\r'; }
 
 enum class ScanResult { ok, end_of_file, not_a_number };
 

@@ -27,16 +27,14 @@ void ValueRules::add_scaling(float new_base, float new_divisor) {
 
 void ValueRules::apply(std::span<float> row) const {
     if (reverse) std::reverse(row.begin(), row.end());
+    // Selects rather than branches, so that both loops vectorise.
     if (match_null) {
-        for (float& v : row) {
-            if (std::fabs(static_cast<double>(v) - null_value) <= tolerance) v = kNullValue;
-        }
+        for (float& v : row) v = std::fabs(static_cast<double>(v) - null_value) <= tolerance ? kNullValue : v;
     }
     if (scale) {
         for (float& v : row) {
-            if (!is_valid(v)) continue;
-            v = v / divisor + base;
-            if (!std::isfinite(v)) v = kNullValue;
+            const float scaled = v / divisor + base;
+            v = !is_valid(v) ? v : std::isfinite(scaled) ? scaled : kNullValue;
         }
     }
 }

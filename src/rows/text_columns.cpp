@@ -17,32 +17,34 @@ constexpr std::int64_t kPiece = 64 * 1024;
 }  // namespace
 
 TextColumnSource::TextColumnSource(const std::string& directory) {
-    if (auto name = platform::create_registered_unique_file(directory, "~gridlib-", ".columns", guard_)) {
-        name_ = std::move(*name);
+    if (auto created = platform::create_registered_unique_open_file(directory, "~gridlib-", ".columns", guard_)) {
+        name_ = std::move(created->name);
+        scratch_ = std::move(created->file);
     }
 }
 
 TextColumnSource::~TextColumnSource() {
-    rows_.reset();  // closes the scratch file before it goes
+    // Both handles of the scratch file are closed before it goes.
+    rows_.reset();
+    scratch_.close();
     if (!name_.empty()) platform::remove_file(name_);
     guard_.reset();
 }
 
 Status TextColumnSource::write_columns(TextVectors& vectors, std::int32_t columns, std::int32_t rows) {
-    auto out = platform::File::create(name_);
-    if (!out) return GRIDLIB_WORKING_GRID_FAILED;
+    if (!scratch_.is_open()) return GRIDLIB_WORKING_GRID_FAILED;
     std::vector<float> piece(static_cast<std::size_t>(std::min<std::int64_t>(rows, kPiece)));
     for (std::int64_t i = 1; i <= columns; ++i) {
         for (std::int64_t done = 0; done < rows;) {
             const auto n = static_cast<std::size_t>(std::min<std::int64_t>(kPiece, rows - done));
             const std::span<float> values(piece.data(), n);
             if (!vectors.read_values(values)) return row_status(i);
-            if (!out->write(std::as_bytes(values))) return GRIDLIB_WORKING_GRID_FAILED;
+            if (!scratch_.write(std::as_bytes(values))) return GRIDLIB_WORKING_GRID_FAILED;
             done += static_cast<std::int64_t>(n);
         }
         vectors.end_vector();
     }
-    return out->close() ? GRIDLIB_OK : GRIDLIB_WORKING_GRID_FAILED;
+    return scratch_.close() ? GRIDLIB_OK : GRIDLIB_WORKING_GRID_FAILED;
 }
 
 }  // namespace gridlib::rows

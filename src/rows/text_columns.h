@@ -9,6 +9,7 @@
 #include "rows/row_source.h"
 #include "rows/text_rows.h"
 #include "platform/cleanup.h"
+#include "platform/file.h"
 
 #include <memory>
 #include <optional>
@@ -39,6 +40,7 @@ public:
 
 private:
     std::string name_;
+    platform::File scratch_;  // open for writing from its creation until the columns are written
     // Registered for removal on SIGINT/SIGTERM for as long as it exists.
     std::optional<platform::CleanupGuard> guard_;
     std::unique_ptr<RowSource> rows_;

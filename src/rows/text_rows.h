@@ -3,6 +3,7 @@
 // GXF) or values coded in characters (compressed GXF).
 #pragma once
 
+#include "rows/number_text.h"
 #include "rows/row_source.h"
 #include "platform/text_units.h"
 
@@ -28,22 +29,26 @@ public:
     virtual std::uint64_t fewest_bytes(std::uint64_t count) const = 0;
     // The file, positioned at the next value.
     virtual platform::File& file() = 0;
+    // Not null when the values can be read in pieces (see number_text.h).
+    virtual NumberText* number_text() { return nullptr; }
 };
 
 // Written numbers separated by blanks, tabs, commas or line ends.
 class WrittenNumbers final : public TextVectors {
 public:
     // unit is positioned at the first data line.
-    explicit WrittenNumbers(platform::TextUnit unit) : unit_(std::move(unit)) {}
+    explicit WrittenNumbers(platform::TextUnit unit) : unit_(std::move(unit)), pieces_(unit_.file()) {}
     bool read_values(std::span<float> values) override;
     void end_vector() override;
     // Every value takes at least one character and a separator after it
     // (the last one aside).
     std::uint64_t fewest_bytes(std::uint64_t count) const override { return count == 0 ? 0 : 2 * count - 1; }
     platform::File& file() override { return unit_.file(); }
+    NumberText* number_text() override { return &pieces_; }
 
 private:
     platform::TextUnit unit_;
+    NumberText pieces_;
 };
 
 // Stored rows of a text grid, one vector each.
@@ -54,6 +59,7 @@ public:
     // is a failure of that row.
     Status read(std::int64_t k, std::span<float> values) override;
     bool sequential() const override { return true; }
+    NumberText* number_text() override { return vectors_->number_text(); }
 
 private:
     std::unique_ptr<TextVectors> vectors_;
