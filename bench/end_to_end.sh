@@ -1,9 +1,11 @@
 #!/bin/sh
 # End-to-end benchmark: rastrify against GDAL's gdaldem color-relief on the
-# same large grids, one ESRI ASCII (about 150 MB) and one Surfer 7 copy, and
-# rastrify's PNG and its shaded relief (-S) against its flat BMP. Reports
-# the median wall time of several warm-cache runs of each, their ratios, and
-# the peak resident memory of each (from /usr/bin/time -v).
+# same large grids, one ESRI ASCII (about 150 MB) and one Surfer 7 copy;
+# rastrify with all the machine's threads and with GRIDLIB_THREADS=1; and
+# rastrify's PNG and its shaded relief (-S) against its flat BMP. The tools
+# run in turn, round after round, on a warm page cache. Reports the median
+# wall time of each, their ratios, the peak resident memory of each (from
+# /usr/bin/time -v), and the time of a cat of the input for comparison.
 #
 # Usage: bench/end_to_end.sh [runs]      (default 5)
 # Environment: RASTRIFY   the converter (default build/rastrify, built when missing)
@@ -27,27 +29,7 @@ fi
 mkdir -p "$work"
 cd "$work"
 
-# A smooth surface with ridges, a trend and a block of null cells, so that
-# the histogram and the colour ramp have work to do.
-if [ ! -s "grid$size.asc" ]; then
-    echo "making a $size x $size ESRI ASCII grid ..." >&2
-    awk -v n="$size" 'BEGIN {
-        printf "ncols %d\nnrows %d\nxllcorner 500000\nyllcorner 6000000\ncellsize 25\nNODATA_value -9999\n", n, n
-        for (r = 0; r < n; r++) {
-            for (c = 0; c < n; c++) {
-                if (r > n / 3 && r < n / 3 + 40 && c > n / 2 && c < n / 2 + 60) v = -9999
-                else v = 350 * sin(c / 97.0) * cos(r / 131.0) + 0.05 * (r + c) + 40 * sin((r * c) / 50000.0)
-                printf(c ? " %.4f" : "%.4f", v)
-            }
-            printf "\n"
-        }
-    }' > "grid$size.asc.part"
-    mv "grid$size.asc.part" "grid$size.asc"
-fi
-if [ ! -s "grid$size.grd" ]; then
-    echo "making its Surfer 7 copy ..." >&2
-    gdal_translate -q -of GS7BG "grid$size.asc" "grid$size.grd"
-fi
+sh "$root/bench/bench_grids.sh" "$work" "$size"
 cat > ramp.txt <<'RAMP'
 0% 0 0 255
 25% 0 255 255
@@ -57,56 +39,65 @@ cat > ramp.txt <<'RAMP'
 nv 255 255 255
 RAMP
 
-# Runs a command under /usr/bin/time -v and prints "seconds kilobytes".
+# Runs a command under /usr/bin/time -v and prints "seconds kilobytes": the
+# wall time to the millisecond from the clock, the peak memory from time.
 timed() {
+    start=$(date +%s%N)
     /usr/bin/time -v -o time.log "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; cat time.log >&2; exit 1; }
-    awk -F': ' '
-        /Elapsed \(wall clock\)/ { n = split($2, p, ":"); s = 0; for (i = 1; i <= n; i++) s = s * 60 + p[i] }
+    end=$(date +%s%N)
+    awk -F': ' -v ns=$((end - start)) '
         /Maximum resident set size/ { kb = $2 }
-        END { printf "%.3f %d\n", s, kb }' time.log
+        END { printf "%.4f %d\n", ns / 1e9, kb }' time.log
 }
 
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 
-# One warm-up run (fills the page cache), then the timed runs.
-bench() { # label, command...
-    label=$1
-    shift
-    timed "$@" >/dev/null
-    : > runs.log
-    i=0
-    while [ "$i" -lt "$runs" ]; do
-        timed "$@" >> runs.log
-        i=$((i + 1))
-    done
-    t=$(cut -d' ' -f1 runs.log | median)
-    m=$(cut -d' ' -f2 runs.log | sort -n | tail -1)
-    echo "$label $t $m"
+# The tools compared, run in turn round after round, so that a change in
+# the machine's load falls on all of them alike. Each line: a label, then
+# the command with INPUT and KIND standing for the grid and its extension.
+tools() {
+    cat <<'TOOLS'
+rastrify|RASTRIFY INPUT rastrify_KIND.bmp
+rastrify_1_thread|env GRIDLIB_THREADS=1 RASTRIFY INPUT rastrify1_KIND.bmp
+rastrify_PNG|RASTRIFY INPUT rastrify_KIND.png
+rastrify_-S|RASTRIFY INPUT rastrify_shaded_KIND.bmp -S
+gdaldem|gdaldem color-relief -q -of BMP INPUT ramp.txt gdaldem_KIND.bmp
+TOOLS
 }
 
-printf '%-10s %-12s %12s %14s\n' input tool "median s" "peak RSS MB"
+run_tool() { # label input kind
+    command=$(tools | awk -F'|' -v l="$1" '$1 == l { print $2 }' | sed "s|RASTRIFY|$rastrify|; s|INPUT|$2|; s|KIND|$3|g")
+    # shellcheck disable=SC2086
+    timed $command >> "runs_$1.log"
+}
+
+echo "machine: $(nproc) processors; load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-10s %-20s %10s %12s\n' input tool "median s" "peak RSS MB"
 for input in "grid$size.asc" "grid$size.grd"; do
     kind=${input##*.}
-    # Assignments, so that a failing run stops the script.
-    result=$(bench rastrify "$rastrify" "$input" "rastrify_$kind.bmp")
-    set -- $result
-    r_time=$2 r_mem=$3
-    result=$(bench rastrify "$rastrify" "$input" "rastrify_$kind.png")
-    set -- $result
-    p_time=$2 p_mem=$3
-    result=$(bench gdaldem gdaldem color-relief -q -of BMP "$input" ramp.txt "gdaldem_$kind.bmp")
-    set -- $result
-    g_time=$2 g_mem=$3
-    result=$(bench shaded "$rastrify" "$input" "rastrify_shaded_$kind.bmp" -S)
-    set -- $result
-    s_time=$2 s_mem=$3
-    row() { printf '%-10s %-12s %12.3f %14.1f\n' "$kind" "$1" "$2" "$(echo "$3" | awk '{ print $1 / 1024 }')"; }
-    row rastrify "$r_time" "$r_mem"
-    row "... PNG" "$p_time" "$p_mem"
-    row "rastrify -S" "$s_time" "$s_mem"
-    row gdaldem "$g_time" "$g_mem"
-    ratio() { awk -v a="$2" -v b="$3" -v k="$kind" -v w="$1" 'BEGIN { printf "%-10s %s time ratio: %.2f\n", k, w, a / b }'; }
-    ratio "rastrify / gdaldem" "$r_time" "$g_time"
-    ratio "rastrify PNG / BMP" "$p_time" "$r_time"
-    ratio "rastrify -S / rastrify" "$s_time" "$r_time"
+    labels=$(tools | cut -d'|' -f1)
+    for label in $labels; do : > "runs_$label.log"; done
+    # One warm-up round (fills the page cache), then the timed rounds.
+    for label in $labels; do run_tool "$label" "$input" "$kind"; done
+    for label in $labels; do : > "runs_$label.log"; done
+    i=0
+    while [ "$i" -lt "$runs" ]; do
+        for label in $labels; do run_tool "$label" "$input" "$kind"; done
+        i=$((i + 1))
+    done
+    for label in $labels; do
+        t=$(cut -d' ' -f1 "runs_$label.log" | median)
+        m=$(cut -d' ' -f2 "runs_$label.log" | sort -n | tail -1)
+        eval "time_$(echo "$label" | tr -c 'a-zA-Z0-9\n' '_')=$t"
+        printf '%-10s %-20s %10.3f %12.1f\n' "$kind" "$label" "$t" "$(echo "$m" | awk '{ print $1 / 1024 }')"
+    done
+    ratio() { awk -v a="$2" -v b="$3" -v k="$kind" -v w="$1" 'BEGIN { printf "%-10s %s: %.2f\n", k, w, a / b }'; }
+    ratio "gdaldem / rastrify" "$time_gdaldem" "$time_rastrify"
+    ratio "gdaldem / rastrify with 1 thread" "$time_gdaldem" "$time_rastrify_1_thread"
+    ratio "rastrify 1 thread / all threads" "$time_rastrify_1_thread" "$time_rastrify"
+    ratio "rastrify PNG / BMP" "$time_rastrify_PNG" "$time_rastrify"
+    ratio "rastrify -S / rastrify" "$time_rastrify__S" "$time_rastrify"
+    # The floor: reading the input once, as fast as the page cache gives it.
+    set -- $(timed cat "$input")
+    printf '%-10s %-20s %10.3f\n' "$kind" "cat (the floor)" "$1"
 done
