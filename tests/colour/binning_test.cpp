@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <vector>
 
 namespace gridlib {
 namespace {
@@ -25,6 +27,32 @@ TEST(Bins, OrdinaryLimitsKeepTheFloatWidth) {
     EXPECT_EQ(unit.bin(0.0f), 1);
     EXPECT_EQ(unit.bin(4095.5f), 4096);
     EXPECT_EQ(unit.bin(17.0f), 18);
+}
+
+TEST(Bins, ManyValuesAtOnceFallInTheBinsOfOneAtATime) {
+    // Values on and next to every bin boundary, where a quotient rounded
+    // differently would change the bin, and values outside the limits.
+    // Between -298.203766 and 524.513306, value -246.783951 divided by the
+    // width is 256 exactly, and multiplied by its inverse 255.99999999999997.
+    const Bins cases[] = {Bins(-298.203766f, 524.513306f), Bins(0.0f, 4096.0f), Bins(0.1f, 0.7f),
+                          Bins(-1234.5f, 98765.25f), Bins(-3.0e38f, 3.0e38f), Bins(1.0f, 1.0f + 4096 * 1.0e-7f),
+                          Bins(-1.0e-30f, 1.0e-30f)};
+    for (const Bins& bins : cases) {
+        std::vector<float> values = {bins.lower(), bins.upper(), std::nextafter(bins.lower(), -INFINITY),
+                                     std::nextafter(bins.upper(), INFINITY), NAN, INFINITY, -INFINITY,
+                                     -1.0e30f, std::nextafter(-1.0e30f, 0.0f)};
+        for (int k = 0; k <= 4096; ++k) {
+            const float boundary = static_cast<float>(double(bins.lower()) + double(bins.width()) * k);
+            for (float v = std::nextafter(boundary, -INFINITY), n = 0; n < 3; v = std::nextafter(v, INFINITY), ++n)
+                values.push_back(v);
+        }
+        std::vector<std::int32_t> out(values.size());
+        bins.zero_based_bins(values, out.data());
+        for (std::size_t i = 0; i < values.size(); ++i) {
+            const std::int32_t expected = is_valid(values[i]) ? bins.bin(values[i]) - 1 : 4096;
+            ASSERT_EQ(out[i], expected) << values[i] << " between " << bins.lower() << " and " << bins.upper();
+        }
+    }
 }
 
 }  // namespace
