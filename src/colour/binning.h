@@ -42,31 +42,22 @@ public:
         return q > 0.0 ? static_cast<std::int32_t>(q) + 1 : 1;
     }
 
-    // The same rule for many values at once, in a loop that vectorises:
-    // out[i] = bin(values[i]) - 1, or kLevels for a value that is not valid
-    // (NaN included). A multiplication by the inverse width stands in for the
-    // division: the two quotients differ by a few units in the last place,
-    // far less than kMargin, so a quotient whose fraction is at least
-    // kMargin away from a whole number has the integer part of the exact
-    // one. The rare others are divided after all.
+    // The same rule for many values at once, written as selects so that the
+    // loop vectorises: out[i] = bin(values[i]) - 1, or kLevels for a value
+    // that is not valid (NaN included).
     void zero_based_bins(std::span<const float> values, std::int32_t* out) const {
-        const double lower = lower_, inverse = 1.0 / double(width_);
-        constexpr double kLast = kLevels - 1, kMargin = 1.0 / (1 << 20);
-        constexpr std::int32_t kUnsure = -1;
+        const double lower = lower_, width = width_;
+        constexpr double kLast = kLevels - 1;
         for (std::size_t i = 0; i < values.size(); ++i) {
             const float v = values[i];
-            const double q = (double(v) - lower) * inverse;
-            // Beyond the last bin (NaN too) the half keeps the fraction clear.
-            const double clamped = q < kLast + 0.5 ? (q > 0.0 ? q : 0.0) : kLast + 0.5;
-            const auto k = static_cast<std::int32_t>(clamped);
-            const double fraction = clamped - static_cast<double>(k);
-            std::int32_t b = fraction > kMargin && fraction < 1.0 - kMargin ? k : kUnsure;
-            b = v >= upper_ ? static_cast<std::int32_t>(kLast) : b;
-            b = v <= lower_ ? 0 : b;
-            out[i] = is_valid(v) ? b : static_cast<std::int32_t>(kLevels);
+            const double q = (double(v) - lower) / width;
+            const double below_last = q < kLast ? q : kLast;  // NaN too goes to the last bin
+            const double within = below_last > 0.0 ? below_last : 0.0;
+            std::int32_t k = static_cast<std::int32_t>(within);
+            k = v >= upper_ ? static_cast<std::int32_t>(kLast) : k;
+            k = v <= lower_ ? 0 : k;
+            out[i] = is_valid(v) ? k : static_cast<std::int32_t>(kLevels);
         }
-        for (std::size_t i = 0; i < values.size(); ++i)
-            if (out[i] == kUnsure) out[i] = bin_above_lower(values[i]) - 1;
     }
 
 private:

@@ -31,9 +31,9 @@ TEST(Bins, OrdinaryLimitsKeepTheFloatWidth) {
 
 TEST(Bins, ManyValuesAtOnceFallInTheBinsOfOneAtATime) {
     // Values on and next to every bin boundary, where a quotient rounded
-    // differently would change the bin, and values outside the limits.
-    // Between -298.203766 and 524.513306, value -246.783951 divided by the
-    // width is 256 exactly, and multiplied by its inverse 255.99999999999997.
+    // differently would change the bin (between -298.203766 and 524.513306,
+    // -246.783951 divided by the width is 256 exactly, and multiplied by its
+    // inverse 255.99999999999997), and values outside the limits.
     const Bins cases[] = {Bins(-298.203766f, 524.513306f), Bins(0.0f, 4096.0f), Bins(0.1f, 0.7f),
                           Bins(-1234.5f, 98765.25f), Bins(-3.0e38f, 3.0e38f), Bins(1.0f, 1.0f + 4096 * 1.0e-7f),
                           Bins(-1.0e-30f, 1.0e-30f)};
