@@ -15,6 +15,12 @@
  *   to a negative code on failure, named below; nothing is ever printed and
  *   no routine keeps a file open between calls. The routines are not
  *   re-entrant: calls must not overlap.
+ * - GRDRDG, GRDHST and the image writers work on as many threads as the
+ *   process has processors, or as the environment variable GRIDLIB_THREADS
+ *   says (1 to 64; 1 = the caller's thread alone), read at each call. Their
+ *   results are the same whatever the count. The threads are started by the
+ *   first call that needs them, hold nothing between calls, block every
+ *   signal, and are joined when the process ends.
  */
 #ifndef GRIDLIB_H
 #define GRIDLIB_H

@@ -24,7 +24,7 @@ namespace gridlib {
 // mode +-2 (which then needs kLevels entries), inverted for a negative mode,
 // and onto the colour_count (1..256) palette entries, of which
 // 2 .. colour_count - 1 are the data colours. The image appears only when it is complete; refusals
-// create nothing. Allocates one grid row and one image line for the call.
+// create nothing. Allocates a block of grid rows and image lines per thread.
 // Returns 0, GRIDLIB_REFUSED (a byte image, limits not ascending, arguments
 // out of range) or one of the GRIDLIB_IMAGE_ statuses.
 std::int32_t write_palette_image(const std::string& working_path, const std::string& image_path, DescriptorView d,

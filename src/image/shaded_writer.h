@@ -44,9 +44,9 @@ struct ShadedColours {
 // palette index 0, or white; in a PNG they are transparent, and an 8-bit
 // PNG's palette holds at least the 226 entries its indices reach (beyond
 // colour_count, from the colour table too). The image appears only when it
-// is complete; refusals create nothing. Allocates one grid row, one
-// gradient record, one image line and 64 KB of tables for the call (for
-// 24-bit, 1 MB of colours more).
+// is complete; refusals create nothing. Allocates a block of grid rows and
+// image lines and a gradient record per thread, and 64 KB of tables for the
+// call (for 24-bit, 1 MB of colours more).
 // Returns 0, GRIDLIB_REFUSED (a byte image, limits not ascending, arguments
 // out of range) or one of the GRIDLIB_IMAGE_ statuses; a gradient file that
 // cannot be read or is shorter than the grid is GRIDLIB_IMAGE_GRID_UNREADABLE.

@@ -24,7 +24,7 @@ namespace gridlib {
 // user colour of row level, each component 0..255 truncated to a whole
 // number whose low byte is taken. Null cells are white, and transparent in
 // a PNG. The image appears only when it is complete; refusals create
-// nothing. Allocates one grid row and one image line for the call. Returns
+// nothing. Allocates a block of grid rows and image lines per thread. Returns
 // 0, GRIDLIB_REFUSED (a byte image, limits not ascending, arguments out of
 // range) or one of the GRIDLIB_IMAGE_ statuses.
 std::int32_t write_user_colour_image(const std::string& working_path, const std::string& image_path,
