@@ -129,6 +129,9 @@ std::size_t slots_for(int threads) { return threads <= 1 ? 1 : 2 * static_cast<s
 
 void run_ordered(std::int64_t count, int threads, const Stages& stages) {
     if (count <= 0) return;
+    // A single item needs no helper woken for it. Fewer slots than the
+    // caller made room for are fine: item i < count uses slot i % slots.
+    if (count == 1) threads = 1;
     OrderedRun run(count, slots_for(threads), stages);
     run_together(threads, [&](int index) {
         if (index == 0) {
