@@ -39,18 +39,8 @@ cat > ramp.txt <<'RAMP'
 nv 255 255 255
 RAMP
 
-# Runs a command under /usr/bin/time -v and prints "seconds kilobytes": the
-# wall time to the millisecond from the clock, the peak memory from time.
-timed() {
-    start=$(date +%s%N)
-    /usr/bin/time -v -o time.log "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; cat time.log >&2; exit 1; }
-    end=$(date +%s%N)
-    awk -F': ' -v ns=$((end - start)) '
-        /Maximum resident set size/ { kb = $2 }
-        END { printf "%.4f %d\n", ns / 1e9, kb }' time.log
-}
-
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+time_log=time.log
+. "$root/bench/timing.sh"
 
 # The tools compared, run in turn round after round, so that a change in
 # the machine's load falls on all of them alike. Each line: a label, then

@@ -58,15 +58,8 @@ with open(target, "wb") as out:
             out.write(data[r * row_bytes:(r + 1) * row_bytes] * k)
 PY
 
-# Runs a command under /usr/bin/time -v and prints "seconds kilobytes".
-timed() {
-    start=$(date +%s%N)
-    /usr/bin/time -v -o "$tmp/time.log" "$@" >/dev/null 2>&1 || { echo "failed: $*" >&2; cat "$tmp/time.log" >&2; exit 1; }
-    end=$(date +%s%N)
-    awk -F': ' -v ns=$((end - start)) '/Maximum resident set size/ { kb = $2 } END { printf "%.4f %d\n", ns / 1e9, kb }' \
-        "$tmp/time.log"
-}
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+time_log="$tmp/time.log"
+. "$root/bench/timing.sh"
 
 # Median seconds and peak kilobytes of runs of one conversion, after a
 # warm-up run that fills the page cache.
