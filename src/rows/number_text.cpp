@@ -11,7 +11,7 @@ namespace gridlib::rows {
 void NumberPiece::reserve_text(std::size_t bytes) {
     if (bytes <= text_capacity_) return;
     auto grown = std::make_unique_for_overwrite<char[]>(bytes);
-    std::memcpy(grown.get(), text_.get(), text_size_);
+    if (text_size_ > 0) std::memcpy(grown.get(), text_.get(), text_size_);
     text_ = std::move(grown);
     text_capacity_ = bytes;
 }
