@@ -21,7 +21,9 @@ constexpr float kTop = std::numeric_limits<float>::max();
 constexpr float kBottom = std::numeric_limits<float>::lowest();
 
 // a where the mask is set, else b.
-Floats pick(Masks m, Floats a, Floats b) { return reinterpret_cast<Floats>((reinterpret_cast<Masks>(a) & m) | (reinterpret_cast<Masks>(b) & ~m)); }
+Floats pick(Masks m, Floats a, Floats b) {
+    return reinterpret_cast<Floats>((reinterpret_cast<Masks>(a) & m) | (reinterpret_cast<Masks>(b) & ~m));
+}
 
 }  // namespace
 

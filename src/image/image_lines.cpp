@@ -62,7 +62,8 @@ public:
     std::int64_t lines_in(std::int64_t b) const { return std::min(per_block_, lines_ - first_line(b)); }
 
     void allocate(std::size_t slots, const PainterMaker& make_painter) {
-        blocks_in_flight_.resize(static_cast<std::size_t>(std::min<std::int64_t>(static_cast<std::int64_t>(slots), blocks_)));
+        const auto used = std::min<std::int64_t>(static_cast<std::int64_t>(slots), blocks_);
+        blocks_in_flight_.resize(static_cast<std::size_t>(used));
         for (LineBlock& block : blocks_in_flight_) {
             // Not initialised: a short file must not cost the touch of a huge buffer.
             block.rows = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(per_block_) * columns_);
@@ -94,7 +95,8 @@ public:
             } else if (!grid_.read_rows_concurrently(stored, row)) {
                 return fail(block, GRIDLIB_IMAGE_GRID_UNREADABLE);
             }
-            const std::span<std::byte> line(block.lines.data() + static_cast<std::size_t>(j) * line_bytes_, line_bytes_);
+            const std::span<std::byte> line(block.lines.data() + static_cast<std::size_t>(j) * line_bytes_,
+                                            line_bytes_);
             if (!block.paint(rows_ - 1 - from_south(first + j), row, line))
                 return fail(block, GRIDLIB_IMAGE_GRID_UNREADABLE);
             block.done = j + 1;

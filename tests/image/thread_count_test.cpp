@@ -212,7 +212,8 @@ protected:
     // Converts with 1, 2 and 3 threads; the results must not differ.
     Result expect_same_for_every_count(const std::string& input, const Window& w) {
         const Result one = convert(dir, input, w, 1);
-        for (int threads : {2, 3}) EXPECT_TRUE(convert(dir, input, w, threads) == one) << input << ", " << threads << " threads";
+        for (int threads : {2, 3})
+            EXPECT_TRUE(convert(dir, input, w, threads) == one) << input << ", " << threads << " threads";
         return one;
     }
     TempDir dir;
