@@ -84,8 +84,8 @@ void finish_token(platform::File& file, std::string& token) {
 // The bulk of a text grid: a sign, at most 7 digits and a decimal point.
 // Such a number is m / 10^k with m < 2^24 and k <= 7, both exact floats, and
 // one IEEE float division rounds correctly: the very float from_chars would
-// give, without its general machinery. Anything else returns false.
-inline bool parse_short_decimal(const char* p, const char* last, float& value) {
+// give, without its general machinery.
+const char* scan_short_decimal(const char* p, const char* last, float& value) {
     static constexpr float kPowersOfTen[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f};
     const bool negative = p != last && *p == '-';
     if (p != last && (*p == '-' || *p == '+')) ++p;
@@ -94,24 +94,28 @@ inline bool parse_short_decimal(const char* p, const char* last, float& value) {
     for (; p != last; ++p) {
         const unsigned d = static_cast<unsigned char>(*p) - unsigned{'0'};
         if (d < 10) {
+            if (++digits > 7) return nullptr;
             m = m * 10 + d;
-            ++digits;
             if (fraction >= 0) ++fraction;
         } else if (*p == '.' && fraction < 0) {
             fraction = 0;
         } else {
-            return false;
+            break;
         }
     }
-    if (digits == 0 || digits > 7) return false;
+    if (digits == 0) return nullptr;
     const float f = fraction > 0 ? static_cast<float>(m) / kPowersOfTen[fraction] : static_cast<float>(m);
     value = negative ? -f : f;
-    return true;
+    return p;
 }
 
 bool parse_number(std::string_view token, float& value) {
     const char* last = token.data() + token.size();
-    if (parse_short_decimal(token.data(), last, value)) return true;
+    float short_decimal = 0;
+    if (scan_short_decimal(token.data(), last, short_decimal) == last) {
+        value = short_decimal;
+        return true;
+    }
     const char* first = skip_plus(token.data(), last);
     float f = 0;
     auto [ptr, ec] = std::from_chars(first, last, f);

@@ -41,6 +41,14 @@ bool skip_line(platform::File& file);
 // exponents ("1.5D+03", "1.5d3", "1.5+03").
 bool parse_number(std::string_view token, float& value);
 
+// Scans the common form of a number from p on: a sign, at most 7 digits and
+// one decimal point, stopping at the first other character or at last. The
+// character after it, its end, is returned with its value (the very float
+// parse_number gives); nullptr when the characters from p are not of that
+// form (no digit, or more than 7). A token that does not end there needs
+// parse_number.
+const char* scan_short_decimal(const char* p, const char* last, float& value);
+
 // Skips count lines (LF, CR and CR LF each end one); false when the file
 // ends before all of them have begun.
 bool skip_lines(platform::File& file, std::int64_t count);

@@ -31,9 +31,17 @@ void NumberPiece::parse() {
         bool line_end = false;
         while (p != end && is_separator(*p)) line_end |= is_line_end(*p++);
         if (p == end) break;
+        // Most tokens are short decimals, scanned once; the others go on to
+        // their end and through the general parser.
         const char* const start = p;
-        while (p != end && !is_separator(*p)) ++p;
-        const bool number = parse_number({start, p}, values_[i]);
+        const char* const scanned = scan_short_decimal(start, end, values_[i]);
+        bool number = scanned && (scanned == end || is_separator(*scanned));
+        if (number) {
+            p = scanned;
+        } else {
+            while (p != end && !is_separator(*p)) ++p;
+            number = parse_number({start, p}, values_[i]);
+        }
         marks_[i] = static_cast<std::uint8_t>((line_end ? kLineStart : 0) | (number ? 0 : kNotANumber));
         ++i;
     }
