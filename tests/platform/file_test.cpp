@@ -57,6 +57,8 @@ TEST(File, PositionsStayExactAcrossBytesReadsAndSeeks) {
 TEST(File, WritesAtOffsetsAndReportsSize) {
     TempDir dir;
     const std::string path = dir.file("out");
+    // An earlier file of that name is emptied, whatever it held.
+    write_file(path, std::string(40, '#'));
     {
         auto f = File::create(path);
         ASSERT_TRUE(f);
