@@ -35,9 +35,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     d.rows_read() = rows;
     d.storage_order() = order;
     d.input_geometry(0) = west;
-    d.input_geometry(1) = west + dx * static_cast<float>(columns - 1);
+    d.input_geometry(1) = west + dx * (static_cast<float>(columns) - 1.0f);
     d.input_geometry(2) = south;
-    d.input_geometry(3) = south + dy * static_cast<float>(rows - 1);
+    d.input_geometry(3) = south + dy * (static_cast<float>(rows) - 1.0f);
     d.input_geometry(4) = dx;
     d.input_geometry(5) = dy;
 

@@ -5,6 +5,7 @@
 #include "image/png_format.h"
 
 #include <png.h>
+#include <zlib.h>
 
 #include <array>
 #include <csetjmp>
@@ -19,7 +20,10 @@ namespace {
 // grid differ little, and replicated lines not at all, so deflate meets long
 // runs of zeros, which saves time as well as bytes; in palette images too,
 // whose ramp of colours is ordered by value.
+// Deflate looks only for runs (matches one byte back): after the up filter
+// they are what the data holds, and finding them is cheaper than a search.
 constexpr int kCompressionLevel = 1;
+constexpr int kStrategy = Z_RLE;
 constexpr int kFilter = PNG_FILTER_UP;
 // libpng's output in larger pieces than its default 8 KiB: fewer chunks.
 constexpr std::size_t kCompressionBuffer = 64 * 1024;
@@ -89,6 +93,7 @@ std::unique_ptr<Writer> Writer::start(platform::File& file, const Layout& layout
         png_set_compression_level(png, kCompressionLevel);
         png_set_compression_buffer_size(png, kCompressionBuffer);
         png_set_filter(png, PNG_FILTER_TYPE_BASE, kFilter);
+        png_set_compression_strategy(png, kStrategy);
         png_set_IHDR(png, info, layout.width, layout.height, 8,
                      indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
