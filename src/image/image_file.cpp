@@ -5,9 +5,11 @@
 #include "gridlib.h"
 #include "grid/working_grid.h"
 #include "image/pending_file.h"
+#include "image/png_blocks.h"
 
 #include <memory>
 #include <new>
+#include <vector>
 
 namespace gridlib::image {
 namespace {
@@ -19,21 +21,49 @@ public:
         if (!bmp::write_header(sink_, layout)) return false;
         return layout.palette_entries == 0 || (palette && bmp::write_palette(sink_, *palette, layout.palette_entries));
     }
-    bool write_line(std::span<const std::byte> line) override { return sink_.write(line); }
-    bool write_lines(std::span<const std::byte> lines, std::size_t) override { return sink_.write(lines); }
+    bool write(const PaintedBlock& block, std::size_t) override {
+        if (block.replication == 1) return sink_.write(block.lines);
+        for (std::size_t at = 0; at < block.lines.size(); at += block.line_bytes)
+            for (std::int64_t r = 0; r < block.replication; ++r)
+                if (!sink_.write(block.lines.subspan(at, block.line_bytes))) return false;
+        return true;
+    }
 
 private:
     bmp::FileSink sink_;
 };
 
+// Each block is compressed on the thread that painted it, and its stream
+// written in order.
 class PngLines final : public LineSink {
 public:
-    explicit PngLines(std::unique_ptr<png::Writer> writer) : writer_(std::move(writer)) {}
-    bool write_line(std::span<const std::byte> line) override { return writer_->write_line(line); }
+    PngLines(std::unique_ptr<png::Writer> writer, const png::Layout& layout)
+        : writer_(std::move(writer)), layout_(layout) {}
+    void use_slots(std::size_t slots) override {
+        slots_.clear();
+        const std::size_t pixel_bytes = layout_.line_bytes / layout_.width;
+        for (std::size_t s = 0; s < slots; ++s)
+            slots_.push_back({std::make_unique<png::BlockCompressor>(layout_.line_bytes, pixel_bytes)});
+    }
+    void prepare(const PaintedBlock& block, std::size_t slot) override {
+        Slot& s = slots_[slot];
+        s.compressed = s.compressor->compress(block.lines, block.replication, block.last);
+    }
+    bool write(const PaintedBlock&, std::size_t slot) override {
+        const Slot& s = slots_[slot];
+        return s.compressed && writer_->write_image_data(joiner_.pieces(*s.compressor));
+    }
     bool finish() { return writer_->finish(); }
 
 private:
     std::unique_ptr<png::Writer> writer_;
+    const png::Layout layout_;
+    struct Slot {
+        std::unique_ptr<png::BlockCompressor> compressor;
+        bool compressed = false;
+    };
+    std::vector<Slot> slots_;
+    png::StreamJoiner joiner_;
 };
 
 }  // namespace
@@ -73,7 +103,7 @@ std::int32_t write_image(const std::string& working_path, const std::string& ima
         } else {
             auto writer = png::Writer::start(out.file(), std::get<png::Layout>(layout.layout()), palette);
             if (!writer) return GRIDLIB_IMAGE_WRITE_FAILED;
-            PngLines lines(std::move(writer));
+            PngLines lines(std::move(writer), std::get<png::Layout>(layout.layout()));
             status = write_lines(*grid, rows, columns, scale, LineOrder::top_down, layout.line_bytes(), lines,
                                  make_painter);
             if (status == GRIDLIB_OK && !lines.finish()) status = GRIDLIB_IMAGE_WRITE_FAILED;

@@ -25,12 +25,6 @@ ImageScale image_scale(std::int32_t requested_width, std::int32_t columns) {
     return s;
 }
 
-bool LineSink::write_lines(std::span<const std::byte> lines, std::size_t line_bytes) {
-    for (std::size_t at = 0; at < lines.size(); at += line_bytes)
-        if (!write_line(lines.subspan(at, line_bytes))) return false;
-    return true;
-}
-
 namespace {
 
 // Lines are read, painted and written in blocks of about this many bytes
@@ -61,9 +55,10 @@ public:
     std::int64_t first_line(std::int64_t b) const { return b * per_block_; }
     std::int64_t lines_in(std::int64_t b) const { return std::min(per_block_, lines_ - first_line(b)); }
 
-    void allocate(std::size_t slots, const PainterMaker& make_painter) {
+    void allocate(std::size_t slots, const PainterMaker& make_painter, LineSink& sink) {
         const auto used = std::min<std::int64_t>(static_cast<std::int64_t>(slots), blocks_);
         blocks_in_flight_.resize(static_cast<std::size_t>(used));
+        sink.use_slots(blocks_in_flight_.size());
         for (LineBlock& block : blocks_in_flight_) {
             // Not initialised: a short file must not cost the touch of a huge buffer.
             block.rows = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(per_block_) * columns_);
@@ -103,17 +98,10 @@ public:
         }
     }
 
-    // Writes the lines of a block, each as often as the scale replicates it.
-    std::int32_t write(const LineBlock& block, LineSink& sink) const {
-        const std::span<const std::byte> lines(block.lines.data(), static_cast<std::size_t>(block.done) * line_bytes_);
-        if (scale_.replication == 1) {
-            if (!sink.write_lines(lines, line_bytes_)) return GRIDLIB_IMAGE_WRITE_FAILED;
-        } else {
-            for (std::size_t at = 0; at < lines.size(); at += line_bytes_)
-                for (std::int64_t r = 0; r < scale_.replication; ++r)
-                    if (!sink.write_line(lines.subspan(at, line_bytes_))) return GRIDLIB_IMAGE_WRITE_FAILED;
-        }
-        return block.status;
+    // The lines of block b, once painted without failure.
+    PaintedBlock painted(std::int64_t b, const LineBlock& block) const {
+        return {{block.lines.data(), static_cast<std::size_t>(block.done) * line_bytes_}, line_bytes_,
+                scale_.replication, b == blocks_ - 1};
     }
 
 private:
@@ -147,18 +135,25 @@ std::int32_t write_lines(const working_grid::Reader& grid, std::int64_t rows, st
     LineRun run(grid, rows, columns, scale, order, line_bytes);
     int threads = threads::thread_count();
     try {
-        run.allocate(threads::slots_for(threads), make_painter);
+        run.allocate(threads::slots_for(threads), make_painter, sink);
     } catch (const std::bad_alloc&) {
         threads = 1;  // one block at a time needs the least memory
-        run.allocate(threads::slots_for(threads), make_painter);
+        run.allocate(threads::slots_for(threads), make_painter, sink);
     }
     progress::Reporter progress(progress::Phase::drawing, run.lines());
     std::int32_t status = GRIDLIB_OK;
     threads::Stages stages;
-    stages.in_parallel = [&](std::int64_t b, std::size_t slot) { run.paint(b, run.block(slot)); };
+    stages.in_parallel = [&](std::int64_t b, std::size_t slot) {
+        LineBlock& block = run.block(slot);
+        run.paint(b, block);
+        if (block.status == GRIDLIB_OK) sink.prepare(run.painted(b, block), slot);
+    };
+    // A block that failed is not written: the file is not kept.
     stages.deliver = [&](std::int64_t b, std::size_t slot) {
-        status = run.write(run.block(slot), sink);
-        progress.advance(run.first_line(b) + run.block(slot).done);
+        const LineBlock& block = run.block(slot);
+        status = block.status;
+        if (status == GRIDLIB_OK && !sink.write(run.painted(b, block), slot)) status = GRIDLIB_IMAGE_WRITE_FAILED;
+        progress.advance(run.first_line(b) + block.done);
         return status == GRIDLIB_OK;
     };
     threads::run_ordered(run.blocks(), threads, stages);

@@ -42,14 +42,31 @@ using LinePainter =
 // painter may keep buffers; what painters share they must only read.
 using PainterMaker = std::function<LinePainter()>;
 
-// Receives the image lines in the order the file stores them.
+// The lines of one block as painted, in the order the file stores them,
+// each to be stored `replication` times.
+struct PaintedBlock {
+    std::span<const std::byte> lines;
+    std::size_t line_bytes = 0;
+    std::int64_t replication = 1;
+    bool last = false;  // the image's last block
+};
+
+// Receives the image lines, a block at a time, in the order the file
+// stores them. Blocks are painted in slots (threads::run_ordered): at most
+// that many are between their painting and their writing, and a sink that
+// prepares blocks keeps a set of buffers for each slot.
 class LineSink {
 public:
     virtual ~LineSink() = default;
-    // False when the line could not be stored.
-    virtual bool write_line(std::span<const std::byte> line) = 0;
-    // Lines of line_bytes each, one after another, each written once.
-    virtual bool write_lines(std::span<const std::byte> lines, std::size_t line_bytes);
+    // Before the first block: the number of slots. May throw std::bad_alloc.
+    virtual void use_slots(std::size_t) {}
+    // On the thread that painted the block, several blocks at once: work on
+    // it that need not wait for the blocks before it (a PNG compresses it
+    // there). May throw std::bad_alloc.
+    virtual void prepare(const PaintedBlock&, std::size_t /*slot*/) {}
+    // On the calling thread, in order: stores the block prepared in the
+    // slot. False when it could not be stored.
+    virtual bool write(const PaintedBlock& block, std::size_t slot) = 0;
 };
 
 enum class LineOrder { bottom_up, top_down };

@@ -5,35 +5,26 @@
 #include "image/png_format.h"
 
 #include <png.h>
-#include <zlib.h>
 
+#include <algorithm>
 #include <array>
 #include <csetjmp>
 
 namespace gridlib::png {
 namespace {
 
-// Chosen with bench/image_bench on a 4000 x 4000 grid. Deflating is most of
-// the cost of a PNG, so zlib's fastest level that compresses at all: the
-// default level 6 takes twice as long for a file a third smaller. Each line
-// is stored less the line above (the "up" filter): neighbouring lines of a
-// grid differ little, and replicated lines not at all, so deflate meets long
-// runs of zeros, which saves time as well as bytes; in palette images too,
-// whose ramp of colours is ordered by value.
-// Deflate looks only for runs (matches one byte back): after the up filter
-// they are what the data holds, and finding them is cheaper than a search.
-constexpr int kCompressionLevel = 1;
-constexpr int kStrategy = Z_RLE;
-constexpr int kFilter = PNG_FILTER_UP;
-// libpng's output in larger pieces than its default 8 KiB: fewer chunks.
-constexpr std::size_t kCompressionBuffer = 64 * 1024;
+// The image data is compressed apart from libpng (image/png_blocks.h);
+// libpng writes it in IDAT chunks of at most this many bytes.
+constexpr std::size_t kLargestChunk = PNG_UINT_31_MAX;
+constexpr png_byte kImageData[5] = "IDAT";
+constexpr png_byte kEnd[5] = "IEND";
 constexpr png_uint_32 kPixelsPerMetre = 4096;
 
 [[noreturn]] void fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void ignore_warning(png_structp, png_const_charp) {}
 
 // A failed write is kept by the file, which reports it at the latest when it
-// is closed; write_line checks it after every line.
+// is closed; the writer checks it after each of its calls.
 void write_bytes(png_structp png, png_bytep data, std::size_t n) {
     static_cast<platform::File*>(png_get_io_ptr(png))->write(std::as_bytes(std::span(data, n)));
 }
@@ -90,10 +81,6 @@ std::unique_ptr<Writer> Writer::start(platform::File& file, const Layout& layout
         png_set_write_fn(png, &file, write_bytes, flush_nothing);
         // libpng's default caps of a million pixels a side are for readers.
         png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
-        png_set_compression_level(png, kCompressionLevel);
-        png_set_compression_buffer_size(png, kCompressionBuffer);
-        png_set_filter(png, PNG_FILTER_TYPE_BASE, kFilter);
-        png_set_compression_strategy(png, kStrategy);
         png_set_IHDR(png, info, layout.width, layout.height, 8,
                      indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
@@ -108,15 +95,34 @@ std::unique_ptr<Writer> Writer::start(platform::File& file, const Layout& layout
     return w;
 }
 
-bool Writer::write_line(std::span<const std::byte> line) {
+bool Writer::write_image_data(std::span<const std::span<const std::byte>> pieces) {
+    std::size_t total = 0;
+    for (const auto& piece : pieces) total += piece.size();
     png_structp png = png_;
-    const auto* bytes = reinterpret_cast<png_const_bytep>(line.data());
-    return guarded(png, [&] { png_write_row(png, bytes); }) && !file_.error();
+    return guarded(png, [&] {
+        auto piece = pieces.begin();
+        std::size_t at = 0;  // in *piece
+        while (total > 0) {
+            std::size_t chunk = std::min(total, kLargestChunk);
+            total -= chunk;
+            png_write_chunk_start(png, kImageData, static_cast<png_uint_32>(chunk));
+            while (chunk > 0) {
+                const std::size_t n = std::min(chunk, piece->size() - at);
+                if (n > 0) png_write_chunk_data(png, reinterpret_cast<png_const_bytep>(piece->data() + at), n);
+                chunk -= n;
+                at += n;
+                if (at == piece->size()) ++piece, at = 0;
+            }
+            png_write_chunk_end(png);
+        }
+    }) && !file_.error();
 }
 
+// libpng's png_write_end refuses to end a file whose image data it did not
+// compress itself; the end chunk is written as any other chunk.
 bool Writer::finish() {
     png_structp png = png_;
-    return guarded(png, [&] { png_write_end(png, nullptr); }) && !file_.error();
+    return guarded(png, [&] { png_write_chunk(png, kEnd, nullptr, 0); }) && !file_.error();
 }
 
 }  // namespace gridlib::png

@@ -1,8 +1,8 @@
 // PNG files through libpng: an 8-bit palette image whose first palette entry
 // (the colour of null cells) is fully transparent, or an 8-bit red, green,
-// blue and alpha image. Lines go in top line first, one at a time, so memory
-// does not grow with the image. libpng reports nothing itself: its warnings
-// are dropped and its errors become a false result.
+// blue and alpha image. libpng writes the chunks; the image data it is given
+// compressed (image/png_blocks.h), piece by piece. libpng reports nothing
+// itself: its warnings are dropped and its errors become a false result.
 #pragma once
 
 #include "colour/colour_table.h"
@@ -45,10 +45,11 @@ public:
     Writer(const Writer&) = delete;
     Writer& operator=(const Writer&) = delete;
 
-    // The next line, from the top: layout.line_bytes bytes. False when
-    // libpng or the file failed.
-    bool write_line(std::span<const std::byte> line);
-    // Ends the image data and the file; false on failure.
+    // The next bytes of the image's zlib stream, the pieces one after
+    // another, in an image data chunk (several if they are too long for
+    // one). False when libpng or the file failed.
+    bool write_image_data(std::span<const std::span<const std::byte>> pieces);
+    // Ends the file once the stream is complete; false on failure.
     bool finish();
 
 private:
