@@ -41,7 +41,8 @@ constexpr std::size_t kLargestPiece = UINT_MAX;
 }  // namespace
 
 BlockCompressor::BlockCompressor(std::size_t line_bytes, std::size_t pixel_bytes)
-    : line_bytes_(line_bytes), pixel_bytes_(pixel_bytes), zlib_(new z_stream{}), filtered_(line_bytes + 1) {
+    : line_bytes_(line_bytes), pixel_bytes_(pixel_bytes), filtered_(line_bytes + 1) {
+    zlib_ = new z_stream{};
     if (deflateInit2(zlib_, kCompressionLevel, Z_DEFLATED, -kWindowBits, kMemoryLevel, kStrategy) != Z_OK) {
         delete zlib_;
         throw std::bad_alloc();  // the only way it fails with these arguments

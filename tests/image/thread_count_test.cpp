@@ -1,10 +1,13 @@
 // Every thread count gives the same bytes: the working grid (rows and
-// statistics words), the descriptor, the histogram and every kind of image,
-// for text and binary grids read whole or through a window with steps, and
-// the same status and partial working grid when a row fails. The grids are
-// large enough to be cut into many blocks and pieces.
+// statistics words), the descriptor, the histogram and every kind of image
+// (each as a BMP and as a PNG holding the BMP's pixels), for text and
+// binary grids read whole or through a window with steps, and the same
+// status and partial working grid when a row fails. The grids are large
+// enough to be cut into many blocks and pieces.
 #include "gridlib.h"
 #include "grid/working_grid.h"
+#include "image/image_files.h"
+#include "support/png_decode.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -128,6 +131,16 @@ struct Result {
     bool operator==(const Result&) const = default;
 };
 
+// Expects libpng to read from the PNG the pixels (and palette) of the BMP.
+void expect_png_holds_bmp(const std::string& png_path, const std::string& bmp_path) {
+    const auto png = testing::decode_png(png_path);
+    ASSERT_TRUE(png) << png_path;
+    testing::ImagePixels image{static_cast<std::int32_t>(png->width), static_cast<std::int32_t>(png->height),
+                               png->indexed ? 8u : 24u, png->palette, {}};
+    for (const std::uint32_t p : png->pixels) image.pixels.push_back(png->indexed ? p : p >> 8);
+    EXPECT_TRUE(testing::bmp_bytes(image) == read_file(bmp_path)) << png_path;
+}
+
 Result convert(const TempDir& dir, const std::string& input, const Window& w, int threads) {
     ::setenv("GRIDLIB_THREADS", std::to_string(threads).c_str(), 1);
     const std::string tag = std::to_string(threads);
@@ -158,21 +171,24 @@ Result convert(const TempDir& dir, const std::string& input, const Window& w, in
         std::vector<std::int32_t> colours(3 * GRIDLIB_COLOURS);
         for (int p = 0; p < GRIDLIB_COLOURS; ++p) colours[p] = p, colours[256 + p] = 255 - p, colours[512 + p] = p / 3;
         const std::int32_t mapping = 2, inverted = -1, count = 238, none = 0, depth24 = 24, depth8 = 8, flat = 0;
-        const auto image = [&](const std::string& name) {
-            out.files.push_back(read_file(dir.file(name + tag)));
-            return text_of(dir.file(name + tag));
+        // Each image as a BMP and as a PNG, the PNG in several blocks of
+        // lines: it must hold the BMP's pixels.
+        const auto both = [&](const std::string& name, const auto& draw) {
+            for (const bool png : {false, true}) {
+                const std::string path = dir.file(name + tag + (png ? ".png" : ".bmp")), image = text_of(path);
+                ihead[GRIDLIB_IMAGE_WIDTH] = w.image_width;
+                draw(image.data(), std::array{length_of(image)}.data(), png);
+                out.statuses.push_back(status);
+                out.files.push_back(read_file(path));
+            }
+            expect_png_holds_bmp(dir.file(name + tag + ".png"), dir.file(name + tag + ".bmp"));
         };
-        const std::string bmp = text_of(dir.file("flat.bmp" + tag)), png = text_of(dir.file("flat" + tag + ".png"));
-        ihead[GRIDLIB_IMAGE_WIDTH] = w.image_width;
-        GRD2BMP(work.data(), std::array{length_of(work)}.data(), bmp.data(), std::array{length_of(bmp)}.data(),
-                ihead.data(), rhead.data(), &mapping, levels.data(), &count, colours.data(), &status);
-        out.statuses.push_back(status);
-        ihead[GRIDLIB_IMAGE_WIDTH] = w.image_width;
-        GRD2PNG(work.data(), std::array{length_of(work)}.data(), png.data(), std::array{length_of(png)}.data(),
-                ihead.data(), rhead.data(), &inverted, levels.data(), &count, colours.data(), &status);
-        out.statuses.push_back(status);
-        image("flat.bmp");
-        out.files.push_back(read_file(dir.file("flat" + tag + ".png")));
+        for (const auto* flat_mapping : {&mapping, &inverted}) {
+            both("flat" + std::to_string(*flat_mapping), [&](const char* image, const std::int32_t* length, bool png) {
+                (png ? GRD2PNG : GRD2BMP)(work.data(), std::array{length_of(work)}.data(), image, length, ihead.data(), rhead.data(),
+                        flat_mapping, levels.data(), &count, colours.data(), &status);
+            });
+        }
 
         const std::string gradient = text_of(dir.file("slopes" + tag));
         const float exaggeration = 1.0f, light_x = 0.4f, light_y = 0.5f, light_z = 0.7f, dark = 0.3f, bright = 1;
@@ -182,23 +198,19 @@ Result convert(const TempDir& dir, const std::string& input, const Window& w, in
                 &status);
         out.statuses.push_back(status);
         for (const auto* depth : {&depth24, &depth8}) {
-            const std::string shaded = text_of(dir.file("shaded" + std::to_string(*depth) + ".bmp" + tag));
-            ihead[GRIDLIB_IMAGE_WIDTH] = w.image_width;
-            GRDSUN2BMP(work.data(), std::array{length_of(work)}.data(), gradient.data(),
-                       std::array{length_of(gradient)}.data(), shaded.data(), std::array{length_of(shaded)}.data(),
-                       ihead.data(), rhead.data(), depth, &flat, &mapping, levels.data(), &count, colours.data(),
-                       &light_x, &light_y, &light_z, &dark, &bright, slopes.data(), &status);
-            out.statuses.push_back(status);
-            image("shaded" + std::to_string(*depth) + ".bmp");
+            both("shaded" + std::to_string(*depth), [&](const char* image, const std::int32_t* length, bool) {
+                GRDSUN2BMP(work.data(), std::array{length_of(work)}.data(), gradient.data(),
+                           std::array{length_of(gradient)}.data(), image, length, ihead.data(), rhead.data(), depth,
+                           &flat, &mapping, levels.data(), &count, colours.data(), &light_x, &light_y, &light_z,
+                           &dark, &bright, slopes.data(), &status);
+            });
         }
         std::vector<float> user(3 * GRIDLIB_LEVELS);
         for (std::size_t k = 0; k < user.size(); ++k) user[k] = static_cast<float>(k * 7 % 256);
-        const std::string coloured = text_of(dir.file("user.bmp" + tag));
-        GRD2BMPCOLTAB(work.data(), std::array{length_of(work)}.data(), coloured.data(),
-                      std::array{length_of(coloured)}.data(), ihead.data(), rhead.data(), &mapping, levels.data(),
-                      &count, nullptr, &none, user.data(), &status);
-        out.statuses.push_back(status);
-        image("user.bmp");
+        both("user", [&](const char* image, const std::int32_t* length, bool) {
+            GRD2BMPCOLTAB(work.data(), std::array{length_of(work)}.data(), image, length, ihead.data(), rhead.data(),
+                          &mapping, levels.data(), &count, nullptr, &none, user.data(), &status);
+        });
     }
     out.ihead.assign(ihead.begin(), ihead.end());
     out.rhead.assign(rhead.begin(), rhead.end());
