@@ -15,12 +15,12 @@
  *   to a negative code on failure, named below; nothing is ever printed and
  *   no routine keeps a file open between calls. The routines are not
  *   re-entrant: calls must not overlap.
- * - GRDRDG, GRDHST and the image writers work on as many threads as the
- *   process has processors, or as the environment variable GRIDLIB_THREADS
- *   says (1 to 64; 1 = the caller's thread alone), read at each call. Their
- *   results are the same whatever the count. The threads are started by the
- *   first call that needs them, hold nothing between calls, block every
- *   signal, and are joined when the process ends.
+ * - GRDRDG, GRDHST, GRDGRAD and the image writers work on as many threads as
+ *   the process has processors, or as the environment variable
+ *   GRIDLIB_THREADS says (1 to 64; 1 = the caller's thread alone), read at
+ *   each call. Their results are the same whatever the count. The threads are
+ *   started by the first call that needs them, hold nothing between calls,
+ *   block every signal, and are joined when the process ends.
  */
 #ifndef GRIDLIB_H
 #define GRIDLIB_H
@@ -393,15 +393,15 @@ GRIDLIB_API void GRDSUN2BMP(const char *working_name, const int32_t *working_nam
  * holding data along x or along y, and a cell whose differences are not
  * finite get the codes 0: no shading data.
  *
- * Three rows of the grid are held at a time. The working grid's own storage
- * order word decides which stored row is the northern one. The descriptor is
- * only read. Status: GRIDLIB_OK; GRIDLIB_REFUSED (nothing is written) for a
- * missing argument, a byte-image format in IHEAD(1), no positive size, a
- * cell spacing that is not positive, an exaggeration that is not finite, or
- * a gradient file that is the working grid; GRIDLIB_GRADIENT_GRID_UNREADABLE
- * (nothing is written) when the working grid cannot be read or is shorter
- * than the grid; GRIDLIB_GRADIENT_WRITE_FAILED when the gradient file cannot
- * be written. */
+ * The rows are read in blocks, a few blocks per thread at a time. The working
+ * grid's own storage order word decides which stored row is the northern one.
+ * The descriptor is only read. Status: GRIDLIB_OK; GRIDLIB_REFUSED (nothing
+ * is written) for a missing argument, a byte-image format in IHEAD(1), no
+ * positive size, a cell spacing that is not positive, an exaggeration that is
+ * not finite, or a gradient file that is the working grid;
+ * GRIDLIB_GRADIENT_GRID_UNREADABLE (nothing is written) when the working grid
+ * cannot be read or is shorter than the grid; GRIDLIB_GRADIENT_WRITE_FAILED
+ * when the gradient file cannot be written. */
 GRIDLIB_API void GRDGRAD(const char *working_name, const int32_t *working_name_length,
                          const char *gradient_name, const int32_t *gradient_name_length, const int32_t *ihead,
                          const float *rhead, const float *exaggeration, float *slope_table,

@@ -38,9 +38,8 @@ std::optional<GradientFileWriter> GradientFileWriter::create(const std::string& 
     return GradientFileWriter(std::move(*file), columns);
 }
 
-bool GradientFileWriter::write_row(std::span<const std::int16_t> codes) {
-    const auto count = 2 * static_cast<std::size_t>(columns_);
-    return codes.size() >= count && file_.write(std::as_bytes(codes.first(count)));
+bool GradientFileWriter::write_rows(std::span<const std::int16_t> codes) {
+    return codes.size() % (2 * static_cast<std::size_t>(columns_)) == 0 && file_.write(std::as_bytes(codes));
 }
 
 }  // namespace gridlib

@@ -31,15 +31,17 @@ private:
     std::int32_t columns_;
 };
 
-// Writes a gradient file record by record, the northern row first.
+// Writes a gradient file in runs of records, the northern row first.
 class GradientFileWriter {
 public:
     // Creates (or truncates) the file for a grid of `columns` >= 1 columns;
     // nothing when it cannot be created.
     static std::optional<GradientFileWriter> create(const std::string& path, std::int32_t columns);
 
-    // Appends the next row's record: 2 x columns codes, the first codes, then the second.
-    bool write_row(std::span<const std::int16_t> codes);
+    // Appends the records of the next rows, one after another, each of
+    // 2 x columns codes: the first codes, then the second. False as well
+    // when codes does not hold whole records.
+    bool write_rows(std::span<const std::int16_t> codes);
     // False when anything failed since the file was created.
     bool close() { return file_.close(); }
 

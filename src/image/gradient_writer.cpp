@@ -1,5 +1,7 @@
-// The gradient writer. A window of three rows (north of the current one, the
-// current one, south of it) slides down the grid; each step reads one row.
+// The gradient writer. The rows are coded in blocks on several threads: a
+// block reads its rows and the row beyond each end of it, codes each row from
+// the window of three rows around it (north of it, the row, south of it), and
+// the calling thread writes the blocks' records in order.
 #include "image/gradient_writer.h"
 
 #include "grid/working_grid.h"
@@ -7,9 +9,12 @@
 #include "image/slope_codes.h"
 #include "platform/file.h"
 #include "progress/progress.h"
+#include "threads/ordered_run.h"
+#include "threads/thread_count.h"
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
 #include <optional>
 #include <vector>
@@ -84,6 +89,86 @@ bool usable(DescriptorView d, const std::string& working_path, const std::string
            !platform::same_file(working_path, gradient_path);
 }
 
+// Rows are read and coded in blocks of about this many bytes of grid rows and records.
+constexpr std::size_t kBlockBytes = 512 * 1024;
+
+// One block of rows in its slot: its grid rows with the row beyond each end,
+// and its records.
+struct SlopeBlock {
+    std::unique_ptr<float[]> cells;
+    std::unique_ptr<std::int16_t[]> records;
+    std::int32_t status = GRIDLIB_OK;
+};
+
+class SlopeRun {
+public:
+    SlopeRun(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns, float exaggeration,
+             DescriptorView d)
+        : grid_(grid), rows_(rows), width_(static_cast<std::size_t>(columns)),
+          x_{exaggeration / (2 * double(d.column_spacing())), exaggeration / double(d.column_spacing())},
+          y_{exaggeration / (2 * double(d.row_spacing())), exaggeration / double(d.row_spacing())},
+          per_block_(static_cast<std::int64_t>(std::max<std::size_t>(1, kBlockBytes / (width_ * 8)))),
+          blocks_((rows + per_block_ - 1) / per_block_), beyond_(width_, kNullValue) {}
+
+    const SlopeCoder& coder() const { return coder_; }
+    std::int64_t blocks() const { return blocks_; }
+    std::int64_t first_row(std::int64_t b) const { return b * per_block_; }
+    std::int64_t rows_in(std::int64_t b) const { return std::min(per_block_, rows_ - first_row(b)); }
+
+    void allocate(std::size_t slots) {
+        const auto used = std::min<std::int64_t>(static_cast<std::int64_t>(slots), blocks_);
+        blocks_in_flight_.resize(static_cast<std::size_t>(used));
+        for (SlopeBlock& block : blocks_in_flight_) {
+            // Not initialised: every row used is read first, every record coded.
+            block.cells = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(per_block_ + 2) * width_);
+            block.records =
+                std::make_unique_for_overwrite<std::int16_t[]>(static_cast<std::size_t>(per_block_) * 2 * width_);
+        }
+    }
+    SlopeBlock& block(std::size_t slot) { return blocks_in_flight_[slot]; }
+
+    // Reads the rows of block b, from the one north of it to the one south
+    // of it as far as the grid has them, in one read, and codes them.
+    void code(std::int64_t b, SlopeBlock& block) const {
+        const std::int64_t first = first_row(b), count = rows_in(b);
+        const std::int64_t north = std::max<std::int64_t>(0, first - 1);
+        const std::int64_t south = std::min(rows_ - 1, first + count);
+        // Rows are counted from the northern one; the file stores them either way round.
+        const std::int64_t lowest_stored = grid_.north_first() ? north + 1 : rows_ - south;
+        const auto read = static_cast<std::size_t>(south - north + 1) * width_;
+        block.status = grid_.read_rows_concurrently(lowest_stored, {block.cells.get(), read})
+                           ? GRIDLIB_OK
+                           : GRIDLIB_GRADIENT_GRID_UNREADABLE;
+        if (block.status != GRIDLIB_OK) return;
+        auto row = [&](std::int64_t r) -> std::span<const float> {
+            if (r < 0 || r >= rows_) return beyond_;
+            const std::int64_t at = grid_.north_first() ? r - north : south - r;
+            return {block.cells.get() + static_cast<std::size_t>(at) * width_, width_};
+        };
+        for (std::int64_t r = first; r < first + count; ++r) {
+            const std::span<std::int16_t> record(block.records.get() + static_cast<std::size_t>(r - first) * 2 * width_,
+                                                 2 * width_);
+            code_row({row(r - 1), row(r), row(r + 1)}, x_, y_, coder_, record);
+        }
+    }
+
+    // The records of block b, its rows one after another.
+    std::span<const std::int16_t> records(std::int64_t b, const SlopeBlock& block) const {
+        return {block.records.get(), static_cast<std::size_t>(rows_in(b)) * 2 * width_};
+    }
+
+private:
+    const working_grid::Reader& grid_;
+    const std::int64_t rows_;
+    const std::size_t width_;
+    const Scales x_, y_;
+    const SlopeCoder coder_;
+    const std::int64_t per_block_;
+    const std::int64_t blocks_;
+    const std::vector<float> beyond_;  // a row of null cells beyond the northern and southern edges
+    std::vector<SlopeBlock> blocks_in_flight_;
+};
+
 }  // namespace
 
 std::int32_t write_gradient_file(const std::string& working_path, const std::string& gradient_path,
@@ -94,38 +179,37 @@ std::int32_t write_gradient_file(const std::string& working_path, const std::str
     auto grid = working_grid::Reader::open(working_path, columns);
     // Checked before the rows are allocated and the gradient file is made.
     if (!grid || !grid->holds_rows(rows)) return GRIDLIB_GRADIENT_GRID_UNREADABLE;
-
-    const SlopeCoder coder;
-    const double dx = d.column_spacing(), dy = d.row_spacing();
-    const Scales x{exaggeration / (2 * dx), exaggeration / dx}, y{exaggeration / (2 * dy), exaggeration / dy};
-    std::copy(coder.sines().begin(), coder.sines().end(), slope_table.begin());
     try {
-        const auto width = static_cast<std::size_t>(columns);
-        // Three rows for the window to turn over, and a row of null cells
-        // beyond the northern and southern edges.
-        std::vector<float> cells(4 * width, kNullValue);
-        std::vector<std::int16_t> record(2 * width);
-        const std::span<const float> beyond(cells.data() + 3 * width, width);
-        std::span<float> slots[3] = {{cells.data(), width}, {cells.data() + width, width},
-                                     {cells.data() + 2 * width, width}};
-        // Rows are counted from the northern one; the file stores them either way round.
-        auto read = [&](std::int64_t from_north, std::span<float> into) {
-            return grid->read_row(grid->north_first() ? from_north + 1 : rows - from_north, into);
-        };
-        if (!read(0, slots[1])) return GRIDLIB_GRADIENT_GRID_UNREADABLE;
-        auto gradient = GradientFileWriter::create(gradient_path, columns);
-        if (!gradient) return GRIDLIB_GRADIENT_WRITE_FAILED;
-        progress::Reporter progress(progress::Phase::slopes, rows);
-        for (std::int64_t r = 0; r < rows; ++r) {
-            const bool last = r + 1 == rows;
-            if (!last && !read(r + 1, slots[2])) return GRIDLIB_GRADIENT_GRID_UNREADABLE;
-            const RowWindow window{r > 0 ? slots[0] : beyond, slots[1], last ? beyond : slots[2]};
-            code_row(window, x, y, coder, record);
-            if (!gradient->write_row(record)) return GRIDLIB_GRADIENT_WRITE_FAILED;
-            // The current row becomes the northern one, the southern one the current.
-            std::rotate(std::begin(slots), std::begin(slots) + 1, std::end(slots));
-            progress.advance(r + 1);
+        SlopeRun run(*grid, rows, columns, exaggeration, d);
+        std::copy(run.coder().sines().begin(), run.coder().sines().end(), slope_table.begin());
+        int threads = threads::thread_count();
+        try {
+            run.allocate(threads::slots_for(threads));
+        } catch (const std::bad_alloc&) {
+            threads = 1;  // one block at a time needs the least memory
+            run.allocate(threads::slots_for(threads));
         }
+        // Made once the first rows are read, so that a grid unreadable from
+        // the start leaves no file behind.
+        std::optional<GradientFileWriter> gradient;
+        progress::Reporter progress(progress::Phase::slopes, rows);
+        std::int32_t status = GRIDLIB_OK;
+        threads::Stages stages;
+        stages.in_parallel = [&](std::int64_t b, std::size_t slot) { run.code(b, run.block(slot)); };
+        stages.deliver = [&](std::int64_t b, std::size_t slot) {
+            const SlopeBlock& block = run.block(slot);
+            status = block.status;
+            if (status != GRIDLIB_OK) return false;
+            if (!gradient) gradient = GradientFileWriter::create(gradient_path, columns);
+            if (!gradient || !gradient->write_rows(run.records(b, block))) {
+                status = GRIDLIB_GRADIENT_WRITE_FAILED;
+                return false;
+            }
+            progress.advance(run.first_row(b) + run.rows_in(b));
+            return true;
+        };
+        threads::run_ordered(run.blocks(), threads, stages);
+        if (status != GRIDLIB_OK) return status;
         return gradient->close() ? GRIDLIB_OK : GRIDLIB_GRADIENT_WRITE_FAILED;
     } catch (const std::bad_alloc&) {
         return GRIDLIB_GRADIENT_WRITE_FAILED;

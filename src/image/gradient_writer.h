@@ -22,8 +22,10 @@ namespace gridlib {
 // SlopeCoder), so that the normal the shading makes of the two table
 // entries is the surface normal. A null cell, and a cell without a neighbour
 // holding data along x or along y, gets the code 0: no shading data.
-// Reads the working grid once, holding three rows, and writes the file
-// sequentially. Returns 0; GRIDLIB_REFUSED (a byte image, no positive size,
+// Reads the working grid in blocks of rows, each with the row beyond either
+// end, codes the blocks on several threads (a few blocks per thread in
+// memory) and writes the file sequentially; the file is the same for every
+// thread count. Returns 0; GRIDLIB_REFUSED (a byte image, no positive size,
 // a cell spacing that is not positive, an exaggeration that is not finite,
 // or the gradient file is the working grid) with no file made;
 // GRIDLIB_GRADIENT_GRID_UNREADABLE when the working grid cannot be read or

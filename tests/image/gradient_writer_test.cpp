@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -126,20 +127,37 @@ TEST(GradientWriter, PlanesOfKnownSlopeMakeTheirOwnNormal) {
     }
 }
 
-TEST(GradientWriter, RowsComeNorthernFirstWhateverTheStorageOrder) {
-    // The plane rises to the north by 1 per unit: stored southern row first,
-    // the same codes come out.
+TEST(GradientWriter, RowsComeNorthernFirstWhateverTheStorageOrderAndThreadCount) {
+    // Heights rising to the north by the square of the row, z = y^2 / 10
+    // with y counted from the south, so that every row falls by its own
+    // amount; so wide a grid that it is coded in blocks of a few rows, each
+    // block's edge rows taking their differences from the next block's rows.
+    // Stored northern or southern row first, with 1 to 3 threads, each row
+    // gets the code of its own fall.
+    const int columns = 16384, rows = 11;
+    std::vector<float> values;
+    for (int y = rows - 1; y >= 0; --y) values.insert(values.end(), columns, static_cast<float>(0.1 * y * y));
+    const auto z = [&](int r) { return double(values[static_cast<std::size_t>(r * columns)]); };
+    const SlopeCoder coder;
+    std::vector<std::int16_t> expected;  // the second codes, the northern row first
+    for (int r = 0; r < rows; ++r) {
+        // One-sided at the northern and southern edge rows, else central.
+        const double fall = r == 0 ? z(1) - z(0) : r == rows - 1 ? z(r) - z(r - 1) : (z(r + 1) - z(r - 1)) * 0.5;
+        expected.insert(expected.end(), columns, coder.code(fall));
+    }
+    ASSERT_NE(expected.front(), expected[static_cast<std::size_t>(columns)]);
     TempDir dir;
-    const std::vector<float> values = plane(3, 3, 1, 1, 0, 1);
-    testing::write_working_grid(dir.file("grid"), 3, values, -2);
-    const Gradient north_first = Slopes(3, 3, 1, 1).write(dir);
-    testing::write_working_grid(dir.file("grid"), 3, values, 1);
-    const Gradient south_first = Slopes(3, 3, 1, 1).write(dir);
-    ASSERT_EQ(north_first.status, GRIDLIB_OK);
-    ASSERT_EQ(south_first.status, GRIDLIB_OK);
-    EXPECT_LT(north_first.second[0], kLevel);  // a rise to the north is a fall below zero
-    EXPECT_EQ(south_first.first, north_first.first);
-    EXPECT_EQ(south_first.second, north_first.second);
+    for (const std::int32_t order : {-2, 1}) {
+        testing::write_working_grid(dir.file("grid"), columns, values, order);
+        for (const char* threads : {"1", "2", "3"}) {
+            ::setenv("GRIDLIB_THREADS", threads, 1);
+            const Gradient g = Slopes(columns, rows, 1, 1).write(dir);
+            ASSERT_EQ(g.status, GRIDLIB_OK);
+            EXPECT_EQ(g.first, std::vector<std::int16_t>(expected.size(), kLevel)) << order << ", " << threads;
+            EXPECT_EQ(g.second, expected) << order << ", " << threads;
+        }
+    }
+    ::unsetenv("GRIDLIB_THREADS");
 }
 
 TEST(GradientWriter, NullNeighboursFallBackToTheOtherOrMarkNoShadingData) {

@@ -1,9 +1,10 @@
 // Every thread count gives the same bytes: the working grid (rows and
-// statistics words), the descriptor, the histogram and every kind of image
-// (each as a BMP and as a PNG holding the BMP's pixels), for text and
-// binary grids read whole or through a window with steps, and the same
-// status and partial working grid when a row fails. The grids are large
-// enough to be cut into many blocks and pieces.
+// statistics words), the descriptor, the histogram, the gradient file with
+// its slope table, and every kind of image (each as a BMP and as a PNG
+// holding the BMP's pixels), for text and binary grids read whole or
+// through a window with steps, and the same status and partial working grid
+// when a row fails. The grids are large enough to be cut into many blocks
+// and pieces.
 #include "gridlib.h"
 #include "grid/working_grid.h"
 #include "image/image_files.h"
@@ -127,6 +128,7 @@ struct Result {
     std::vector<std::int32_t> ihead;
     std::vector<float> rhead;
     std::vector<std::int32_t> levels;
+    std::vector<float> slope_table;
     std::vector<std::vector<std::byte>> files;
     bool operator==(const Result&) const = default;
 };
@@ -197,6 +199,8 @@ Result convert(const TempDir& dir, const std::string& input, const Window& w, in
                 std::array{length_of(gradient)}.data(), ihead.data(), rhead.data(), &exaggeration, slopes.data(),
                 &status);
         out.statuses.push_back(status);
+        out.slope_table.assign(slopes.begin(), slopes.end());
+        out.files.push_back(read_file(dir.file("slopes" + tag)));
         for (const auto* depth : {&depth24, &depth8}) {
             both("shaded" + std::to_string(*depth), [&](const char* image, const std::int32_t* length, bool) {
                 GRDSUN2BMP(work.data(), std::array{length_of(work)}.data(), gradient.data(),
