@@ -189,7 +189,7 @@ int main(int argc, char** argv) {
     std::filesystem::remove(asc);
 
     // --- compressed GXF ----------------------------------------------------
-    const std::string gxf = dir + "/grid.gxf";
+    const std::string gxf = arguments.file("grid.gxf");
     for (const int sense : {1, -1}) {
         const std::string coded = compressed_gxf_text(n, sense);
         write_all(gxf, coded);
