@@ -141,13 +141,7 @@ public:
 
     Status run(rows::RowSource& source) {
         const rows::ConcurrentRows* concurrent = source.concurrent();
-        try {
-            allocate(concurrent);
-        } catch (const std::bad_alloc&) {
-            if (threads_ == 1) throw;
-            threads_ = 1;  // one block at a time needs the least memory
-            allocate(concurrent);
-        }
+        threads_ = threads::threads_with_buffers(threads_, [&](std::size_t slots) { allocate(slots, concurrent); });
         threads::Stages stages;
         if (concurrent) {
             stages.in_parallel = [&](std::int64_t b, std::size_t slot) {
@@ -175,9 +169,8 @@ public:
 private:
     std::size_t row_values(std::int64_t rows) const { return static_cast<std::size_t>(rows) * c_.stored_columns; }
 
-    void allocate(const rows::ConcurrentRows* concurrent) {
-        const auto slots = static_cast<std::int64_t>(threads::slots_for(threads_));
-        blocks_in_flight_.resize(static_cast<std::size_t>(std::min(slots, blocks_)));
+    void allocate(std::size_t slots, const rows::ConcurrentRows* concurrent) {
+        blocks_in_flight_.resize(static_cast<std::size_t>(std::min(static_cast<std::int64_t>(slots), blocks_)));
         // A sequential source reads the rows the window leaves out into one more row.
         const std::int64_t rows = rows_per_block_ + (concurrent ? 0 : 1);
         scratch_bytes_ = concurrent ? concurrent->scratch_bytes(rows_per_block_) : 0;

@@ -182,13 +182,8 @@ std::int32_t write_gradient_file(const std::string& working_path, const std::str
     try {
         SlopeRun run(*grid, rows, columns, exaggeration, d);
         std::copy(run.coder().sines().begin(), run.coder().sines().end(), slope_table.begin());
-        int threads = threads::thread_count();
-        try {
-            run.allocate(threads::slots_for(threads));
-        } catch (const std::bad_alloc&) {
-            threads = 1;  // one block at a time needs the least memory
-            run.allocate(threads::slots_for(threads));
-        }
+        const int threads =
+            threads::threads_with_buffers(threads::thread_count(), [&](std::size_t slots) { run.allocate(slots); });
         // Made once the first rows are read, so that a grid unreadable from
         // the start leaves no file behind.
         std::optional<GradientFileWriter> gradient;

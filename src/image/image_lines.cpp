@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <memory>
-#include <new>
 #include <vector>
 
 namespace gridlib::image {
@@ -133,13 +132,8 @@ std::int32_t write_lines(const working_grid::Reader& grid, std::int64_t rows, st
                          const ImageScale& scale, LineOrder order, std::size_t line_bytes, LineSink& sink,
                          const PainterMaker& make_painter) {
     LineRun run(grid, rows, columns, scale, order, line_bytes);
-    int threads = threads::thread_count();
-    try {
-        run.allocate(threads::slots_for(threads), make_painter, sink);
-    } catch (const std::bad_alloc&) {
-        threads = 1;  // one block at a time needs the least memory
-        run.allocate(threads::slots_for(threads), make_painter, sink);
-    }
+    const int threads = threads::threads_with_buffers(
+        threads::thread_count(), [&](std::size_t slots) { run.allocate(slots, make_painter, sink); });
     progress::Reporter progress(progress::Phase::drawing, run.lines());
     std::int32_t status = GRIDLIB_OK;
     threads::Stages stages;

@@ -8,6 +8,7 @@
 #include <condition_variable>
 #include <exception>
 #include <mutex>
+#include <new>
 #include <vector>
 
 namespace gridlib::threads {
@@ -126,6 +127,17 @@ private:
 }  // namespace
 
 std::size_t slots_for(int threads) { return threads <= 1 ? 1 : 2 * static_cast<std::size_t>(threads); }
+
+int threads_with_buffers(int threads, const std::function<void(std::size_t slots)>& allocate) {
+    try {
+        allocate(slots_for(threads));
+        return threads;
+    } catch (const std::bad_alloc&) {
+        if (threads <= 1) throw;
+    }
+    allocate(slots_for(1));
+    return 1;
+}
 
 void run_ordered(std::int64_t count, int threads, const Stages& stages) {
     if (count <= 0) return;

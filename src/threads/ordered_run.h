@@ -28,6 +28,12 @@ struct Stages {
 // The slots a run with this many threads uses.
 std::size_t slots_for(int threads);
 
+// Makes a run's buffers, one set per slot, by allocate(slots) for `threads`
+// threads; when they do not fit in memory, for one thread, whose single
+// slot needs the least. Returns the thread count the buffers were made for;
+// throws std::bad_alloc when even those do not fit.
+int threads_with_buffers(int threads, const std::function<void(std::size_t slots)>& allocate);
+
 // Runs items 0 .. count - 1 through the stages with `threads` threads, the
 // calling one included; 1 runs each item's stages in turn on the calling
 // thread. Returns once no thread works on an item any more. An exception
