@@ -2,13 +2,22 @@
 #include "console.h"
 
 #include "free_format.h"
+#include "options.h"
 
 #include <array>
 #include <istream>
+#include <limits>
 #include <ostream>
 
 namespace rastrify {
 namespace {
+
+// An answer is kept up to the longest text a name of kNameLength characters
+// can be written as (quoted, every character a doubled quote) and one more,
+// so that a longer name is still seen to be too long; the rest of the line
+// is never stored, so a line without end (input from /dev/zero) cannot
+// exhaust memory.
+constexpr std::size_t kAnswerCharacters = 2 * kNameLength + 3;
 
 struct StartLine {
     bool plain;  // written as is; the others are console lines
@@ -55,13 +64,36 @@ void Console::line(std::string_view text) { out_ << ' ' << text << '\n'; }
 std::optional<std::string> Console::ask(std::string_view prompt) {
     line("");
     out_ << prompt << std::flush;
-    std::string answer;
-    while (std::getline(in_, answer)) {
-        FreeField field = first_field(answer, SlashEnds::no);
+    for (;;) {
+        const auto answer = read_answer_line();
+        if (!answer) return std::nullopt;
+        FreeField field = first_field(*answer, SlashEnds::no);
         if (field.kind != FreeField::Kind::none) return std::move(field.text);
     }
-    return std::nullopt;
 }
+
+std::optional<std::string> Console::read_answer_line() {
+    // What an earlier answer left of its line is passed over first.
+    if (line_unfinished_) in_.ignore(std::numeric_limits<std::streamsize>::max(), '\n');
+    line_unfinished_ = false;
+    std::string answer;
+    bool any = false;
+    for (int c; (c = in_.get()) != std::char_traits<char>::eof();) {
+        any = true;
+        if (c == '\n') return answer;
+        // Leading blanks are never part of a value, however many there are.
+        if (answer.empty() && (c == ' ' || c == '\t' || c == '\r')) continue;
+        answer.push_back(static_cast<char>(c));
+        if (answer.size() == kAnswerCharacters) {
+            line_unfinished_ = true;
+            return answer;
+        }
+    }
+    if (!any) return std::nullopt;
+    return answer;
+}
+
+void Console::flush() { out_ << std::flush; }
 
 void Console::stop(std::string_view text) {
     clear_progress();

@@ -39,6 +39,10 @@ public:
     // not end it); lines holding only blanks are passed over. Empty when the
     // input ends before a value.
     std::optional<std::string> ask(std::string_view prompt);
+    // Writes out everything the output stream holds: a run flushes before
+    // it commits its outputs, so that a reader gone away (a closed pipe)
+    // ends it before anything is replaced, not after.
+    void flush();
     // Messages that end the run: a stop message exactly as given, or a
     // console line, on the error stream.
     void stop(std::string_view text);
@@ -54,6 +58,12 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     bool progress_shown_ = false;
+    // The last answer's line was longer than an answer is kept.
+    bool line_unfinished_ = false;
+
+    // One line of input without its leading blanks, at most
+    // kAnswerCharacters of it; empty at the end of the input.
+    std::optional<std::string> read_answer_line();
 };
 
 }  // namespace rastrify

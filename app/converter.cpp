@@ -193,6 +193,30 @@ std::optional<std::string> outputs_refusal(const std::string& image, const std::
     return std::nullopt;
 }
 
+// The run's outputs, the image and its world file, renamed into place
+// together once every one is complete, or not at all: until then each stays
+// under a temporary name beside its target, and any ending of the run
+// removes them.
+class Outputs {
+public:
+    Outputs() { gridlib_begin_outputs(&status_); }
+    Outputs(const Outputs&) = delete;
+    Outputs& operator=(const Outputs&) = delete;
+    ~Outputs() {
+        if (status_ == GRIDLIB_OK) gridlib_discard_outputs();
+    }
+    // False when a rename failed: every target is then as it was.
+    bool commit() {
+        gridlib_commit_outputs(&status_);
+        const bool committed = status_ == GRIDLIB_OK;
+        status_ = GRIDLIB_REFUSED;  // the group is closed either way
+        return committed;
+    }
+
+private:
+    std::int32_t status_ = GRIDLIB_REFUSED;
+};
+
 // Reads the whole grid into the working grid; false when the run has to stop
 // (the message is printed).
 bool read_grid(const NameText& input, const NameText& work, Descriptor& d, Console& console) {
@@ -263,6 +287,20 @@ int convert(std::span<const std::string> arguments, Console& console) {
     const NameText work_text(work.path(), work.path().size() + 1);
     if (!read_grid(input_text, work_text, d, console)) return 1;
 
+    Outputs outputs;
+    const NameText output_text(*output, kNameLength);
+    // One pixel per column unless a width is asked for. The world file is
+    // written first, so that a grid it cannot place (a cell size that is
+    // zero or not a number) is refused before the image is drawn.
+    const std::int32_t width = settings->width > 0 ? settings->width : d.columns();
+    if (settings->world_file) {
+        gridlib_write_world_file(output_text.data(), output_text.length(), d.integers(), d.reals(), &width, &status);
+        if (status != GRIDLIB_OK) {
+            console.stop_line(world_file_failure(status, world_file));
+            return 1;
+        }
+    }
+
     LevelTable levels{};
     std::int32_t mapping = 2;  // through the level table
     if (const auto failure = choose_levels(*settings, work_text, d, levels, mapping, console)) {
@@ -270,10 +308,8 @@ int convert(std::span<const std::string> arguments, Console& console) {
         return 1;
     }
     if (settings->invert) mapping = -mapping;
-    // Used up by the image writer; the world file needs it after.
-    const std::int32_t width = d.image_width() = settings->width > 0 ? settings->width : d.columns();
+    d.image_width() = width;  // used up by the image writer
 
-    const NameText output_text(*output, kNameLength);
     if (settings->shading) {
         if (const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d, mapping,
                                                     levels, image_kind)) {
@@ -289,14 +325,12 @@ int convert(std::span<const std::string> arguments, Console& console) {
             return 1;
         }
     }
-    if (settings->world_file) {
-        gridlib_write_world_file(output_text.data(), output_text.length(), d.integers(), d.reals(), &width, &status);
-        if (status != GRIDLIB_OK) {
-            // The image without its world file is not what was asked for.
-            remove_file(*output);
-            console.stop_line(world_file_failure(status, world_file));
-            return 1;
-        }
+    // Everything the run prints is out before its outputs replace anything:
+    // a closed standard output ends the run here, with nothing changed.
+    console.flush();
+    if (!outputs.commit()) {
+        console.stop_line(image_failure(GRIDLIB_IMAGE_WRITE_FAILED, image_kind));
+        return 1;
     }
     return 0;
 }

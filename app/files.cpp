@@ -38,12 +38,6 @@ bool is_png_name(const std::string& path) {
                       [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
 }
 
-void remove_file(const std::string& path) {
-    std::error_code ec;
-    const auto target = std::filesystem::canonical(path, ec);
-    if (!ec) std::filesystem::remove(target, ec);
-}
-
 std::string directory_of(const std::string& path) {
     const auto slash = path.rfind('/');
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);

@@ -20,9 +20,6 @@ bool exists_as_non_regular(const std::string& path);
 // True when the image named path is written as a PNG: its name ends in
 // ".png", in any case, as the library's writers take it.
 bool is_png_name(const std::string& path);
-// Removes the file path names, at the end of its symbolic links (the file
-// the library wrote); nothing happens when it cannot be removed.
-void remove_file(const std::string& path);
 // The directory part of a path including its final '/', or "" for a bare name.
 std::string directory_of(const std::string& path);
 

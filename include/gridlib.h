@@ -277,14 +277,39 @@ GRIDLIB_API void GRDHST(const char *working_name, const int32_t *working_name_le
                         const int32_t *ihead, float *rhead, const float *tail_fraction,
                         int32_t *levels, int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* Builds the colour table (GRIDLIB_COLOURS x 3 int32, the red column first):
- * entry 1 white, entry 2 black, then the colours of the scheme. */
+/* Builds the colour table and sets colour_count to the entries it filled:
+ * entry 1 white (the colour of null cells), entry 2 black, then the colours
+ * of the scheme:
+ *   1       236 greys, dark to light
+ *   2       236 colours of the rainbow ramp (blue, cyan, green, yellow, red),
+ *           or, when user_colour_count > 0, of the user colours interpolated
+ *   3       the 16 packed colours
+ *   4       225 greys of slopes lit from light_azimuth and light_elevation
+ *           (degrees): 15 x 15 slopes in steps of 12 degrees
+ *   5, 6    225 colours: 15 tints (dark to light) of 15 rainbow steps
+ *   7, 8    216 colours of the 6 x 6 x 6 colour cube
+ *   other   the colour_count (0..254) passed in: greys for 9 and above, the
+ *           rainbow (or the user colours) for 0 and below
+ * Array sizes: colour_table holds 3 x GRIDLIB_COLOURS int32 (768), the red
+ * column first: entry k (from 1) is colour_table[k - 1] (red),
+ * [GRIDLIB_COLOURS + k - 1] (green) and [2 * GRIDLIB_COLOURS + k - 1]
+ * (blue), 0..255. packed_colours holds 16 int32 when scheme is 3, each colour
+ * packed as 0x00BBGGRR; any other scheme does not read it (a single word
+ * will do). user_colour_table holds 3 x GRIDLIB_LEVELS floats (12288), the
+ * red column first, components 0..1, whenever it is read: by scheme 2 and
+ * the schemes 0 and below when user_colour_count > 0 (its first rows);
+ * otherwise it is not read and may be NULL. light_azimuth and
+ * light_elevation are read by scheme 4 only. */
 GRIDLIB_API void COLORMAP(const int32_t *scheme, const float *light_azimuth,
                           const float *light_elevation, const int32_t *packed_colours,
                           const int32_t *user_colour_count, const float *user_colour_table,
                           int32_t *colour_count, int32_t *colour_table) GRIDLIB_NOEXCEPT;
 
-/* One colour, components 0..1, for a fraction 0..1 of a colour scheme. */
+/* One colour, components 0..1, for a fraction 0..1 of a colour scheme (the
+ * schemes of COLORMAP). user_colour_table is laid out as for COLORMAP and
+ * holds 3 x GRIDLIB_LEVELS floats whenever it is read: by scheme 3, which
+ * takes its colours from it, and by scheme 2 and the schemes 0 and below
+ * when user_colour_count > 0. */
 GRIDLIB_API void CLCRGB(const float *fraction, const float *tint, const float *tint_exponent,
                         const int32_t *scheme, const int32_t *user_colour_count,
                         const float *user_colour_table, float *red, float *green, float *blue) GRIDLIB_NOEXCEPT;
@@ -481,6 +506,22 @@ GRIDLIB_API void gridlib_world_file_name(const char *image_name, const int32_t *
 GRIDLIB_API void gridlib_write_world_file(const char *image_name, const int32_t *image_name_length,
                                           const int32_t *ihead, const float *rhead, const int32_t *image_width,
                                           int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* Outputs that appear together or not at all, such as an image and its world
+ * file. After gridlib_begin_outputs, every image and world file that the
+ * routines above finish on the calling thread stays under its temporary name
+ * beside its target (and is reported as written) until
+ * gridlib_commit_outputs renames them all into place, with the ending
+ * signals held back meanwhile. If one rename fails, the ones already done
+ * are undone, so that each target is again the file it was (or absent), and
+ * nothing of the group is left. gridlib_discard_outputs removes the
+ * finished outputs instead; so does the end of the thread. Each thread has
+ * its own group. Status: GRIDLIB_OK; GRIDLIB_REFUSED when a group is open
+ * already (begin) or none is (commit); GRIDLIB_IMAGE_WRITE_FAILED when a
+ * rename failed. */
+GRIDLIB_API void gridlib_begin_outputs(int32_t *status) GRIDLIB_NOEXCEPT;
+GRIDLIB_API void gridlib_commit_outputs(int32_t *status) GRIDLIB_NOEXCEPT;
+GRIDLIB_API void gridlib_discard_outputs(void) GRIDLIB_NOEXCEPT;
 
 /* Temporary files that must not outlive the process. The library writes its
  * images under temporary names too; all of them are kept in one table, which

@@ -1,6 +1,8 @@
 // Temporary output beside the target, renamed into place when complete.
 #include "image/pending_file.h"
 
+#include "image/output_group.h"
+
 #include <utility>
 
 namespace gridlib {
@@ -31,7 +33,14 @@ void PendingFile::discard() {
 bool PendingFile::commit() {
     if (!file_.is_open()) return false;
     const bool written = file_.close();  // false after any failed write
-    if (!written || !platform::rename_file(temporary_, target_)) {
+    if (!written) {
+        discard();
+        return false;
+    }
+    if (OutputGroup* group = OutputGroup::current()) {
+        // Renamed with the group's other outputs, or removed with them.
+        group->add(temporary_, target_);
+    } else if (!platform::rename_file(temporary_, target_)) {
         discard();
         return false;
     }

@@ -26,8 +26,10 @@ public:
 
     bool is_open() const { return file_.is_open(); }
     platform::File& file() { return file_; }
-    // Closes the file and renames it onto the target. False when a write,
-    // the close or the rename failed; the temporary file is then removed.
+    // Closes the file and renames it onto the target, or, while an output
+    // group is open on this thread, hands it to the group to rename with the
+    // others. False when a write, the close or the rename failed; the
+    // temporary file is then removed.
     bool commit();
 
 private:

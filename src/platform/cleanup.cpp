@@ -9,6 +9,7 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <pthread.h>
 #include <unistd.h>
 
 namespace gridlib::platform {
@@ -49,16 +50,20 @@ void withdraw(int slot) { delete[] g_paths[slot].exchange(nullptr); }
 // Runs make() with the ending signals held back.
 template <typename Make>
 auto with_signals_held(Make make) {
-    sigset_t held, previous;
-    sigemptyset(&held);
-    for (const int signo : kEndingSignals) sigaddset(&held, signo);
-    sigprocmask(SIG_BLOCK, &held, &previous);
-    auto result = make();
-    sigprocmask(SIG_SETMASK, &previous, nullptr);
-    return result;
+    const EndingSignalsHeld held;
+    return make();
 }
 
 }  // namespace
+
+EndingSignalsHeld::EndingSignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    for (const int signo : kEndingSignals) sigaddset(&held, signo);
+    pthread_sigmask(SIG_BLOCK, &held, &previous_);
+}
+
+EndingSignalsHeld::~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
 
 CleanupGuard::CleanupGuard(const std::string& path) : slot_(publish(path)) {}
 

@@ -7,6 +7,7 @@
 
 #include "platform/file.h"
 
+#include <csignal>
 #include <optional>
 #include <string>
 
@@ -44,6 +45,20 @@ std::optional<std::string> create_registered_unique_file(const std::string& dir,
 // Removes the file, then withdraws it from the table; false when it could
 // not be removed.
 bool remove_registered_file(const std::string& path);
+
+// Holds the ending signals back for its lifetime, so that a few steps that
+// belong together (renaming several outputs into place) run as one; a
+// signal that arrives meanwhile is delivered when the holder ends.
+class EndingSignalsHeld {
+public:
+    EndingSignalsHeld();
+    EndingSignalsHeld(const EndingSignalsHeld&) = delete;
+    EndingSignalsHeld& operator=(const EndingSignalsHeld&) = delete;
+    ~EndingSignalsHeld();
+
+private:
+    sigset_t previous_;
+};
 
 // Installs the handlers that remove the registered files, then let the
 // signal end the process as it would have; and ignores SIGXFSZ, so that a

@@ -3,6 +3,7 @@
 // costs a system call and the buffer survives seeks that stay inside it.
 #include "platform/file.h"
 
+#include <atomic>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -294,23 +295,60 @@ std::string directory_of(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+namespace {
+
+// Tries names dir + prefix + <8 random characters> + suffix until make(name)
+// succeeds (true) or fails for another reason than the name being taken
+// (false: errno tells); empty when no name could be had.
+template <typename Make>
+std::optional<std::string> with_unique_name(const std::string& dir, const std::string& prefix,
+                                            const std::string& suffix, Make make) {
+    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
+    static std::atomic<std::uint64_t> counter = 0;
+    std::random_device entropy;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        std::uint64_t x = (std::uint64_t{entropy()} << 32) ^ entropy() ^
+                          (static_cast<std::uint64_t>(::getpid()) << 16) ^ ++counter;
+        std::string unique;
+        for (int k = 0; k < 8; ++k, x /= 36) unique.push_back(digits[x % 36]);
+        std::string name = dir + prefix + unique + suffix;
+        if (make(name)) return name;
+        if (errno != EEXIST) return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<CreatedFile> create_unique_open_file(const std::string& dir, const std::string& prefix,
                                                    const std::string& suffix) {
     // O_EXCL makes the name ours alone; the mode is that of any new file
     // (0666 less the umask), since an image made this way is renamed into place.
-    static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-    static std::uint64_t counter = 0;
-    std::random_device entropy;
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        std::uint64_t x = (std::uint64_t{entropy()} << 32) ^ entropy() ^ (static_cast<std::uint64_t>(::getpid()) << 16) ^ ++counter;
-        std::string unique;
-        for (int k = 0; k < 8; ++k, x /= 36) unique.push_back(digits[x % 36]);
-        std::string name = dir + prefix + unique + suffix;
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) return CreatedFile{std::move(name), File(fd, File::Mode::write)};
-        if (errno != EEXIST) return std::nullopt;
+    int fd = -1;
+    auto name = with_unique_name(dir, prefix, suffix, [&](const std::string& candidate) {
+        fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        return fd >= 0;
+    });
+    if (!name) return std::nullopt;
+    return CreatedFile{std::move(*name), File(fd, File::Mode::write)};
+}
+
+std::optional<std::string> keep_under_unique_name(const std::string& path, const std::string& prefix,
+                                                  const std::string& suffix) {
+    const std::string dir = directory_of(path);
+    auto linked = with_unique_name(dir, prefix, suffix, [&](const std::string& candidate) {
+        return ::link(path.c_str(), candidate.c_str()) == 0;
+    });
+    if (linked) return linked;
+    // A file system without hard links (FAT, some network shares): the file
+    // moves to a name of its own instead, made empty first so that the
+    // rename replaces nothing but that.
+    auto moved = create_unique_file(dir, prefix, suffix);
+    if (moved && !rename_file(path, *moved)) {
+        remove_file(*moved);
+        return std::nullopt;
     }
-    return std::nullopt;
+    return moved;
 }
 
 std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,

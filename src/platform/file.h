@@ -158,6 +158,12 @@ struct CreatedFile {
 // existing file is followed or truncated.
 std::optional<CreatedFile> create_unique_open_file(const std::string& dir, const std::string& prefix,
                                                    const std::string& suffix);
+// Gives an existing file a second name in its folder, made as
+// create_unique_file makes names: a hard link, or where the file system has
+// none, the file itself moved there (the path is then absent). Renaming that
+// name back onto the path restores the file either way. Empty on failure.
+std::optional<std::string> keep_under_unique_name(const std::string& path, const std::string& prefix,
+                                                  const std::string& suffix);
 // The same for a caller that only needs the name.
 std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,
                                               const std::string& suffix);

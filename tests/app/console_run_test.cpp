@@ -5,7 +5,10 @@
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <filesystem>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace rastrify::testing {
 namespace {
@@ -89,6 +92,27 @@ TEST_F(ConsoleRun, OverlongNamesAreRefusedNotCut) {
     EXPECT_EQ(histogram.status, 1);
     EXPECT_EQ(histogram.err, "  The name of the histogram file is longer than 256 characters\n");
     EXPECT_FALSE(read_bmp(dir.file("out.bmp")));
+}
+
+TEST_F(ConsoleRun, AnAnswerIsReadOnlyAsFarAsANameCanReach) {
+    // The rest of an overlong answer line is passed over, not taken for the next answer.
+    const RunResult rest = run({}, "g.asc " + std::string(100000, 'x') + "\nout.bmp\n");
+    EXPECT_EQ(rest.status, 0) << rest.err;
+    EXPECT_TRUE(read_bmp(dir.file("out.bmp")));
+
+    // A line without end (input from /dev/zero) is read in bounded memory:
+    // the answer is the empty name before its first NUL.
+    const int pid = spawn_rastrify({}, {}, {.input = "/dev/zero", .error = dir.file("err")});
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    for (int tenths = 0; tenths < 200 && ::waitpid(pid, &status, WNOHANG) == 0; ++tenths) ::usleep(100000);
+    if (::waitpid(pid, &status, WNOHANG) == 0) {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, &status, 0);
+        FAIL() << "the run still reads its input after 20 s";
+    }
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1);
+    EXPECT_EQ(gridlib::testing::read_text(dir.file("err")), " the grid file does not exist\n");
 }
 
 TEST_F(ConsoleRun, LowerCaseIIsAHistogramFileName) {

@@ -19,6 +19,7 @@
 #include <vector>
 #include <sys/resource.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace rastrify::testing {
 namespace {
@@ -80,6 +81,28 @@ TEST_P(InterruptedRun, DiesOfTheSignalAndLeavesOnlyTheInputAndTheEarlierImage) {
     EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"heights.asc", "heights.bmp"}))
         << phase.name << ": files left behind";
     EXPECT_EQ(read_text(dir.file("heights.bmp")), earlier) << phase.name << ": the earlier image changed";
+}
+
+// A reader of standard output that has gone away (`rastrify a.asc a.bmp |
+// true`) ends the run before its image replaces anything, not after.
+TEST(ClosedOutput, EndsTheRunBeforeItsImageReplacesTheEarlierOne) {
+    TempDir dir;
+    write_file(dir.file("heights.asc"), varied_grid(30, 20));
+    const std::string earlier = "BM an image from an earlier run";
+    write_file(dir.file("heights.bmp"), earlier);
+    int pipe_ends[2];
+    ASSERT_EQ(::pipe(pipe_ends), 0);
+    ::close(pipe_ends[0]);  // no reader, ever
+    const pid_t pid =
+        spawn_rastrify({dir.file("heights.asc"), dir.file("heights.bmp")}, {}, {.output_descriptor = pipe_ends[1]});
+    ::close(pipe_ends[1]);
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+    EXPECT_EQ(WTERMSIG(status), SIGPIPE);
+    EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"heights.asc", "heights.bmp"}));
+    EXPECT_TRUE(read_text(dir.file("heights.bmp")) == earlier) << "the earlier image changed";
 }
 
 // The opens that mark each phase: the header reader's first open of the input;

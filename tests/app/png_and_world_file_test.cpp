@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -136,6 +137,53 @@ TEST_F(PngAndWorldFile, RefusalsAndFailuresLeaveNoImageAndNoWorldFile) {
     std::filesystem::create_symlink("missing/x.pgw", dir.file("x.pgw"));
     expect_stopped({"g.asc", "x.png", "-G"},
                    " The world file x.pgw could not be written : the file could not be written (status -3)");
+}
+
+// A Surfer 7 grid of 3 x 2 cells whose x spacing is not a number: it draws,
+// but cannot be placed on a map.
+std::vector<std::byte> surfer7_without_spacing() {
+    gridlib::testing::ByteWriter w;
+    w.text("DSRB").i32(4).i32(2).text("GRID").i32(72).i32(2).i32(3);
+    w.f64(0).f64(0).f64(std::nan("")).f64(1).f64(1).f64(6).f64(0).f64(1.70141e38);
+    w.text("DATA").i32(48);
+    for (int k = 1; k <= 6; ++k) w.f64(k);
+    return w.bytes();
+}
+
+TEST_F(PngAndWorldFile, AWorldFileThatCannotBeWrittenLeavesTheEarlierOutputsAsTheyWere) {
+    const std::string earlier = "an image from an earlier run", earlier_world = "1\n0\n0\n-1\n0\n0\n";
+    write_file(dir.file("nan.grd"), surfer7_without_spacing());
+    struct Case {
+        const char* name;
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const std::vector<Case> cases = {
+        // The world file's name links into a missing folder.
+        {"dangling world file link", {"g.asc", "x.png", "-G"},
+         " The world file x.pgw could not be written : the file could not be written (status -3)"},
+        // The output links to an unrelated file, which must survive.
+        {"output is a link", {"g.asc", "link.png", "-G"},
+         " The world file link.pgw could not be written : the file could not be written (status -3)"},
+        {"spacing not a number", {"nan.grd", "n.png", "-G"},
+         " The world file n.pgw could not be written : the grid's cell size is zero or not a number (status -1)"},
+    };
+    std::filesystem::create_symlink("missing/x.pgw", dir.file("x.pgw"));
+    write_file(dir.file("x.png"), earlier);
+    write_file(dir.file("unrelated.png"), earlier);
+    std::filesystem::create_symlink("unrelated.png", dir.file("link.png"));
+    std::filesystem::create_symlink("missing/link.pgw", dir.file("link.pgw"));
+    write_file(dir.file("n.png"), earlier);
+    write_file(dir.file("n.pgw"), earlier_world);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        expect_stopped(c.arguments, c.message);
+    }
+    EXPECT_EQ(read_text(dir.file("x.png")), earlier);
+    EXPECT_EQ(read_text(dir.file("unrelated.png")), earlier);
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.file("link.png")));
+    EXPECT_EQ(read_text(dir.file("n.png")), earlier);
+    EXPECT_EQ(read_text(dir.file("n.pgw")), earlier_world);
 }
 
 }  // namespace

@@ -44,7 +44,7 @@ TEST(Progress, ALongRunOnATerminalShowsAndClearsItsProgressLine) {
 
     // Stopped when the grid reader opens the working grid, then held.
     const int pid = spawn_rastrify({dir.file("g.asc"), dir.file("g.bmp")}, {"~rastrify.", 2, SIGSTOP},
-                                   standard_error);
+                                   {.error = standard_error});
     ASSERT_GT(pid, 0);
     int status = 0;
     ASSERT_EQ(::waitpid(pid, &status, WUNTRACED), pid);

@@ -82,7 +82,7 @@ std::string signal_at_open_path() {
 }  // namespace
 
 int spawn_rastrify(const std::vector<std::string>& arguments, const SignalAtOpen& trigger,
-                   const std::string& error_path) {
+                   const Streams& streams) {
     std::vector<std::string> env;
     std::string preload = signal_at_open_path(), asan;
     for (char** e = environ; *e; ++e) {
@@ -114,9 +114,13 @@ int spawn_rastrify(const std::vector<std::string>& arguments, const SignalAtOpen
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, error_path.c_str(), O_RDWR | O_NOCTTY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, streams.input.c_str(), O_RDONLY, 0);
+    if (streams.output_descriptor >= 0) {
+        posix_spawn_file_actions_adddup2(&actions, streams.output_descriptor, 1);
+    } else {
+        posix_spawn_file_actions_addopen(&actions, 1, streams.output.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    }
+    posix_spawn_file_actions_addopen(&actions, 2, streams.error.c_str(), O_RDWR | O_NOCTTY | O_CREAT, 0644);
     pid_t pid = 0;
     const int spawned = posix_spawn(&pid, exe.c_str(), &actions, nullptr, argv.data(), envp.data());
     posix_spawn_file_actions_destroy(&actions);

@@ -37,11 +37,20 @@ struct SignalAtOpen {
     int signal = 15;
 };
 
-// Starts the converter with the arguments and the signal armed, standard
-// input and output on /dev/null and standard error on error_path; its
-// process id, or -1 (with a test failure) when it could not be started.
+// Where a spawned run's standard streams go: files by name, or for the
+// output an open descriptor (such as a pipe's end) when output_descriptor
+// is not negative.
+struct Streams {
+    std::string input = "/dev/null";
+    std::string output = "/dev/null";
+    std::string error = "/dev/null";
+    int output_descriptor = -1;
+};
+
+// Starts the converter with the arguments and the signal armed; its process
+// id, or -1 (with a test failure) when it could not be started.
 int spawn_rastrify(const std::vector<std::string>& arguments, const SignalAtOpen& trigger,
-                   const std::string& error_path = "/dev/null");
+                   const Streams& streams = {});
 
 // An ESRI ASCII grid; values run row by row from the northern row, and nodata
 // marks null cells.

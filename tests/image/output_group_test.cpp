@@ -1,0 +1,60 @@
+// Outputs renamed into place together: when one rename fails, every target is
+// again what it was, and nothing of the group is left.
+#include "image/output_group.h"
+
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <set>
+
+namespace gridlib {
+namespace {
+
+using testing::read_text;
+using testing::TempDir;
+using testing::write_file;
+
+std::set<std::string> names_in(const std::string& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename());
+    return names;
+}
+
+TEST(OutputGroup, CommitsAllOrRestoresEveryTarget) {
+    TempDir dir;
+    write_file(dir.file("image.png"), "earlier image");
+    write_file(dir.file("new-image"), "new image");
+    write_file(dir.file("new-extra"), "new extra file");
+    // The second output's temporary file has gone: its rename fails after
+    // the image and the extra file (which did not exist before) took their places.
+    ASSERT_TRUE(OutputGroup::open());
+    EXPECT_FALSE(OutputGroup::open());
+    OutputGroup::current()->add(dir.file("new-image"), dir.file("image.png"));
+    OutputGroup::current()->add(dir.file("new-extra"), dir.file("extra.txt"));
+    OutputGroup::current()->add(dir.file("gone"), dir.file("image.pgw"));
+    EXPECT_FALSE(OutputGroup::commit());
+    EXPECT_EQ(OutputGroup::current(), nullptr);
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"image.png"}));
+    EXPECT_EQ(read_text(dir.file("image.png")), "earlier image");
+
+    write_file(dir.file("new-image"), "new image");
+    write_file(dir.file("new-world"), "new world file");
+    ASSERT_TRUE(OutputGroup::open());
+    OutputGroup::current()->add(dir.file("new-image"), dir.file("image.png"));
+    OutputGroup::current()->add(dir.file("new-world"), dir.file("image.pgw"));
+    EXPECT_TRUE(OutputGroup::commit());
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"image.png", "image.pgw"}));
+    EXPECT_EQ(read_text(dir.file("image.png")), "new image");
+
+    write_file(dir.file("new-image"), "discarded");
+    ASSERT_TRUE(OutputGroup::open());
+    OutputGroup::current()->add(dir.file("new-image"), dir.file("image.png"));
+    OutputGroup::discard();
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"image.png", "image.pgw"}));
+    EXPECT_EQ(read_text(dir.file("image.png")), "new image");
+}
+
+}  // namespace
+}  // namespace gridlib
