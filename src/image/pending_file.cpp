@@ -23,7 +23,8 @@ PendingFile::~PendingFile() { discard(); }
 
 void PendingFile::discard() {
     file_.close();
-    if (!temporary_.empty()) platform::remove_file(temporary_);
+    // Through its folder: a folder renamed meanwhile keeps no leftover.
+    if (guard_) guard_->remove_file();
     temporary_.clear();
     guard_.reset();
 }

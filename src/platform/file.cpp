@@ -9,6 +9,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +37,13 @@ bool pwrite_all(int fd, const char* src, std::size_t n, std::uint64_t offset) {
         offset += static_cast<std::uint64_t>(put);
     }
     return true;
+}
+
+// A regular file's reads and writes never wait, whatever the flag says;
+// cleared all the same, so that the descriptor behaves as any other.
+bool clear_nonblocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
 // An offset and length that a file position (off_t) can express.
@@ -82,10 +90,17 @@ std::optional<File> File::open_read(const std::string& path) {
 }
 
 std::optional<File> File::create(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) return std::nullopt;
+    // Anything but a regular file is refused before it is opened: opening a
+    // device may act on it, and a FIFO would block the open until a reader
+    // came. O_NONBLOCK covers a FIFO made in between (the open fails at once
+    // without a reader) and the check after the open covers the rest.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && st.st_size > 0 && ::ftruncate(fd, 0) != 0)) {
+    if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return std::nullopt;
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    if (fd < 0) return std::nullopt;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_size > 0 && ::ftruncate(fd, 0) != 0) ||
+        !clear_nonblocking(fd)) {
         ::close(fd);
         return std::nullopt;
     }
@@ -294,20 +309,53 @@ std::string directory_of(const std::string& path) {
     return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
 }
 
+std::optional<Folder> Folder::open(const std::string& path) {
+    // Only a handle to find names in: no permission to read the folder is needed.
+#ifdef O_PATH
+    constexpr int kHandleOnly = O_PATH;
+#else
+    constexpr int kHandleOnly = O_RDONLY;
+#endif
+    const int fd = ::open(path.empty() ? "." : path.c_str(), kHandleOnly | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    return Folder(fd);
+}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+Folder::~Folder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t unique_part_length() { return std::to_string(::getpid()).size() + 1 + 8; }
+
 std::optional<CreatedFile> create_unique_open_file(const std::string& dir, const std::string& prefix,
                                                    const std::string& suffix) {
+    auto folder = Folder::open(dir);
+    if (!folder) return std::nullopt;
     // O_EXCL makes the name ours alone; the mode is that of any new file
     // (0666 less the umask), since an image made this way is renamed into place.
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     static std::uint64_t counter = 0;
     std::random_device entropy;
+    const std::string owner = std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::uint64_t x = (std::uint64_t{entropy()} << 32) ^ entropy() ^ (static_cast<std::uint64_t>(::getpid()) << 16) ^ ++counter;
-        std::string unique;
+        std::string unique = owner;
         for (int k = 0; k < 8; ++k, x /= 36) unique.push_back(digits[x % 36]);
-        std::string name = dir + prefix + unique + suffix;
-        const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0) return CreatedFile{std::move(name), File(fd, File::Mode::write)};
+        std::string name_in_folder = prefix + unique + suffix;
+        const int fd = ::openat(folder->descriptor(), name_in_folder.c_str(),
+                                O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0)
+            return CreatedFile{dir + name_in_folder, std::move(name_in_folder), File(fd, File::Mode::write),
+                               std::move(*folder)};
         if (errno != EEXIST) return std::nullopt;
     }
     return std::nullopt;
