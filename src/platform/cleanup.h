@@ -29,6 +29,7 @@ public:
     // could not be removed.
     bool remove_file();
 
+    // What the signal handler reads of a registered file.
     struct Entry;
 
 private:

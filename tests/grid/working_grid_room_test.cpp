@@ -63,18 +63,6 @@ TEST(WorkingGridRoom, IsCheckedBeforeAnythingIsWritten) {
     }
 }
 
-TEST(WorkingGridRoom, AnExistingWorkingGridGivesBackItsSpace) {
-    TempDir dir;
-    const std::string input = dir.file("g.asc"), working = dir.file("work.tmp");
-    write_file(input, kEsri);
-    write_file(working, std::string(8192, 'x'));
-    GridDescriptor g;
-    ASSERT_EQ(read_grid_header(input, g.view()), 0);
-    const ScopedAvailableBytes none(0);
-    EXPECT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), GRIDLIB_OK);
-    EXPECT_EQ(std::filesystem::file_size(working), kWorkingBytes);
-}
-
 // A FIFO blocked the open for writing until a reader came; a device took the
 // grid. Both are refused at once as a working grid that cannot be written.
 TEST(WorkingGridRoom, AWorkingNameThatIsNoRegularFileIsRefusedAtOnce) {

@@ -1,6 +1,6 @@
 // Files of known size are refused ahead when their file system has no room
 // for them (a gradient file, a BMP); a PNG, whose size shows only once it is
-// compressed, is not. A gradient name that is a FIFO is refused at once.
+// compressed, is not.
 #include "colour/colour_table.h"
 #include "descriptor/grid_descriptor.h"
 #include "gridlib.h"
@@ -8,14 +8,11 @@
 #include "image/image_files.h"
 #include "image/palette_writer.h"
 #include "support/available_bytes.h"
-#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
-#include <optional>
-#include <sys/stat.h>
 
 namespace gridlib {
 namespace {
@@ -88,16 +85,6 @@ TEST(OutputRoom, FilesOfKnownSizeAreRefusedWhenTheyCannotFit) {
         }
         EXPECT_EQ(platform::last_room_shortage().needed, c.shortage_needed) << c.what;
     }
-}
-
-// A FIFO blocked the open for writing until a reader came.
-TEST(OutputRoom, AGradientNameThatIsAFifoIsRefusedAtOnce) {
-    Output out;
-    const std::string fifo = out.dir.file("fifo");
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    const auto status = testing::run_in_child([&] { return -out.gradient(fifo); });
-    EXPECT_TRUE(status) << "the gradient writer blocked";
-    EXPECT_TRUE(testing::exited_with(status, -GRIDLIB_GRADIENT_WRITE_FAILED));
 }
 
 }  // namespace

@@ -112,13 +112,5 @@ INSTANTIATE_TEST_SUITE_P(EachRemoval, RenamedFolder,
                                            RenamedCase{"by_signal_guarded", Removal::by_signal_guarded}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(RemoveRegisteredFile, RemovesAnUnregisteredNameAsAPath) {
-    TempDir dir;
-    gridlib::testing::write_file(dir.file("plain"), "x");
-    EXPECT_TRUE(remove_registered_file(dir.file("plain")));
-    EXPECT_FALSE(exists(dir.file("plain")));
-    EXPECT_FALSE(remove_registered_file(dir.file("plain")));
-}
-
 }  // namespace
 }  // namespace gridlib::platform

@@ -59,14 +59,6 @@ TEST(FileSystemRoom, RefusesOnlyWhatDoesNotFit) {
     }
 }
 
-TEST(FileSystemRoom, ANewFileInAFolder) {
-    const ScopedAvailableBytes room(100);
-    EXPECT_FALSE(room_shortage_in("", 100));
-    const auto shortage = room_shortage_in("", 101);
-    ASSERT_TRUE(shortage);
-    EXPECT_EQ(shortage->available, 100u);
-}
-
 TEST(FileSystemRoom, TheRealQueryAnswersForAFolderAndNotForAMissingOne) {
     TempDir dir;
     EXPECT_TRUE(available_bytes(dir.path() + "/"));
