@@ -24,11 +24,19 @@ std::string row_failure(std::int64_t row, std::int32_t format = GRIDLIB_FORMAT_N
     return "row " + std::to_string(row) + " could not be read (" + why + ")";
 }
 
+// The sizes come from the library, which found them out.
+std::string library_room_failure(const std::string& what, std::int32_t status) {
+    std::int64_t needed = 0, available = 0;
+    gridlib_room_shortage(&needed, &available);
+    return room_failure(what, status, available, needed);
+}
+
 constexpr std::int64_t kSeekStatusRow = GRIDLIB_ROW_FAILED - GRIDLIB_ROW_SEEK_FAILED;  // 2000
 
 }  // namespace
 
 std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int32_t rows) {
+    if (status == GRIDLIB_NO_ROOM) return library_room_failure("working grid file", status);
     std::string cause;
     if (status == GRIDLIB_REFUSED && is_byte_image(format)) {
         cause = "PCIDSK, BIL and BIP byte images are not converted";
@@ -75,6 +83,7 @@ std::string histogram_failure(std::int32_t status) {
 }
 
 std::string image_failure(std::int32_t status, const std::string& kind) {
+    if (status == GRIDLIB_NO_ROOM) return library_room_failure(kind + " file", status);
     std::string cause;
     switch (status) {
     case GRIDLIB_REFUSED:
@@ -102,6 +111,7 @@ std::string world_file_failure(std::int32_t status, const std::string& name) {
 }
 
 std::string gradient_failure(std::int32_t status) {
+    if (status == GRIDLIB_NO_ROOM) return library_room_failure("gradient file", status);
     std::string cause;
     switch (status) {
     case GRIDLIB_REFUSED:
@@ -117,6 +127,13 @@ std::string gradient_failure(std::int32_t status) {
         cause = "the gradient writer failed";
     }
     return with_status(" The slopes of the shaded relief could not be computed : ", cause, status);
+}
+
+std::string room_failure(const std::string& what, std::int32_t status, std::int64_t available, std::int64_t needed) {
+    return with_status(" The " + what + " could not be written : ",
+                       "the file system has room for " + std::to_string(available) + " bytes and it needs " +
+                           std::to_string(needed),
+                       status);
 }
 
 }  // namespace rastrify

@@ -17,5 +17,8 @@ std::string image_failure(std::int32_t status, const std::string& kind);
 std::string world_file_failure(std::int32_t status, const std::string& name);
 // GRDGRAD, for a shaded relief.
 std::string gradient_failure(std::int32_t status);
+// A file (named by `what`, "working grid file" say) refused ahead for want
+// of room: the bytes its file system has available and the bytes it needs.
+std::string room_failure(const std::string& what, std::int32_t status, std::int64_t available, std::int64_t needed);
 
 }  // namespace rastrify

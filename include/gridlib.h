@@ -176,7 +176,16 @@ enum gridlib_status {
 
     /* GRDGRAD */
     GRIDLIB_GRADIENT_WRITE_FAILED = -3,
-    GRIDLIB_GRADIENT_GRID_UNREADABLE = -4
+    GRIDLIB_GRADIENT_GRID_UNREADABLE = -4,
+
+    /* GRDRDG (the working grid, or the scratch file of a GXF grid stored by
+     * columns), GRDGRAD (the gradient file), and GRD2BMP, GRDSUN2BMP and
+     * GRD2BMPCOLTAB writing a BMP: the file's size is known before it is
+     * made, and its file system has not that many bytes available (as df
+     * shows them). Nothing is written; gridlib_room_shortage tells the sizes.
+     * A PNG, whose size is known only once it is compressed, is not refused
+     * ahead. */
+    GRIDLIB_NO_ROOM = -5
 };
 
 /* Recognises the grid format of a file by its extension or its first 120
@@ -204,7 +213,9 @@ GRIDLIB_API void gridlib_file_belongs_to_grid(const char *grid_name, const int32
  * RHEAD itself: they are read once at the start. Status: GRIDLIB_OK,
  * GRIDLIB_REFUSED (byte-image format, window outside the grid, bad names,
  * sizes that cannot be allocated, data file missing, the working grid is the
- * input), or one of the GRDRDG codes above. */
+ * input), GRIDLIB_NO_ROOM, or one of the GRDRDG codes above. A working
+ * name that exists and is not a regular file (a FIFO, a device) is refused
+ * at once with GRIDLIB_WORKING_GRID_FAILED. */
 GRIDLIB_API void GRDRDG(const char *input_name, const int32_t *input_name_length,
                         const char *working_name, const int32_t *working_name_length,
                         int32_t *ihead, float *rhead, const float *west_x, const float *east_x,
@@ -329,7 +340,7 @@ GRIDLIB_API void HSLRGB(const float *hue, const float *saturation, const float *
  * width (<= 0: one pixel per column) and is reset to 0. The image is written
  * beside the output under a temporary name and renamed into place when
  * complete. Status: GRIDLIB_OK, GRIDLIB_REFUSED (byte-image format or limits
- * not ascending), or one of the GRD2BMP codes above. */
+ * not ascending), GRIDLIB_NO_ROOM, or one of the GRD2BMP codes above. */
 GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_length,
                          const char *image_name, const int32_t *image_name_length, int32_t *ihead,
                          const float *rhead, const int32_t *mapping_mode, const int32_t *levels,
@@ -350,7 +361,8 @@ GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_l
  * of range; GRIDLIB_IMAGE_TOO_LARGE for an image beyond the format's size
  * fields; GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the
  * gradient file) cannot be read or is shorter than the grid;
- * GRIDLIB_IMAGE_WRITE_FAILED when the image cannot be written.
+ * GRIDLIB_IMAGE_WRITE_FAILED when the image cannot be written;
+ * GRIDLIB_NO_ROOM for a BMP its file system has no room for.
  *
  * A valid value v falls into one of GRIDLIB_LEVELS equal-width bins between
  * RHEAD(14) and RHEAD(15) (at or below RHEAD(14) the first, at or above
@@ -426,7 +438,9 @@ GRIDLIB_API void GRDSUN2BMP(const char *working_name, const int32_t *working_nam
  * not finite, or a gradient file that is the working grid;
  * GRIDLIB_GRADIENT_GRID_UNREADABLE (nothing is written) when the working grid
  * cannot be read or is shorter than the grid; GRIDLIB_GRADIENT_WRITE_FAILED
- * when the gradient file cannot be written. */
+ * when the gradient file cannot be written, or its name exists and is not a
+ * regular file (refused at once); GRIDLIB_NO_ROOM (nothing is written) when
+ * its file system has no room for it. */
 GRIDLIB_API void GRDGRAD(const char *working_name, const int32_t *working_name_length,
                          const char *gradient_name, const int32_t *gradient_name_length, const int32_t *ihead,
                          const float *rhead, const float *exaggeration, float *slope_table,
@@ -524,22 +538,33 @@ GRIDLIB_API void gridlib_commit_outputs(int32_t *status) GRIDLIB_NOEXCEPT;
 GRIDLIB_API void gridlib_discard_outputs(void) GRIDLIB_NOEXCEPT;
 
 /* Temporary files that must not outlive the process. The library writes its
- * images under temporary names too; all of them are kept in one table, which
- * a signal ending the process empties once
- * gridlib_remove_temporary_files_on_signals has been called. */
+ * images under temporary names too ("~gridlib-" + the unique part below +
+ * ".part", or ".columns" for the scratch file of a GXF grid stored by
+ * columns); all of them are kept in one table, which a signal ending the
+ * process empties once gridlib_remove_temporary_files_on_signals has been
+ * called. A file is removed through a handle on the folder it was made in,
+ * so that it goes even when the folder was renamed or moved meanwhile; and
+ * only by the process that made it: a child made by fork() that a signal
+ * ends leaves its parent's files alone. A process killed by SIGKILL, or by
+ * a power cut, leaves its files: the process id in their names tells the
+ * ones whose process no longer runs. */
 
 /* Creates a new, empty file named directory + prefix + a unique part +
  * suffix (an empty directory text: the current directory), never opening an
  * existing file or link, registers it, and returns its name in the name
- * buffer, NUL-terminated. Status: GRIDLIB_OK, or GRIDLIB_REFUSED when the
- * file could not be created or its name does not fit the buffer. */
+ * buffer, NUL-terminated. The unique part is the process id in decimal, '-'
+ * and 8 lower-case letters or digits. Status: GRIDLIB_OK, or GRIDLIB_REFUSED
+ * when the file could not be created, its name does not fit the buffer, or
+ * the suffix ends in a blank (a name ending in a blank could not be given
+ * back as a blank-padded text). */
 GRIDLIB_API void gridlib_create_temporary_file(const char *directory, const int32_t *directory_length,
                                                const char *prefix, const int32_t *prefix_length,
                                                const char *suffix, const int32_t *suffix_length, char *name,
                                                const int32_t *name_length, int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* Removes a file made by gridlib_create_temporary_file and withdraws it from
- * the table. */
+/* Removes a file made by gridlib_create_temporary_file, by the name it
+ * returned and through its folder, and withdraws it from the table; any
+ * other name is removed as a path. */
 GRIDLIB_API void gridlib_remove_temporary_file(const char *name, const int32_t *name_length) GRIDLIB_NOEXCEPT;
 
 /* Installs handlers of SIGINT, SIGTERM, SIGHUP, SIGQUIT and SIGPIPE that
@@ -548,6 +573,12 @@ GRIDLIB_API void gridlib_remove_temporary_file(const char *name, const int32_t *
  * beyond a file-size limit fails (and is reported) instead of killing the
  * process. */
 GRIDLIB_API void gridlib_remove_temporary_files_on_signals(void) GRIDLIB_NOEXCEPT;
+
+/* After a routine returned GRIDLIB_NO_ROOM on the calling thread: the bytes
+ * the file needed and the bytes its file system had available for it (an
+ * existing file rewritten in place counts with the space it took). Both 0
+ * before any such status. */
+GRIDLIB_API void gridlib_room_shortage(int64_t *needed, int64_t *available) GRIDLIB_NOEXCEPT;
 
 /* Progress of the long routines, for a caller that wants to show it: GRDRDG
  * reports its rows as phase GRIDLIB_PHASE_READING, GRDHST as

@@ -24,8 +24,15 @@ extern "C" void gridlib_create_temporary_file(const char* directory, const int32
         if (!dir.empty() && !dir.ends_with('/')) dir += '/';
         const std::string text_prefix(capi::FileName(prefix, prefix_length).path);
         const std::string text_suffix(capi::FileName(suffix, suffix_length).path);
-        // Refused before the file exists when even the shortest name cannot fit.
-        if (dir.size() + text_prefix.size() + text_suffix.size() + 8 >= capacity) {
+        // A name ending in a blank would lose it on the way back: a caller
+        // that passes the name as a blank-padded text, without its NUL, names
+        // another file. Refused, rather than made under a name not asked for.
+        if (text_suffix.ends_with(' ')) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        // Refused before the file exists when the name cannot fit.
+        if (dir.size() + text_prefix.size() + platform::unique_part_length() + text_suffix.size() >= capacity) {
             capi::set_status(status, GRIDLIB_REFUSED);
             return;
         }

@@ -8,6 +8,7 @@
 #include "grid/statistics.h"
 #include "grid/working_grid.h"
 #include "platform/file.h"
+#include "platform/file_system_room.h"
 #include "progress/progress.h"
 
 #include "threads/ordered_run.h"
@@ -374,6 +375,10 @@ Status copy_window(const std::string& input_path, const std::string& working_pat
         return GRIDLIB_REFUSED;
 
     const WorkingExtent extent = working_extent(d, columns, rows);
+    // An input too short for its grid gets no rows written (see Copy::write).
+    const std::uint64_t needed = plan.can_be_complete ? working_grid::file_bytes(extent.columns, extent.rows)
+                                                      : working_grid::kHeaderBytes;
+    if (platform::room_shortage(working_path, needed, platform::Writing::in_place)) return GRIDLIB_NO_ROOM;
     auto out = working_grid::Writer::create(working_path, extent.geometry());
     if (!out) return GRIDLIB_WORKING_GRID_FAILED;
 

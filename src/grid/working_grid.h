@@ -48,6 +48,11 @@ inline std::uint64_t row_offset(std::int64_t s, std::int64_t columns) {
     return kHeaderBytes + static_cast<std::uint64_t>(s - 1) * static_cast<std::uint64_t>(columns) * 4u;
 }
 
+// The size of the working grid of columns x rows cells.
+inline std::uint64_t file_bytes(std::int32_t columns, std::int32_t rows) {
+    return row_offset(std::int64_t{rows} + 1, columns);
+}
+
 // Writes a working grid: the header first, rows in any order, then the
 // statistics words once they are known.
 class Writer {

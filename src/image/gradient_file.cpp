@@ -38,6 +38,10 @@ std::optional<GradientFileWriter> GradientFileWriter::create(const std::string& 
     return GradientFileWriter(std::move(*file), columns);
 }
 
+std::uint64_t GradientFileWriter::file_bytes(std::int32_t columns, std::int64_t rows) {
+    return record_bytes(columns) * static_cast<std::uint64_t>(rows);
+}
+
 bool GradientFileWriter::write_rows(std::span<const std::int16_t> codes) {
     return codes.size() % (2 * static_cast<std::size_t>(columns_)) == 0 && file_.write(std::as_bytes(codes));
 }

@@ -37,6 +37,8 @@ public:
     // Creates (or truncates) the file for a grid of `columns` >= 1 columns;
     // nothing when it cannot be created.
     static std::optional<GradientFileWriter> create(const std::string& path, std::int32_t columns);
+    // The size of the whole file of a grid of columns x rows cells.
+    static std::uint64_t file_bytes(std::int32_t columns, std::int64_t rows);
 
     // Appends the records of the next rows, one after another, each of
     // 2 x columns codes: the first codes, then the second. False as well

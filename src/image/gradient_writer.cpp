@@ -8,6 +8,7 @@
 #include "image/gradient_file.h"
 #include "image/slope_codes.h"
 #include "platform/file.h"
+#include "platform/file_system_room.h"
 #include "progress/progress.h"
 #include "threads/ordered_run.h"
 #include "threads/thread_count.h"
@@ -179,6 +180,9 @@ std::int32_t write_gradient_file(const std::string& working_path, const std::str
     auto grid = working_grid::Reader::open(working_path, columns);
     // Checked before the rows are allocated and the gradient file is made.
     if (!grid || !grid->holds_rows(rows)) return GRIDLIB_GRADIENT_GRID_UNREADABLE;
+    if (platform::room_shortage(gradient_path, GradientFileWriter::file_bytes(columns, rows),
+                                platform::Writing::in_place))
+        return GRIDLIB_NO_ROOM;
     try {
         SlopeRun run(*grid, rows, columns, exaggeration, d);
         std::copy(run.coder().sines().begin(), run.coder().sines().end(), slope_table.begin());

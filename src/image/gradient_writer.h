@@ -29,7 +29,8 @@ namespace gridlib {
 // a cell spacing that is not positive, an exaggeration that is not finite,
 // or the gradient file is the working grid) with no file made;
 // GRIDLIB_GRADIENT_GRID_UNREADABLE when the working grid cannot be read or
-// is shorter than the grid; GRIDLIB_GRADIENT_WRITE_FAILED.
+// is shorter than the grid; GRIDLIB_NO_ROOM (no file made) when the file
+// system of the gradient file has no room for it; GRIDLIB_GRADIENT_WRITE_FAILED.
 std::int32_t write_gradient_file(const std::string& working_path, const std::string& gradient_path,
                                  DescriptorView d, float exaggeration, std::span<float, kSlopeSteps> slope_table);
 

@@ -6,6 +6,7 @@
 #include "grid/working_grid.h"
 #include "image/pending_file.h"
 #include "image/png_blocks.h"
+#include "platform/file_system_room.h"
 
 #include <memory>
 #include <new>
@@ -91,6 +92,11 @@ std::int32_t write_image(const std::string& working_path, const std::string& ima
     auto grid = working_grid::Reader::open(working_path, columns);
     if (!grid) return GRIDLIB_IMAGE_GRID_UNREADABLE;
 
+    // A BMP's size is known ahead, a PNG's only once it is compressed.
+    if (const auto* bmp_layout = std::get_if<bmp::Layout>(&layout.layout());
+        bmp_layout && platform::room_shortage(platform::final_link_target(image_path), bmp_layout->file_size,
+                                              platform::Writing::beside))
+        return GRIDLIB_NO_ROOM;
     PendingFile out(image_path);
     if (!out.is_open()) return GRIDLIB_IMAGE_WRITE_FAILED;
     std::int32_t status = GRIDLIB_OK;

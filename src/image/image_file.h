@@ -48,8 +48,9 @@ private:
 // Draws the working grid of columns x rows cells at working_path into the
 // image file image_path laid out as `layout`, a palette image with the
 // first palette entries of the colour table. On failure nothing is left
-// behind and an existing image stays as it was. Returns 0 or one of the
-// GRIDLIB_IMAGE_ statuses.
+// behind and an existing image stays as it was. Returns 0, one of the
+// GRIDLIB_IMAGE_ statuses, or GRIDLIB_NO_ROOM (nothing made) for a BMP its
+// file system has no room for.
 std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
                          std::int64_t rows, const ImageScale& scale, const ImageLayout& layout,
                          const std::optional<ConstColourTableView>& palette, const PainterMaker& make_painter);

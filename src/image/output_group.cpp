@@ -41,8 +41,8 @@ void OutputGroup::discard() { t_group.reset(); }
 
 OutputGroup::~OutputGroup() { remove_all(); }
 
-void OutputGroup::add(const std::string& temporary, const std::string& target) {
-    finished_.push_back({temporary, target, std::make_unique<platform::CleanupGuard>(temporary)});
+void OutputGroup::add(const std::string& temporary, const std::string& target, platform::CleanupGuard guard) {
+    finished_.push_back({temporary, target, std::move(guard)});
 }
 
 bool OutputGroup::rename_all() {
@@ -81,8 +81,9 @@ bool OutputGroup::rename_all() {
 }
 
 void OutputGroup::remove_all() {
+    // Through their folders, so that a folder renamed meanwhile keeps no leftover.
     for (Finished& f : finished_) {
-        if (!f.temporary.empty()) platform::remove_file(f.temporary);
+        if (!f.temporary.empty()) f.guard.remove_file();
     }
     finished_.clear();  // withdraws the names from the table of files to remove on a signal
 }

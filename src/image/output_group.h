@@ -27,9 +27,9 @@ public:
     // Removes every finished output and closes the group; nothing is renamed.
     static void discard();
 
-    // Takes over a finished output under its temporary name, registered for
-    // removal on an ending signal until the group ends.
-    void add(const std::string& temporary, const std::string& target);
+    // Takes over a finished output under its temporary name with its
+    // registration for removal on an ending signal.
+    void add(const std::string& temporary, const std::string& target, platform::CleanupGuard guard);
 
     OutputGroup() = default;
     OutputGroup(const OutputGroup&) = delete;
@@ -40,7 +40,7 @@ private:
     struct Finished {
         std::string temporary;
         std::string target;
-        std::unique_ptr<platform::CleanupGuard> guard;
+        platform::CleanupGuard guard;
     };
     bool rename_all();
     void remove_all();

@@ -26,7 +26,8 @@ namespace gridlib {
 // 2 .. colour_count - 1 are the data colours. The image appears only when it is complete; refusals
 // create nothing. Allocates a block of grid rows and image lines per thread.
 // Returns 0, GRIDLIB_REFUSED (a byte image, limits not ascending, arguments
-// out of range) or one of the GRIDLIB_IMAGE_ statuses.
+// out of range), one of the GRIDLIB_IMAGE_ statuses, or GRIDLIB_NO_ROOM (a
+// BMP its file system has no room for).
 std::int32_t write_palette_image(const std::string& working_path, const std::string& image_path, DescriptorView d,
                                  std::int32_t mapping_mode, std::span<const std::int32_t> level_table,
                                  std::int32_t colour_count, ConstColourTableView colour_table, ImageFormat format);

@@ -25,7 +25,8 @@ PendingFile::~PendingFile() { discard(); }
 
 void PendingFile::discard() {
     file_.close();
-    if (!temporary_.empty()) platform::remove_file(temporary_);
+    // Through its folder: a folder renamed meanwhile keeps no leftover.
+    if (guard_) guard_->remove_file();
     temporary_.clear();
     guard_.reset();
 }
@@ -39,7 +40,7 @@ bool PendingFile::commit() {
     }
     if (OutputGroup* group = OutputGroup::current()) {
         // Renamed with the group's other outputs, or removed with them.
-        group->add(temporary_, target_);
+        group->add(temporary_, target_, std::move(*guard_));
     } else if (!platform::rename_file(temporary_, target_)) {
         discard();
         return false;

@@ -1,6 +1,7 @@
 // The signal handler may only use async-signal-safe calls, so registered
-// names live in a fixed table of atomic pointers to strings that are built
-// before they are published and freed only after they are withdrawn.
+// files live in a fixed table of atomic pointers to entries that are built
+// before they are published and freed only after they are withdrawn. The
+// handler needs nothing but getpid and unlinkat on what an entry holds.
 #include "platform/cleanup.h"
 
 #include "platform/file.h"
@@ -9,49 +10,67 @@
 #include <atomic>
 #include <csignal>
 #include <cstring>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <fcntl.h>
 #include <pthread.h>
 #include <unistd.h>
 
 namespace gridlib::platform {
+
+struct CleanupGuard::Entry {
+    Folder folder;
+    pid_t owner;  // a child made by fork() inherits the table, not the files
+    std::unique_ptr<char[]> name_in_folder;
+};
+
 namespace {
 
 // A conversion holds at most a working grid and a temporary image at once;
 // the table size is an arbitrary margin over that for other callers.
 constexpr int kSlots = 64;
-std::array<std::atomic<char*>, kSlots> g_paths{};
+std::array<std::atomic<CleanupGuard::Entry*>, kSlots> g_entries{};
 
 // The signals that end a run by default and can be caught: an interrupt, a
 // termination request, the terminal closing, a quit, a reader gone away.
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
 void on_signal(int signo) {
-    for (auto& slot : g_paths) {
-        if (char* p = slot.load()) ::unlink(p);
+    const pid_t self = ::getpid();
+    for (auto& slot : g_entries) {
+        const CleanupGuard::Entry* e = slot.load();
+        if (e && e->owner == self) ::unlinkat(e->folder.descriptor(), e->name_in_folder.get(), 0);
     }
     std::signal(signo, SIG_DFL);
     std::raise(signo);
 }
 
-// The slot the path now holds, or -1 when the table is full: the file is
+// The slot the entry now holds, or -1 when the table is full: the file is
 // then simply not cleaned up on a signal.
-int publish(const std::string& path) {
-    char* copy = new char[path.size() + 1];
-    std::memcpy(copy, path.c_str(), path.size() + 1);
+int publish(CleanupGuard::Entry* entry) {
     for (int i = 0; i < kSlots; ++i) {
-        char* expected = nullptr;
-        if (g_paths[i].compare_exchange_strong(expected, copy)) return i;
+        CleanupGuard::Entry* expected = nullptr;
+        if (g_entries[i].compare_exchange_strong(expected, entry)) return i;
     }
-    delete[] copy;
     return -1;
 }
-
-void withdraw(int slot) { delete[] g_paths[slot].exchange(nullptr); }
 
 // Runs make() with the ending signals held back.
 template <typename Make>
 auto with_signals_held(Make make) {
     const EndingSignalsHeld held;
     return make();
+}
+
+// The files of the C interface, by the name it returned: a caller keeps
+// only the name, and gives it back to remove the file.
+std::mutex g_named_mutex;
+std::map<std::string, CleanupGuard>& named_files() {
+    // Never destroyed: a file may still be removed while the process ends,
+    // from the destructor of another static object.
+    static auto* files = new std::map<std::string, CleanupGuard>;
+    return *files;
 }
 
 }  // namespace
@@ -65,20 +84,24 @@ EndingSignalsHeld::EndingSignalsHeld() {
 
 EndingSignalsHeld::~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
 
-CleanupGuard::CleanupGuard(const std::string& path) : slot_(publish(path)) {}
-
-CleanupGuard::~CleanupGuard() {
-    if (slot_ >= 0) withdraw(slot_);
+CleanupGuard::CleanupGuard(Folder folder, const std::string& name_in_folder)
+    : entry_(new Entry{std::move(folder), ::getpid(), std::make_unique<char[]>(name_in_folder.size() + 1)}) {
+    std::memcpy(entry_->name_in_folder.get(), name_in_folder.c_str(), name_in_folder.size() + 1);
+    slot_ = publish(entry_);
 }
 
-std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
-                                                         const std::string& suffix,
-                                                         std::optional<CleanupGuard>& guard) {
-    return with_signals_held([&] {
-        auto name = create_unique_file(dir, prefix, suffix);
-        if (name) guard.emplace(*name);
-        return name;
-    });
+CleanupGuard::~CleanupGuard() {
+    if (slot_ >= 0) g_entries[slot_].store(nullptr);
+    delete entry_;
+}
+
+bool CleanupGuard::remove_file() {
+    if (!entry_) return false;
+    // Removed before it is withdrawn, so that a signal in between still finds it.
+    const bool removed = ::unlinkat(entry_->folder.descriptor(), entry_->name_in_folder.get(), 0) == 0;
+    if (slot_ >= 0) g_entries[slot_].store(nullptr);
+    slot_ = -1;
+    return removed;
 }
 
 std::optional<CreatedFile> create_registered_unique_open_file(const std::string& dir, const std::string& prefix,
@@ -86,30 +109,30 @@ std::optional<CreatedFile> create_registered_unique_open_file(const std::string&
                                                               std::optional<CleanupGuard>& guard) {
     return with_signals_held([&] {
         auto created = create_unique_open_file(dir, prefix, suffix);
-        if (created) guard.emplace(created->name);
+        if (created) guard.emplace(std::move(created->folder), created->name_in_folder);
         return created;
     });
 }
 
 std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
                                                          const std::string& suffix) {
-    return with_signals_held([&] {
-        auto name = create_unique_file(dir, prefix, suffix);
-        if (name) publish(*name);
-        return name;
+    return with_signals_held([&]() -> std::optional<std::string> {
+        auto created = create_unique_open_file(dir, prefix, suffix);
+        if (!created) return std::nullopt;
+        created->file.close();
+        const std::lock_guard lock(g_named_mutex);
+        named_files().try_emplace(created->name, std::move(created->folder), created->name_in_folder);
+        return std::move(created->name);
     });
 }
 
 bool remove_registered_file(const std::string& path) {
-    // Removed before it is withdrawn, so that a signal in between still finds it.
-    const bool removed = remove_file(path);
-    for (int i = 0; i < kSlots; ++i) {
-        char* p = g_paths[i].load();
-        if (p && path == p) {
-            withdraw(i);
-            break;
-        }
-    }
+    const std::lock_guard lock(g_named_mutex);
+    auto& files = named_files();
+    const auto found = files.find(path);
+    if (found == files.end()) return remove_file(path);
+    const bool removed = found->second.remove_file();
+    files.erase(found);
     return removed;
 }
 

@@ -2,7 +2,10 @@
 // working grids are registered here while they exist, and a signal that
 // ends the process (SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE) removes every
 // registered file first. There is one table per process, inside the
-// library, whoever creates the files.
+// library, whoever creates the files. Each file is removed through a handle
+// on the folder it was made in, so that a folder renamed meanwhile keeps no
+// leftover; and only by the process that registered it, so that a child
+// made by fork() that ends by a signal leaves its parent's files alone.
 #pragma once
 
 #include "platform/file.h"
@@ -13,27 +16,38 @@
 
 namespace gridlib::platform {
 
-// Registers a path for removal on an ending signal until the guard ends.
-// The guard does not remove the file itself: call remove_file for that.
+// Registers a file for removal on an ending signal until the guard ends.
+// The guard removes the file itself only when asked to (remove_file).
 class CleanupGuard {
 public:
-    explicit CleanupGuard(const std::string& path);
+    // The file name_in_folder within folder.
+    CleanupGuard(Folder folder, const std::string& name_in_folder);
     CleanupGuard(const CleanupGuard&) = delete;
     CleanupGuard& operator=(const CleanupGuard&) = delete;
+    // The registration passes on as it is: the file stays in the table.
+    CleanupGuard(CleanupGuard&& other) noexcept : entry_(other.entry_), slot_(other.slot_) {
+        other.entry_ = nullptr;
+        other.slot_ = -1;
+    }
+    CleanupGuard& operator=(CleanupGuard&&) = delete;
     ~CleanupGuard();
 
+    // Removes the file through its folder, then withdraws it; false when it
+    // could not be removed.
+    bool remove_file();
+
+    // What the signal handler reads of a registered file.
+    struct Entry;
+
 private:
-    int slot_ = -1;
+    Entry* entry_;
+    int slot_ = -1;  // in the table, or -1 when it was full
 };
 
-// Creates a new file under a unique name (see create_unique_file) and
-// registers it in guard with the ending signals held back meanwhile, so that
-// no signal can fall between the file's creation and its registration.
-std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
-                                                         const std::string& suffix,
-                                                         std::optional<CleanupGuard>& guard);
-
-// The same, the file kept open for writing (see create_unique_open_file).
+// Creates a new file under a unique name (see create_unique_open_file), kept
+// open for writing, and registers it in guard with the ending signals held
+// back meanwhile, so that no signal can fall between the file's creation
+// and its registration. The created file's folder handle passes to the guard.
 std::optional<CreatedFile> create_registered_unique_open_file(const std::string& dir, const std::string& prefix,
                                                               const std::string& suffix,
                                                               std::optional<CleanupGuard>& guard);
@@ -43,7 +57,8 @@ std::optional<CreatedFile> create_registered_unique_open_file(const std::string&
 std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
                                                          const std::string& suffix);
 // Removes the file, then withdraws it from the table; false when it could
-// not be removed.
+// not be removed. A file made by create_registered_unique_file is removed
+// through its folder, wherever that has moved; any other by its path.
 bool remove_registered_file(const std::string& path);
 
 // Holds the ending signals back for its lifetime, so that a few steps that

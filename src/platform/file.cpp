@@ -10,6 +10,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <random>
+#include <string>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -37,6 +38,13 @@ bool pwrite_all(int fd, const char* src, std::size_t n, std::uint64_t offset) {
         offset += static_cast<std::uint64_t>(put);
     }
     return true;
+}
+
+// A regular file's reads and writes never wait, whatever the flag says;
+// cleared all the same, so that the descriptor behaves as any other.
+bool clear_nonblocking(int fd) {
+    const int flags = ::fcntl(fd, F_GETFL);
+    return flags >= 0 && ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) == 0;
 }
 
 // An offset and length that a file position (off_t) can express.
@@ -83,10 +91,17 @@ std::optional<File> File::open_read(const std::string& path) {
 }
 
 std::optional<File> File::create(const std::string& path) {
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (fd < 0) return std::nullopt;
+    // Anything but a regular file is refused before it is opened: opening a
+    // device may act on it, and a FIFO would block the open until a reader
+    // came. O_NONBLOCK covers a FIFO made in between (the open fails at once
+    // without a reader) and the check after the open covers the rest.
     struct stat st {};
-    if (::fstat(fd, &st) != 0 || (S_ISREG(st.st_mode) && st.st_size > 0 && ::ftruncate(fd, 0) != 0)) {
+    if (::lstat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode)) return std::nullopt;
+    const int fd =
+        ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    if (fd < 0) return std::nullopt;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || (st.st_size > 0 && ::ftruncate(fd, 0) != 0) ||
+        !clear_nonblocking(fd)) {
         ::close(fd);
         return std::nullopt;
     }
@@ -297,21 +312,21 @@ std::string directory_of(const std::string& path) {
 
 namespace {
 
-// Tries names dir + prefix + <8 random characters> + suffix until make(name)
-// succeeds (true) or fails for another reason than the name being taken
-// (false: errno tells); empty when no name could be had.
+// Tries names prefix + <process id>-<8 random characters> + suffix until
+// make(name) succeeds (true) or fails for another reason than the name
+// being taken (false: errno tells); empty when no name could be had.
 template <typename Make>
-std::optional<std::string> with_unique_name(const std::string& dir, const std::string& prefix,
-                                            const std::string& suffix, Make make) {
+std::optional<std::string> with_unique_name(const std::string& prefix, const std::string& suffix, Make make) {
     static const char digits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
     static std::atomic<std::uint64_t> counter = 0;
     std::random_device entropy;
+    const std::string owner = std::to_string(::getpid()) + "-";
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::uint64_t x = (std::uint64_t{entropy()} << 32) ^ entropy() ^
                           (static_cast<std::uint64_t>(::getpid()) << 16) ^ ++counter;
-        std::string unique;
+        std::string unique = owner;
         for (int k = 0; k < 8; ++k, x /= 36) unique.push_back(digits[x % 36]);
-        std::string name = dir + prefix + unique + suffix;
+        std::string name = prefix + unique + suffix;
         if (make(name)) return name;
         if (errno != EEXIST) return std::nullopt;
     }
@@ -320,26 +335,56 @@ std::optional<std::string> with_unique_name(const std::string& dir, const std::s
 
 }  // namespace
 
+std::optional<Folder> Folder::open(const std::string& path) {
+    // Only a handle to find names in: no permission to read the folder is needed.
+#ifdef O_PATH
+    constexpr int kHandleOnly = O_PATH;
+#else
+    constexpr int kHandleOnly = O_RDONLY;
+#endif
+    const int fd = ::open(path.empty() ? "." : path.c_str(), kHandleOnly | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return std::nullopt;
+    return Folder(fd);
+}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        if (fd_ >= 0) ::close(fd_);
+        fd_ = other.fd_;
+        other.fd_ = -1;
+    }
+    return *this;
+}
+
+Folder::~Folder() {
+    if (fd_ >= 0) ::close(fd_);
+}
+
+std::size_t unique_part_length() { return std::to_string(::getpid()).size() + 1 + 8; }
+
 std::optional<CreatedFile> create_unique_open_file(const std::string& dir, const std::string& prefix,
                                                    const std::string& suffix) {
+    auto folder = Folder::open(dir);
+    if (!folder) return std::nullopt;
     // O_EXCL makes the name ours alone; the mode is that of any new file
     // (0666 less the umask), since an image made this way is renamed into place.
     int fd = -1;
-    auto name = with_unique_name(dir, prefix, suffix, [&](const std::string& candidate) {
-        fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    auto name = with_unique_name(prefix, suffix, [&](const std::string& in_folder) {
+        fd = ::openat(folder->descriptor(), in_folder.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                      0666);
         return fd >= 0;
     });
     if (!name) return std::nullopt;
-    return CreatedFile{std::move(*name), File(fd, File::Mode::write)};
+    return CreatedFile{dir + *name, std::move(*name), File(fd, File::Mode::write), std::move(*folder)};
 }
 
 std::optional<std::string> keep_under_unique_name(const std::string& path, const std::string& prefix,
                                                   const std::string& suffix) {
     const std::string dir = directory_of(path);
-    auto linked = with_unique_name(dir, prefix, suffix, [&](const std::string& candidate) {
-        return ::link(path.c_str(), candidate.c_str()) == 0;
+    auto linked = with_unique_name(prefix, suffix, [&](const std::string& in_folder) {
+        return ::link(path.c_str(), (dir + in_folder).c_str()) == 0;
     });
-    if (linked) return linked;
+    if (linked) return dir + *linked;
     // A file system without hard links (FAT, some network shares): the file
     // moves to a name of its own instead, made empty first so that the
     // rename replaces nothing but that.

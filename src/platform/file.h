@@ -29,10 +29,12 @@ public:
     // cannot be opened or is a directory, FIFO or device.
     static std::optional<File> open_read(const std::string& path);
     // Creates a file for writing, or empties an existing one. A symbolic
-    // link at the path is refused rather than followed. A file that is
-    // empty already is not truncated: on some file systems (ext4) a
-    // truncation makes the close that follows wait for the data written
-    // since, and a caller that created the file just before would pay for it.
+    // link at the path is refused rather than followed, and so is anything
+    // but a regular file (a FIFO, a device, a socket, a directory), at once:
+    // the open never waits for a FIFO's reader. A file that is empty
+    // already is not truncated: on some file systems (ext4) a truncation
+    // makes the close that follows wait for the data written since, and a
+    // caller that created the file just before would pay for it.
     static std::optional<File> create(const std::string& path);
 
     bool is_open() const { return fd_ >= 0; }
@@ -146,16 +148,42 @@ bool remove_file(const std::string& path);
 bool rename_file(const std::string& from, const std::string& to);
 // The directory part of a path including its final '/', or "" for a bare name.
 std::string directory_of(const std::string& path);
-// A file just created, and its name.
+// A handle on a folder that follows it wherever it is renamed or moved: a
+// file made in it is found through the handle, not through a path that may
+// no longer lead there. Move-only; closed when it ends.
+class Folder {
+public:
+    // The folder a path names (an empty path: the current folder); empty
+    // when it cannot be opened.
+    static std::optional<Folder> open(const std::string& path);
+    Folder(Folder&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+    Folder& operator=(Folder&& other) noexcept;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+    ~Folder();
+
+    // For the *at calls; valid while the handle lives.
+    int descriptor() const { return fd_; }
+
+private:
+    explicit Folder(int fd) : fd_(fd) {}
+    int fd_ = -1;
+};
+
+// A file just created, its name, and the folder it was created in.
 struct CreatedFile {
-    std::string name;
-    File file;  // open for writing
+    std::string name;          // the path it was created under: dir + name_in_folder
+    std::string name_in_folder;
+    File file;                 // open for writing
+    Folder folder;             // the handle it was created through
 };
 // Creates a new empty file (mode 0666 less the umask) that did not exist
-// before, named dir + prefix + <unique part> + suffix, and keeps it open
-// for writing: writing through the descriptor that created it leaves no
-// moment in which another file could take its place under its name. No
-// existing file is followed or truncated.
+// before, named dir + prefix + <unique part> + suffix, through a handle on
+// dir, and keeps it open for writing: writing through the descriptor that
+// created it leaves no moment in which another file could take its place
+// under its name. No existing file is followed or truncated. The unique
+// part is the process id, '-' and 8 random letters or digits: a file left
+// by a process that no longer runs can be told by its name.
 std::optional<CreatedFile> create_unique_open_file(const std::string& dir, const std::string& prefix,
                                                    const std::string& suffix);
 // Gives an existing file a second name in its folder, made as
@@ -167,5 +195,7 @@ std::optional<std::string> keep_under_unique_name(const std::string& path, const
 // The same for a caller that only needs the name.
 std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,
                                               const std::string& suffix);
+// The length of the unique part of this process's names.
+std::size_t unique_part_length();
 
 }  // namespace gridlib::platform

@@ -3,6 +3,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "gridlib.h"
+#include "platform/file_system_room.h"
 #include "rows/text_columns.h"
 
 #include <algorithm>
@@ -110,9 +111,12 @@ Status plan_text_columns(std::unique_ptr<TextVectors> vectors, std::int32_t colu
     const auto fewest = [&v](std::uint64_t n) { return v.fewest_bytes(n); };
     if (const Status s = check_text_room(vectors->file(), rows, columns, fewest, plan); s != 0) return s;
     // The scratch file must be one whose offsets a file position can express.
-    if (static_cast<__int128>(columns) * rows * sizeof(float) > std::numeric_limits<std::int64_t>::max()) {
-        return GRIDLIB_REFUSED;
-    }
+    const auto scratch_bytes = static_cast<__int128>(columns) * rows * sizeof(float);
+    if (scratch_bytes > std::numeric_limits<std::int64_t>::max()) return GRIDLIB_REFUSED;
+    // Even an input too short for its grid may fill most of the file:
+    // repeats cost a few bytes.
+    if (platform::room_shortage_in(scratch_directory, static_cast<std::uint64_t>(scratch_bytes)))
+        return GRIDLIB_NO_ROOM;
     // Every column is decoded here, before any row is asked for: a file that
     // ends early fails now, and no working grid is written.
     auto transposed = std::make_unique<TextColumnSource>(scratch_directory);

@@ -27,7 +27,8 @@ TextColumnSource::~TextColumnSource() {
     // Both handles of the scratch file are closed before it goes.
     rows_.reset();
     scratch_.close();
-    if (!name_.empty()) platform::remove_file(name_);
+    // Through its folder: a folder renamed meanwhile keeps no leftover.
+    if (guard_) guard_->remove_file();
     guard_.reset();
 }
 

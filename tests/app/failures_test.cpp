@@ -1,5 +1,7 @@
 #include "failures.h"
 
+#include "gridlib.h"
+
 #include <gtest/gtest.h>
 
 namespace rastrify {
@@ -22,6 +24,25 @@ TEST(Failures, GridReadNamesTheFailingRow) {
               std::string::npos);
     // Even the most negative status gives a row number, not an overflow.
     EXPECT_NE(grid_read_failure(INT32_MIN, 9, 10).find("row 2147482648"), std::string::npos);
+}
+
+// A file refused for want of room names its sizes; the other statuses of
+// the same routines keep their messages.
+TEST(Failures, NoRoomNamesTheSizes) {
+    EXPECT_EQ(room_failure("working grid file", GRIDLIB_NO_ROOM, 85668622336, 8000000000512),
+              " The working grid file could not be written : the file system has room for 85668622336 bytes and it "
+              "needs 8000000000512 (status -5)");
+    for (const std::string& message : {grid_read_failure(GRIDLIB_NO_ROOM, GRIDLIB_FORMAT_GXF, 10),
+                                       gradient_failure(GRIDLIB_NO_ROOM), image_failure(GRIDLIB_NO_ROOM, "BMP")}) {
+        EXPECT_NE(message.find(" could not be written : the file system has room for "), std::string::npos)
+            << message;
+        EXPECT_TRUE(message.ends_with(" (status -5)")) << message;
+    }
+    EXPECT_TRUE(grid_read_failure(GRIDLIB_NO_ROOM, 9, 10).starts_with(" The working grid file "));
+    EXPECT_TRUE(gradient_failure(GRIDLIB_NO_ROOM).starts_with(" The gradient file "));
+    EXPECT_TRUE(image_failure(GRIDLIB_NO_ROOM, "BMP").starts_with(" The BMP file "));
+    EXPECT_EQ(image_failure(GRIDLIB_IMAGE_WRITE_FAILED, "BMP"),
+              " The BMP file could not be written : the image file could not be written (status -3)");
 }
 
 }  // namespace

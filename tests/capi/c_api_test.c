@@ -4,6 +4,7 @@
  * decoder and the temporary files. Exits non-zero when any check fails. */
 #include "gridlib.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <math.h>
 #include <stdio.h>
@@ -292,6 +293,40 @@ static void test_temporary_file(void) {
     gridlib_create_temporary_file("", &none, prefix, &prefix_length, suffix, &suffix_length, name, &too_small,
                                   &status);
     CHECK(status == GRIDLIB_REFUSED);
+
+    /* The name given back without its NUL, as a text of its own length,
+     * removes the file too. */
+    gridlib_create_temporary_file("", &none, prefix, &prefix_length, suffix, &suffix_length, name, &name_length,
+                                  &status);
+    CHECK(status == GRIDLIB_OK);
+    {
+        const int32_t exact = (int32_t)strlen(name);
+        gridlib_remove_temporary_file(name, &exact);
+        CHECK(access(name, F_OK) != 0);
+    }
+
+    /* A suffix ending in a blank would make a name that a blank-padded text
+     * cannot give back: refused, and no file is made. */
+    {
+        const char blank_suffix[] = ".tmp \0";
+        const int32_t blank_suffix_length = 6;
+        const char marker[] = "~c_api_blank.";
+        const int32_t marker_length = 13;
+        DIR *here;
+        struct dirent *entry;
+        int made = 0;
+        gridlib_create_temporary_file("", &none, marker, &marker_length, blank_suffix, &blank_suffix_length, name,
+                                      &name_length, &status);
+        CHECK(status == GRIDLIB_REFUSED);
+        here = opendir(".");
+        while (here && (entry = readdir(here)) != NULL) {
+            if (strncmp(entry->d_name, marker, 13) != 0) continue;
+            made = 1;
+            remove(entry->d_name); /* so that a failed run leaves nothing for the next */
+        }
+        if (here) closedir(here);
+        CHECK(!made);
+    }
 }
 
 int main(void) {

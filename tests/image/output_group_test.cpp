@@ -16,6 +16,12 @@ using testing::read_text;
 using testing::TempDir;
 using testing::write_file;
 
+// Hands a file of dir to the open group, as a writer does when it is complete.
+void add(const TempDir& dir, const std::string& temporary, const std::string& target) {
+    OutputGroup::current()->add(dir.file(temporary), dir.file(target),
+                                platform::CleanupGuard(*platform::Folder::open(dir.path()), temporary));
+}
+
 std::set<std::string> names_in(const std::string& dir) {
     std::set<std::string> names;
     for (const auto& entry : std::filesystem::directory_iterator(dir)) names.insert(entry.path().filename());
@@ -31,9 +37,9 @@ TEST(OutputGroup, CommitsAllOrRestoresEveryTarget) {
     // the image and the extra file (which did not exist before) took their places.
     ASSERT_TRUE(OutputGroup::open());
     EXPECT_FALSE(OutputGroup::open());
-    OutputGroup::current()->add(dir.file("new-image"), dir.file("image.png"));
-    OutputGroup::current()->add(dir.file("new-extra"), dir.file("extra.txt"));
-    OutputGroup::current()->add(dir.file("gone"), dir.file("image.pgw"));
+    add(dir, "new-image", "image.png");
+    add(dir, "new-extra", "extra.txt");
+    add(dir, "gone", "image.pgw");
     EXPECT_FALSE(OutputGroup::commit());
     EXPECT_EQ(OutputGroup::current(), nullptr);
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"image.png"}));
@@ -42,15 +48,15 @@ TEST(OutputGroup, CommitsAllOrRestoresEveryTarget) {
     write_file(dir.file("new-image"), "new image");
     write_file(dir.file("new-world"), "new world file");
     ASSERT_TRUE(OutputGroup::open());
-    OutputGroup::current()->add(dir.file("new-image"), dir.file("image.png"));
-    OutputGroup::current()->add(dir.file("new-world"), dir.file("image.pgw"));
+    add(dir, "new-image", "image.png");
+    add(dir, "new-world", "image.pgw");
     EXPECT_TRUE(OutputGroup::commit());
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"image.png", "image.pgw"}));
     EXPECT_EQ(read_text(dir.file("image.png")), "new image");
 
     write_file(dir.file("new-image"), "discarded");
     ASSERT_TRUE(OutputGroup::open());
-    OutputGroup::current()->add(dir.file("new-image"), dir.file("image.png"));
+    add(dir, "new-image", "image.png");
     OutputGroup::discard();
     EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"image.png", "image.pgw"}));
     EXPECT_EQ(read_text(dir.file("image.png")), "new image");

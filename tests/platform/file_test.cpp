@@ -1,10 +1,13 @@
 #include "platform/cleanup.h"
 #include "platform/file.h"
 #include "platform/text_units.h"
+#include "support/child_process.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <regex>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -88,6 +91,36 @@ TEST(File, RefusesDirectoriesMissingFilesDevicesAndSymlinkTargets) {
     ASSERT_EQ(::symlink(dir.file("target").c_str(), dir.file("link").c_str()), 0);
     EXPECT_FALSE(File::create(dir.file("link")));
     EXPECT_EQ(read_text(dir.file("target")), "keep");
+}
+
+// Whatever a name holds that is not a regular file, creating a file there is
+// refused at once: a FIFO without a reader would block the open forever, one
+// with a reader would take the data, and a device is no file.
+TEST(File, CreateRefusesAtOnceWhatIsNotARegularFile) {
+    TempDir dir;
+    ASSERT_EQ(::mkfifo(dir.file("fifo").c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(dir.file("read_fifo").c_str(), 0600), 0);
+    const int reader = ::open(dir.file("read_fifo").c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    for (const std::string& path : {dir.file("fifo"), dir.file("read_fifo"), std::string("/dev/null"), dir.path()}) {
+        const auto status = gridlib::testing::run_in_child([&] { return File::create(path) ? 1 : 0; });
+        EXPECT_TRUE(status) << path << ": the open blocked";
+        EXPECT_TRUE(gridlib::testing::exited_with(status, 0)) << path << " was opened for writing";
+    }
+    ::close(reader);
+    EXPECT_TRUE(File::create(dir.file("absent")));
+}
+
+// The process id in a temporary name tells whether its process still runs.
+TEST(File, UniqueNamesHoldTheProcessId) {
+    TempDir dir;
+    const auto name = create_unique_file(dir.path() + "/", "~work.", ".tmp");
+    ASSERT_TRUE(name);
+    EXPECT_EQ(directory_of(*name), dir.path() + "/");
+    const std::string own = name->substr(dir.path().size() + 1);
+    EXPECT_TRUE(std::regex_match(own, std::regex("~work\\." + std::to_string(::getpid()) + "-[0-9a-z]{8}\\.tmp")))
+        << own;
+    EXPECT_EQ(own.size() - 10, unique_part_length());
 }
 
 TEST(File, UniqueFilesNeverCollideAndRenameReplaces) {
