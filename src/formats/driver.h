@@ -10,6 +10,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "formats/first_bytes.h"
+#include "formats/status_words.h"
 #include "platform/file.h"
 #include "formats/byte_image_rows.h"
 #include "rows/index_range.h"
@@ -48,8 +49,14 @@ struct RowRequest {
 // grid by its cells' extent, so an image's position depends on it.
 enum class CellPoint : std::uint8_t { centre, lower_left_corner, upper_left_corner };
 
+// Why a stored row could not be read, in the words of a format of written
+// numbers or raw elements; a format that codes its values says more.
+inline constexpr std::string_view kRowFailureCauses = "it is missing, short or not a number";
+
 struct Driver {
     FormatCode format = FormatCode::none;
+    // The format's name in messages.
+    std::string_view name = {};
     // Every driver states it; see CellPoint.
     CellPoint cell_point = CellPoint::centre;
     // Name extensions, in their exact spellings only (".asc" and ".ASC", never ".Asc").
@@ -73,7 +80,16 @@ struct Driver {
     // has. Set for byte images alone: it is what makes a format one (see
     // is_byte_image).
     std::optional<ByteImageLayout> (*byte_image_layout)(const DescriptorView& d) = nullptr;
+    // The words of the statuses that its header reader and its row planner
+    // give in a sense of its own; those every format shares have theirs in
+    // formats/status_words.cpp.
+    std::span<const StatusWords> header_statuses = {};
+    std::span<const StatusWords> read_statuses = {};
+    std::string_view row_failure_causes = kRowFailureCauses;
 };
+
+// Every driver, in the order their content tests are tried.
+std::span<const Driver* const> drivers();
 
 // The driver of a format code; nullptr for codes no format has.
 const Driver* driver_for(FormatCode format);

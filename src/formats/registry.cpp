@@ -36,6 +36,8 @@ constexpr const Driver* kRegistry[] = {
 
 }  // namespace
 
+std::span<const Driver* const> drivers() { return kRegistry; }
+
 const Driver* driver_for(FormatCode format) {
     const auto* hit = std::find_if(std::begin(kRegistry), std::end(kRegistry),
                                    [&](const Driver* d) { return d->format == format; });

@@ -62,16 +62,22 @@ bool bgd_signature(const FirstBytes& b, DescriptorView&) { return b.starts_with(
 constexpr std::string_view kExtensions[] = {".bgd", ".BGD"};
 constexpr ContentTest kContentTests[] = {bgd_signature};
 
+// Its rows are positioned reads: the status of row 2000's failure is also a
+// failed positioning.
+constexpr StatusWords kReadStatuses[] = {{GRIDLIB_ROW_SEEK_FAILED, "positioning within the file failed"}};
+
 }  // namespace
 
 extern constinit const Driver bgd_driver{
     .format = FormatCode::bgd,
+    .name = "$$BGD",
     // The header states the outer edges, which the reader moves half a cell inward.
     .cell_point = CellPoint::centre,
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,
     .plan_rows = plan_rows,
+    .read_statuses = kReadStatuses,
 };
 
 }  // namespace gridlib::formats

@@ -109,25 +109,35 @@ std::string hdr_file(const std::string& raster) {
 constexpr std::string_view kBilExtensions[] = {".bil", ".BIL"};
 constexpr std::string_view kBipExtensions[] = {".bip", ".BIP"};
 
+constexpr StatusWords kHeaderStatuses[] = {
+    {GRIDLIB_HDR_FILE_MISSING, "the .hdr header file beside the image is missing"},
+    {GRIDLIB_HDR_BAD_CELL_SIZE, "XDIM or YDIM of the .hdr header is missing or not positive"},
+    {GRIDLIB_HDR_NEGATIVE_SKIP, "SKIPBYTES of the .hdr header is negative"},
+};
+
 }  // namespace
 
 extern constinit const Driver bil_driver{
     .format = FormatCode::bil,
+    .name = "BIL",
     // ULXMAP and ULYMAP name the centre of the upper-left cell.
     .cell_point = CellPoint::centre,
     .extensions = kBilExtensions,
     .header_file = hdr_file,
     .read_header = read_header,
     .byte_image_layout = bil_rows,
+    .header_statuses = kHeaderStatuses,
 };
 
 extern constinit const Driver bip_driver{
     .format = FormatCode::bip,
+    .name = "BIP",
     .cell_point = CellPoint::centre,
     .extensions = kBipExtensions,
     .header_file = hdr_file,
     .read_header = read_header,
     .byte_image_layout = bip_rows,
+    .header_statuses = kHeaderStatuses,
 };
 
 }  // namespace gridlib::formats

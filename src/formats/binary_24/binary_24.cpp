@@ -48,6 +48,7 @@ constexpr ContentTest kContentTests[] = {plausible_reals};
 
 extern constinit const Driver binary_24_driver{
     .format = FormatCode::binary_24,
+    .name = "binary (24-byte header)",
     // The header states the x and y of the first column and row: grid nodes.
     .cell_point = CellPoint::centre,
     .content_tests = kContentTests,

@@ -174,6 +174,7 @@ constexpr ContentTest kContentTests[] = {header_variant, record_framed_variant};
 
 extern constinit const Driver binary_512_driver{
     .format = FormatCode::binary_512,
+    .name = "binary (512-byte header)",
     // Grid nodes, as the working grid keeps them whatever its input.
     .cell_point = CellPoint::centre,
     .content_tests = kContentTests,

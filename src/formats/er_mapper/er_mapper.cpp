@@ -295,10 +295,17 @@ Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
 
 constexpr std::string_view kExtensions[] = {".ers", ".ERS"};
 
+constexpr StatusWords kHeaderStatuses[] = {
+    {GRIDLIB_ERS_INCOMPLETE, "the .ers header lacks some of the entries a grid needs"}};
+// Its rows are positioned reads: the status of row 2000's failure is also a
+// failed positioning.
+constexpr StatusWords kReadStatuses[] = {{GRIDLIB_ROW_SEEK_FAILED, "positioning within the file failed"}};
+
 }  // namespace
 
 extern constinit const Driver er_mapper_driver{
     .format = FormatCode::er_mapper,
+    .name = "ER Mapper",
     // The registration point less its registration cell is the grid's
     // outer corner, and the reader keeps the south-western one.
     .cell_point = CellPoint::lower_left_corner,
@@ -306,6 +313,8 @@ extern constinit const Driver er_mapper_driver{
     .data_file = data_file,
     .read_header = read_header,
     .plan_rows = plan_rows,
+    .header_statuses = kHeaderStatuses,
+    .read_statuses = kReadStatuses,
 };
 
 }  // namespace gridlib::formats

@@ -110,16 +110,20 @@ bool ncols_first(const FirstBytes& b, DescriptorView&) { return b.starts_with("n
 constexpr std::string_view kExtensions[] = {".ASC", ".asc", ".arc", ".ARC"};
 constexpr ContentTest kContentTests[] = {ncols_first};
 
+constexpr StatusWords kHeaderStatuses[] = {{GRIDLIB_ESRI_NO_DATA, "the file ends before its data"}};
+
 }  // namespace
 
 extern constinit const Driver esri_ascii_driver{
     .format = FormatCode::esri_ascii,
+    .name = "ESRI ASCII",
     // A centre origin (XLLCENTER) is moved to the corner by the reader.
     .cell_point = CellPoint::lower_left_corner,
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,
     .plan_rows = plan_rows,
+    .header_statuses = kHeaderStatuses,
 };
 
 }  // namespace gridlib::formats

@@ -136,15 +136,26 @@ bool grid_text_signature(const FirstBytes& b, DescriptorView&) { return b.starts
 
 constexpr ContentTest kContentTests[] = {grid_text_signature};
 
+constexpr StatusWords kHeaderStatuses[] = {
+    {GRIDLIB_GRID_TEXT_NO_LINE_1, "the file ends before the header line of the size and the line layout"},
+    {GRIDLIB_GRID_TEXT_NO_LINE_2, "the file ends before the header line of the coding and the extent"},
+    {GRIDLIB_GRID_TEXT_EXTRA_LINES_CUT, "the file ends within the lines its header announces"},
+    {GRIDLIB_GRID_TEXT_NO_LINE_3, "the file ends before the header line of the spacings and the data range"},
+    {GRIDLIB_GRID_TEXT_BAD_WIDTH, "the characters per value are not 1, 2 or 3"},
+};
+
 }  // namespace
 
 extern constinit const Driver grid_text_driver{
     .format = FormatCode::grid_text,
+    .name = "$$GRID$$",
     // Stated outer edges are moved half a cell inward to the edge cells' centres.
     .cell_point = CellPoint::centre,
     .content_tests = kContentTests,
     .read_header = read_header,
     .plan_rows = plan_rows,
+    .header_statuses = kHeaderStatuses,
+    .row_failure_causes = "it is missing, short or not validly coded",
 };
 
 }  // namespace gridlib::formats

@@ -183,16 +183,38 @@ bool hash_first(const FirstBytes& b, DescriptorView&) { return b.byte(0) == '#';
 constexpr std::string_view kExtensions[] = {".gxf", ".GXF"};
 constexpr ContentTest kContentTests[] = {hash_first};
 
+// The words of its statuses; the file ends where a keyword's value should follow.
+constexpr StatusWords kHeaderStatuses[] = {
+    {GRIDLIB_GXF_INCOMPLETE,
+     "no #GRID line was found, or the file ends where the value of #POINTS, #ROWS or #TRANSFORM should follow"},
+    {GRIDLIB_GXF_NO_PTSEPARATION, "the file ends where the value of #PTSEPARATION should follow"},
+    {GRIDLIB_GXF_NO_RWSEPARATION, "the file ends where the value of #RWSEPARATION should follow"},
+    {GRIDLIB_GXF_NO_ROTATION, "the file ends where the value of #ROTATION should follow"},
+    {GRIDLIB_GXF_NO_SENSE, "the file ends where the value of #SENSE should follow"},
+    {GRIDLIB_GXF_NO_GTYPE, "the file ends where the value of #GTYPE should follow"},
+    {GRIDLIB_GXF_NO_XORIGIN, "the file ends where the value of #XORIGIN should follow"},
+    {GRIDLIB_GXF_NO_YORIGIN, "the file ends where the value of #YORIGIN should follow"},
+    {GRIDLIB_GXF_NO_ZMINIMUM, "the file ends where the value of #ZMINIMUM should follow"},
+    {GRIDLIB_GXF_NO_ZMAXIMUM, "the file ends where the value of #ZMAXIMUM should follow"},
+    {GRIDLIB_GXF_NO_DUMMY, "the file ends where the value of #DUMMY should follow"},
+};
+constexpr StatusWords kReadStatuses[] = {{GRIDLIB_GXF_NO_GRID_LINE, "no line holding #GRID was found"}};
+
 }  // namespace
 
 extern constinit const Driver gxf_driver{
     .format = FormatCode::gxf,
+    .name = "GXF",
     // The origin and the separations are those of grid nodes.
     .cell_point = CellPoint::centre,
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,
     .plan_rows = plan_rows,
+    .header_statuses = kHeaderStatuses,
+    .read_statuses = kReadStatuses,
+    // The stored vectors are rows, whether they run across the grid or up and down it.
+    .row_failure_causes = "it is missing, short, not a number or not validly coded",
 };
 
 }  // namespace gridlib::formats

@@ -47,6 +47,7 @@ constexpr ContentTest kContentTests[] = {k_and_counts};
 
 extern constinit const Driver k_blocks_driver{
     .format = FormatCode::k_blocks,
+    .name = "K blocks",
     // Grid nodes.
     .cell_point = CellPoint::centre,
     .content_tests = kContentTests,

@@ -214,16 +214,23 @@ bool pcidsk_signature(const FirstBytes& b, DescriptorView&) { return b.starts_wi
 constexpr std::string_view kExtensions[] = {".pix", ".PIX"};
 constexpr ContentTest kContentTests[] = {pcidsk_signature};
 
+constexpr StatusWords kHeaderStatuses[] = {
+    {GRIDLIB_PCIDSK_NO_GEOREFERENCING, "the image has no locked georeferencing segment, or that segment is missing"},
+    {GRIDLIB_PCIDSK_OTHER_GEOREFERENCING, "the image is georeferenced otherwise than by a pixel polynomial"},
+};
+
 }  // namespace
 
 extern constinit const Driver pcidsk_driver{
     .format = FormatCode::pcidsk,
+    .name = "PCIDSK",
     // The georeferencing names the upper-left corner of the upper-left cell.
     .cell_point = CellPoint::upper_left_corner,
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,
     .byte_image_layout = byte_image_layout,
+    .header_statuses = kHeaderStatuses,
 };
 
 }  // namespace gridlib::formats

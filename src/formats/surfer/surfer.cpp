@@ -136,10 +136,14 @@ bool surfer7_signature(const FirstBytes& b, DescriptorView&) { return b.starts_w
 constexpr ContentTest kSurfer6ContentTests[] = {surfer6_signature};
 constexpr ContentTest kSurfer7ContentTests[] = {surfer7_signature};
 
+constexpr StatusWords kSurfer7Statuses[] = {
+    {GRIDLIB_NO_USABLE_SIZE, "the header states no positive column and row count, or its sections do not chain"}};
+
 }  // namespace
 
 extern constinit const Driver surfer6_driver{
     .format = FormatCode::surfer6,
+    .name = "Surfer 6",
     // Surfer grids state the nodes of their edge rows and columns.
     .cell_point = CellPoint::centre,
     .content_tests = kSurfer6ContentTests,
@@ -149,10 +153,12 @@ extern constinit const Driver surfer6_driver{
 
 extern constinit const Driver surfer7_driver{
     .format = FormatCode::surfer7,
+    .name = "Surfer 7",
     .cell_point = CellPoint::centre,
     .content_tests = kSurfer7ContentTests,
     .read_header = read_surfer7_header,
     .plan_rows = plan_rows,
+    .header_statuses = kSurfer7Statuses,
 };
 
 }  // namespace gridlib::formats

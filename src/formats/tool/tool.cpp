@@ -46,6 +46,7 @@ constexpr ContentTest kContentTests[] = {tool_signature};
 
 extern constinit const Driver tool_driver{
     .format = FormatCode::tool,
+    .name = "TOOL",
     // Grid nodes.
     .cell_point = CellPoint::centre,
     .content_tests = kContentTests,
