@@ -61,16 +61,18 @@ std::string image_failure(std::int32_t status, const std::string& kind) {
 }
 
 std::string world_file_failure(std::int32_t status, const std::string& name) {
-    const std::string cause = status == GRIDLIB_REFUSED
-                                  ? "the grid's cell size is zero or not a number"
-                                  : library_words(GRIDLIB_ROUTINE_WORLD_FILE, status).value_or("the file could not be written");
+    const std::string cause =
+        status == GRIDLIB_REFUSED
+            ? "the grid's cell size is zero or not a number"
+            : library_words(GRIDLIB_ROUTINE_WORLD_FILE, status).value_or("the file could not be written");
     return with_status(" The world file " + name + " could not be written : ", cause, status);
 }
 
 std::string gradient_failure(std::int32_t status) {
-    const std::string cause = status == GRIDLIB_REFUSED
-                                  ? "the cell spacing of the grid is not a positive number"
-                                  : library_words(GRIDLIB_ROUTINE_GRDGRAD, status).value_or("the gradient writer failed");
+    const std::string cause =
+        status == GRIDLIB_REFUSED
+            ? "the cell spacing of the grid is not a positive number"
+            : library_words(GRIDLIB_ROUTINE_GRDGRAD, status).value_or("the gradient writer failed");
     return with_status(" The slopes of the shaded relief could not be computed : ", cause, status);
 }
 

@@ -1,6 +1,6 @@
 // The words of the header and grid statuses: a format's own first, then the
-// shared ones. Without a format every driver's words are candidates; no two
-// families give one status of a routine different meanings.
+// shared ones, then any format's (no two families give one status of a
+// routine different meanings; a family may word a shared one its own way).
 #include "formats/status_words.h"
 
 #include "formats/driver.h"
@@ -27,7 +27,8 @@ constexpr StatusWords kSharedHeaderStatuses[] = {
 // A refusal of a grid that is no byte image, read as a whole (the reads of
 // a window outside the grid are the caller's to explain).
 constexpr StatusWords kSharedReadStatuses[] = {
-    {GRIDLIB_REFUSED, "the grid was refused: it has a single row or column, its data file is missing or it is too large"},
+    {GRIDLIB_REFUSED,
+     "the grid was refused: it has a single row or column, its data file is missing or it is too large"},
     {GRIDLIB_WORKING_GRID_FAILED, "the working grid file could not be written"},
     {GRIDLIB_NOT_HANDLED, "this grid format cannot be read"},
     {GRIDLIB_HEADER_LINES_MISSING, "the file ends within its header lines"},
@@ -42,14 +43,14 @@ constexpr std::int64_t kSeekStatusRow = GRIDLIB_ROW_FAILED - GRIDLIB_ROW_SEEK_FA
 
 const Driver* driver_of(const DescriptorView* d) { return d ? driver_for(d->format()) : nullptr; }
 
-// The format's own words, the shared ones, or (format unknown) any driver's.
+// The format's own words, the shared ones, or any driver's: a status
+// another format gives keeps its meaning when a descriptor names the wrong one.
 std::optional<std::string> words(std::int32_t status, const Driver* driver,
                                  std::span<const StatusWords> Driver::*own, std::span<const StatusWords> shared) {
     if (driver) {
         if (auto w = words_in(driver->*own, status)) return w;
     }
     if (auto w = words_in(shared, status)) return w;
-    if (driver) return std::nullopt;
     for (const Driver* any : drivers()) {
         if (auto w = words_in(any->*own, status)) return w;
     }
@@ -98,7 +99,9 @@ std::optional<std::string> read_status_words(std::int32_t status, const Descript
     if (status == GRIDLIB_ROW_SEEK_FAILED) {
         // A format whose rows are positioned reads gives it for a failed
         // positioning too; a grid of fewer rows has no row 2000 to fail.
-        if (const auto seek = words(status, driver, &Driver::read_statuses, {})) {
+        const auto seek = driver ? words_in(driver->read_statuses, status)
+                                 : words(status, nullptr, &Driver::read_statuses, {});
+        if (seek) {
             if (d && d->rows() < kSeekStatusRow) return seek;
             return row_failure(row, driver) + ", or " + *seek;
         }

@@ -50,6 +50,9 @@ TEST(Failures, MessagesForEveryStatus) {
         {grid_read_failure(-3000, 1, 1999), grid + "positioning within the file failed (status -3000)"},
         {grid_read_failure(-3000, 8, 2000),
          grid + "row 2000 could not be read " + plain + ", or positioning within the file failed (status -3000)"},
+        // A text format never positions within its file: this is its row 2000's failure.
+        {grid_read_failure(-3000, 3, 2000),
+         grid + "row 2000 could not be read (it is missing, short, not a number or not validly coded) (status -3000)"},
         {grid_read_failure(-3001, 7, 5000),
          grid + "row 2001 could not be read (it is missing, short or not validly coded) (status -3001)"},
         {grid_read_failure(-5, 9, 10), grid + "the reader failed (status -5)"},

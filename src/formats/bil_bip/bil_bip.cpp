@@ -111,8 +111,8 @@ constexpr std::string_view kBipExtensions[] = {".bip", ".BIP"};
 
 constexpr StatusWords kHeaderStatuses[] = {
     {GRIDLIB_HDR_FILE_MISSING, "the .hdr header file beside the image is missing"},
-    {GRIDLIB_HDR_BAD_CELL_SIZE, "XDIM or YDIM of the .hdr header is missing or not positive"},
-    {GRIDLIB_HDR_NEGATIVE_SKIP, "SKIPBYTES of the .hdr header is negative"},
+    {GRIDLIB_HDR_BAD_CELL_SIZE, "the .hdr header's XDIM or YDIM is missing or not positive"},
+    {GRIDLIB_HDR_NEGATIVE_SKIP, "the .hdr header's SKIPBYTES is negative"},
 };
 
 }  // namespace
