@@ -4,6 +4,7 @@
 
 #include "capi/c_args.h"
 #include "descriptor/grid_descriptor.h"
+#include "formats/grid_status_words.h"
 #include "formats/status_words.h"
 
 #include <algorithm>

@@ -1,9 +1,6 @@
-// The English words of the statuses of header reading (GRDRDH) and grid
-// reading (GRDRDG), whose meaning may depend on the grid's format: those
-// every format shares are kept here, a format's own in its driver.
+// A status and its English words, in the tables the drivers and the status
+// routine keep.
 #pragma once
-
-#include "descriptor/grid_descriptor.h"
 
 #include <cstdint>
 #include <optional>
@@ -13,8 +10,8 @@
 
 namespace gridlib::formats {
 
-// A status and its English words: a phrase that a caller can set into a
-// sentence of its own (see gridlib_status_text).
+// A phrase that a caller can set into a sentence of its own (see
+// gridlib_status_text).
 struct StatusWords {
     std::int32_t status = 0;
     std::string_view words;
@@ -22,13 +19,5 @@ struct StatusWords {
 
 // The words of status in the table; nothing when it has none.
 std::optional<std::string> words_in(std::span<const StatusWords> table, std::int32_t status);
-
-// d, where given, describes the grid the routine was called for (for
-// GRDRDG, as the call found it): its format chooses among the words, and
-// its row count tells whether a status that is both a failed positioning
-// and row 2000's failure can be the latter. Without it the words cover
-// every format. Nothing for a status the routine never gives.
-std::optional<std::string> header_status_words(std::int32_t status, const DescriptorView* d);
-std::optional<std::string> read_status_words(std::int32_t status, const DescriptorView* d);
 
 }  // namespace gridlib::formats
