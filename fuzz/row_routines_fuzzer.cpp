@@ -40,7 +40,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<float> values(a.size());
     std::vector<std::byte> halves(a.size() * 4);
     for (std::int64_t row = 0; row <= 4; ++row) {
-        const rows::BandArray bands[] = {{1, a.data()}, {2, b.data()}, {3, c.data()}};
+        const formats::BandArray bands[] = {{1, a.data()}, {2, b.data()}, {3, c.data()}};
         formats::read_byte_image_row(file, d, row, bands);
         read_working_grid_row(file, d, row, values.data());
         read_cell_file_row(file, d, row, halves.data(), halves.data() + a.size() * 2);

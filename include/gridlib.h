@@ -596,6 +596,44 @@ enum gridlib_phase {
 typedef void gridlib_progress_function(const int32_t *phase, const int32_t *done, const int32_t *total);
 GRIDLIB_API void gridlib_set_progress(gridlib_progress_function *report) GRIDLIB_NOEXCEPT;
 
+/* The words of a status, for a caller that tells its user what went wrong.
+ * A status number may mean different things to different routines (and to
+ * different formats), so the routine is named too. */
+enum gridlib_routine {
+    GRIDLIB_ROUTINE_GRDRDH = 1,
+    GRIDLIB_ROUTINE_GRDRDG = 2,
+    GRIDLIB_ROUTINE_GRDHST = 3,
+    GRIDLIB_ROUTINE_IMAGE = 4,           /* GRD2BMP, GRD2PNG, GRDSUN2BMP, GRD2BMPCOLTAB */
+    GRIDLIB_ROUTINE_GRDGRAD = 5,
+    GRIDLIB_ROUTINE_WORLD_FILE = 6,      /* gridlib_write_world_file */
+    GRIDLIB_ROUTINE_WORLD_FILE_NAME = 7, /* gridlib_world_file_name */
+    GRIDLIB_ROUTINE_GRDVAL = 8,
+    GRIDLIB_ROUTINE_ROWS = 9,            /* GRDRDL, GRDWRL, DRVRDL, BYTRDL */
+    GRIDLIB_ROUTINE_TEMPORARY_FILE = 10, /* gridlib_create_temporary_file */
+    GRIDLIB_ROUTINE_STATUS_TEXT = 11     /* gridlib_status_text itself */
+};
+/* Bytes that hold the words of any status with their terminating NUL. */
+#define GRIDLIB_STATUS_TEXT_SIZE 256
+
+/* Writes the English words of a status that the routine returned into text,
+ * NUL-terminated: a phrase in lower case without a full stop, such as "the
+ * working grid file could not be written", for a sentence of the caller's
+ * own. Every status a routine returns has words, GRIDLIB_OK included; for
+ * GRDRDG that includes every row failure GRIDLIB_ROW_FAILED - k ("row k
+ * could not be read (...)"). ihead may be NULL; for GRDRDH and GRDRDG it
+ * should be the descriptor of the grid: as GRDRDH left it, and for GRDRDG as
+ * it was before the call (GRDRDG rewrites it). Its format code then chooses
+ * the words of the statuses a format gives in a sense of its own (a refused
+ * byte image, how a format's rows fail), and its row count IHEAD(9) tells
+ * whether GRIDLIB_ROW_SEEK_FAILED can be row 2000's failure; without it the
+ * words cover every format. The words of a refusal (GRIDLIB_REFUSED) name
+ * the causes a caller cannot see from its own arguments. result:
+ * GRIDLIB_OK; GRIDLIB_REFUSED (text empty where it has room) for a routine
+ * not in gridlib_routine, a status that routine never returns, no text
+ * buffer, or words longer than text_length - 1 bytes. */
+GRIDLIB_API void gridlib_status_text(const int32_t *routine, const int32_t *status, const int32_t *ihead,
+                                     char *text, const int32_t *text_length, int32_t *result) GRIDLIB_NOEXCEPT;
+
 /* Sets result to 1 when the open file descriptor is a terminal, else 0: a
  * caller shows progress only where someone watches. */
 GRIDLIB_API void gridlib_is_terminal(const int32_t *descriptor, int32_t *result) GRIDLIB_NOEXCEPT;

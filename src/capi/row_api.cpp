@@ -46,7 +46,7 @@ extern "C" void BYTRDL(const int32_t* handle, const int32_t* ihead, const float*
                        uint16_t* array2, uint16_t* array3, int32_t* status) noexcept {
     if (!handle || !ihead || !row) return capi::set_status(status, GRIDLIB_REFUSED);
     // A band left out is band 0, which no image has.
-    const std::array<rows::BandArray, 3> arrays{{{band1 ? *band1 : 0, array1},
+    const std::array<formats::BandArray, 3> arrays{{{band1 ? *band1 : 0, array1},
                                                  {band2 ? *band2 : 0, array2},
                                                  {band3 ? *band3 : 0, array3}}};
     try {

@@ -46,9 +46,9 @@ enum class FormatCode : std::int32_t {
 };
 
 // Byte images: described by their headers, but not read into a working grid.
-inline bool is_byte_image(FormatCode f) {
-    return f == FormatCode::pcidsk || f == FormatCode::bil || f == FormatCode::bip;
-}
+// Which formats they are is their drivers' business: the format registry
+// (formats/registry.cpp) answers.
+bool is_byte_image(FormatCode f);
 
 class DescriptorView {
 public:

@@ -4,13 +4,15 @@
 // gives a descriptor word a meaning of its own, its driver names that meaning
 // and is the only code that writes or reads it.
 //
-// Adding a format is one driver file and one row in the registry table.
+// Adding a format is one folder (its driver and whatever only it needs) and
+// one row in the registry table.
 #pragma once
 
 #include "descriptor/grid_descriptor.h"
 #include "formats/first_bytes.h"
+#include "formats/status_words.h"
 #include "platform/file.h"
-#include "rows/byte_image_rows.h"
+#include "formats/byte_image_rows.h"
 #include "rows/index_range.h"
 #include "rows/read_plan.h"
 
@@ -47,8 +49,14 @@ struct RowRequest {
 // grid by its cells' extent, so an image's position depends on it.
 enum class CellPoint : std::uint8_t { centre, lower_left_corner, upper_left_corner };
 
+// Why a stored row could not be read, in the words of a format of written
+// numbers or raw elements; a format that codes its values says more.
+inline constexpr std::string_view kRowFailureCauses = "it is missing, short or not a number";
+
 struct Driver {
     FormatCode format = FormatCode::none;
+    // The format's name in messages.
+    std::string_view name = {};
     // Every driver states it; see CellPoint.
     CellPoint cell_point = CellPoint::centre;
     // Name extensions, in their exact spellings only (".asc" and ".ASC", never ".Asc").
@@ -68,9 +76,20 @@ struct Driver {
     // status. Without it the format's values cannot be read.
     Status (*plan_rows)(const RowRequest& request, rows::ReadPlan& plan) = nullptr;
     // Byte images: where the rows of the image d describes lie and how their
-    // bands are arranged; empty when d's words name no arrangement the format has.
-    std::optional<rows::ByteImageLayout> (*byte_image_layout)(const DescriptorView& d) = nullptr;
+    // bands are arranged; empty when d's words name no arrangement the format
+    // has. Set for byte images alone: it is what makes a format one (see
+    // is_byte_image).
+    std::optional<ByteImageLayout> (*byte_image_layout)(const DescriptorView& d) = nullptr;
+    // The words of the statuses that its header reader and its row planner
+    // give in a sense of its own; those every format shares have theirs in
+    // formats/status_words.cpp.
+    std::span<const StatusWords> header_statuses = {};
+    std::span<const StatusWords> read_statuses = {};
+    std::string_view row_failure_causes = kRowFailureCauses;
 };
+
+// Every driver, in the order their content tests are tried.
+std::span<const Driver* const> drivers();
 
 // The driver of a format code; nullptr for codes no format has.
 const Driver* driver_for(FormatCode format);
@@ -89,9 +108,9 @@ std::vector<std::string> grid_files(const std::string& grid_name, FormatCode for
 
 // Reads stored row `row` of the byte image d describes into the arrays,
 // through its format's driver: GRIDLIB_REFUSED for a format that is no byte
-// image, otherwise as rows::read_byte_image_row.
+// image, otherwise as read_byte_image_row.
 Status read_byte_image_row(const platform::BorrowedDescriptor& file, const DescriptorView& d, std::int64_t row,
-                           std::span<const rows::BandArray> arrays);
+                           std::span<const BandArray> arrays);
 
 // The format a name's last four characters name; names of four characters
 // or fewer have no extension.
@@ -100,21 +119,5 @@ std::optional<FormatCode> format_by_extension(std::string_view name);
 // The format the first bytes show, or 0 when no content test holds. Content
 // tests may write descriptor words of their own (see the drivers).
 std::int32_t format_by_content(std::span<const std::byte, kFirstBytesSize> first, DescriptorView& d);
-
-// The drivers, one per format family (some families have two codes).
-extern const Driver er_mapper_driver;
-extern const Driver binary_512_driver;
-extern const Driver gxf_driver;
-extern const Driver pcidsk_driver;
-extern const Driver bil_driver;
-extern const Driver bip_driver;
-extern const Driver grid_text_driver;
-extern const Driver bgd_driver;
-extern const Driver esri_ascii_driver;
-extern const Driver binary_24_driver;
-extern const Driver tool_driver;
-extern const Driver k_blocks_driver;
-extern const Driver surfer6_driver;
-extern const Driver surfer7_driver;
 
 }  // namespace gridlib::formats

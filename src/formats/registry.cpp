@@ -9,6 +9,12 @@
 #include <algorithm>
 
 namespace gridlib::formats {
+
+// Each defined in its family's folder (some families have two codes).
+extern const Driver gxf_driver, pcidsk_driver, grid_text_driver, bgd_driver, tool_driver, surfer6_driver,
+    surfer7_driver, esri_ascii_driver, k_blocks_driver, binary_512_driver, binary_24_driver, er_mapper_driver,
+    bil_driver, bip_driver;
+
 namespace {
 
 constexpr const Driver* kRegistry[] = {
@@ -29,6 +35,8 @@ constexpr const Driver* kRegistry[] = {
 };
 
 }  // namespace
+
+std::span<const Driver* const> drivers() { return kRegistry; }
 
 const Driver* driver_for(FormatCode format) {
     const auto* hit = std::find_if(std::begin(kRegistry), std::end(kRegistry),
@@ -62,11 +70,11 @@ std::vector<std::string> grid_files(const std::string& grid_name, FormatCode for
 }
 
 Status read_byte_image_row(const platform::BorrowedDescriptor& file, const DescriptorView& d, std::int64_t row,
-                           std::span<const rows::BandArray> arrays) {
+                           std::span<const BandArray> arrays) {
     const Driver* driver = driver_for(d.format());
     if (!driver || !driver->byte_image_layout) return GRIDLIB_REFUSED;
     const auto layout = driver->byte_image_layout(d);
-    return layout ? rows::read_byte_image_row(file, *layout, row, arrays) : GRIDLIB_REFUSED;
+    return layout ? read_byte_image_row(file, *layout, row, arrays) : GRIDLIB_REFUSED;
 }
 
 std::optional<FormatCode> format_by_extension(std::string_view name) {
@@ -89,3 +97,12 @@ std::int32_t format_by_content(std::span<const std::byte, kFirstBytesSize> first
 }
 
 }  // namespace gridlib::formats
+
+namespace gridlib {
+
+bool is_byte_image(FormatCode format) {
+    const formats::Driver* driver = formats::driver_for(format);
+    return driver && driver->byte_image_layout;
+}
+
+}  // namespace gridlib

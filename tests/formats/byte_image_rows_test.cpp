@@ -54,7 +54,7 @@ RowRead read_row(const Image& image, std::size_t size, std::int64_t row, std::ar
     d.data_offset() = image.data_offset;
 
     RowRead r;
-    std::array<rows::BandArray, 3> arrays;
+    std::array<formats::BandArray, 3> arrays;
     for (std::size_t k = 0; k < 3; ++k) {
         r.arrays[k].assign(static_cast<std::size_t>(image.columns), 0xBEEF);
         arrays[k] = {bands[k], r.arrays[k].data()};

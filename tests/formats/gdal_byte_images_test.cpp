@@ -52,7 +52,7 @@ TEST_P(GdalByteImage, RowsOfEveryBandAreTheBytesGdalReads) {
     constexpr std::array<std::int32_t, kBands> kOrder{3, 1, 2};
     for (int row = 1; row <= kRows; ++row) {
         std::array<std::array<std::uint16_t, kColumns>, kBands> got{};
-        const std::array<rows::BandArray, kBands> arrays{
+        const std::array<formats::BandArray, kBands> arrays{
             {{kOrder[0], got[0].data()}, {kOrder[1], got[1].data()}, {kOrder[2], got[2].data()}}};
         ASSERT_EQ(read_byte_image_row(fd, d, row, arrays), GRIDLIB_OK) << s.file << " row " << row;
         for (int k = 0; k < kBands; ++k) {

@@ -1,4 +1,4 @@
-// Runs one driver's header reader on a file of given content the way grid
+// Runs one format's header reader on a file of given content the way grid
 // opening hands it over: the file open at its start, the descriptor as preset.
 #pragma once
 
@@ -20,7 +20,7 @@ struct HeaderResult {
 
 // preset fills the descriptor before the reader runs: entries the format
 // does not set keep what it left there.
-inline HeaderResult read_header(const Driver& driver, std::string_view content,
+inline HeaderResult read_header(FormatCode format, std::string_view content,
                                 const std::function<void(GridDescriptor&)>& preset = {}) {
     testing::TempDir dir;
     const std::string path = dir.file("grid");
@@ -29,13 +29,13 @@ inline HeaderResult read_header(const Driver& driver, std::string_view content,
     if (preset) preset(r.g);
     auto d = r.d();
     auto file = platform::File::open_read(path);
-    r.status = driver.read_header(*file, d);
+    r.status = driver_for(format)->read_header(*file, d);
     return r;
 }
 
-inline HeaderResult read_header(const Driver& driver, const std::vector<std::byte>& content,
+inline HeaderResult read_header(FormatCode format, const std::vector<std::byte>& content,
                                 const std::function<void(GridDescriptor&)>& preset = {}) {
-    return read_header(driver, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()),
+    return read_header(format, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()),
                        preset);
 }
 
