@@ -59,11 +59,14 @@ void equalise(LevelTable& levels, float lower, float& upper) {
         std::iota(levels.begin(), levels.end(), 1);
         return;
     }
+    // A count below zero can only come from a damaged table; counted as none,
+    // it cannot make the levels fall.
+    const auto count = [&](std::size_t i) { return std::max(0.0, static_cast<double>(levels[i])); };
     double total = 0.0;
-    for (const std::int32_t count : levels) total += count;
+    for (std::size_t i = 0; i < kBins; ++i) total += count(i);
     const double factor = total > kMaxScaledTotal ? kMaxScaledTotal / total : 1.0;
     for (std::size_t i = 1; i < kBins; ++i) {
-        levels[i] = truncated(static_cast<double>(levels[i - 1]) + static_cast<double>(levels[i]) * factor);
+        levels[i] = truncated(static_cast<double>(levels[i - 1]) + count(i) * factor);
     }
     const double last = levels[kBins - 1];
     if (last <= 0.0) return;

@@ -1,5 +1,7 @@
 // Reading text grids (ESRI ASCII, GXF plain and compressed, "$$GRID$$")
 // into the working grid.
+#include "gridlib.h"
+
 #include "formats/grid_header.h"
 #include "grid_test_support.h"
 #include "platform/file.h"
@@ -50,12 +52,12 @@ TEST_F(TextRead, FortranAndNonFiniteNumbers) {
 TEST_F(TextRead, RowFailuresNameTheRow) {
     write_file(input, "h\n1 2\n3 x\n");
     auto g = esri(2, 2, 1);
-    EXPECT_EQ(read(g), -1002);  // a token that is not a number
+    EXPECT_EQ(read(g), GRIDLIB_ROW_FAILED - 2);  // a token that is not a number
     EXPECT_EQ(g.view().columns(), 2);
 
     write_file(input, "h\n1 2\n3");
     g = esri(2, 2, 1);
-    EXPECT_EQ(read(g), -1002);  // the file ends inside row 2
+    EXPECT_EQ(read(g), GRIDLIB_ROW_FAILED - 2);  // the file ends inside row 2
 
     // Rows outside the window are read all the same (text cannot be
     // skipped), so a broken row there still fails.
@@ -68,7 +70,7 @@ TEST_F(TextRead, RowFailuresNameTheRow) {
     platform::remove_file(working);
     write_file(input, "ncols 2\nnrows 2\n");
     g = esri(2, 2, 6);
-    EXPECT_EQ(read(g), -28);  // the file ends within its header lines
+    EXPECT_EQ(read(g), GRIDLIB_HEADER_LINES_MISSING);  // the file ends within its header lines
     EXPECT_FALSE(platform::file_exists(working));
 }
 
@@ -137,7 +139,7 @@ TEST_F(TextRead, GxfRowsFollowTheGridLineAndTheirSense) {
     platform::remove_file(working);
     write_file(input, "#POINTS\n3\n#ROWS\n2\n1 2 3\n");
     g = descriptor(FormatCode::gxf, 3, 2, 0, 0);
-    EXPECT_EQ(read(g), -27);
+    EXPECT_EQ(read(g), GRIDLIB_GXF_NO_GRID_LINE);
     EXPECT_FALSE(platform::file_exists(working));
 }
 
@@ -237,7 +239,7 @@ TEST_F(GxfRead, AFailingStoredColumnNamesItselfAndLeavesNothing) {
     write_file(input, "#POINTS\n2\n#ROWS\n3\n#SENSE\n-1\n#GTYPE\n1\n#GRID\n%&\n%\n");
     GridDescriptor g;
     ASSERT_EQ(read_grid_header(input, g.view()), 0);
-    EXPECT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), -1002);
+    EXPECT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), GRIDLIB_ROW_FAILED - 2);
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 
     // A width the decoder has no digits for fails the first row.
@@ -286,7 +288,7 @@ TEST_F(TextRead, GridTextRowsInBothLayouts) {
     write_file(input, grid_text("1", "0.0", "1.0", ";;;\n;;"));
     g = GridDescriptor{};
     ASSERT_EQ(read_grid_header(input, g.view()), 0);
-    EXPECT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), -1002);
+    EXPECT_EQ(read_into_working_grid(input, working, g.view(), whole(g.view())), GRIDLIB_ROW_FAILED - 2);
 }
 
 }  // namespace
