@@ -138,5 +138,16 @@ TEST_F(PngAndWorldFile, RefusalsAndFailuresLeaveNoImageAndNoWorldFile) {
                    " The world file x.pgw could not be written : the file could not be written (status -3)");
 }
 
+TEST_F(PngAndWorldFile, PngWhoseBlockNoMachineHoldsIsRefusedBeforeItIsBegun) {
+    // 6 columns to 2e9 pixels: a line of 2e9 bytes stored 333333333 times,
+    // whose compressed stream alone needs more than 6e14 bytes. The sides
+    // fit the format; the run would never end.
+    for (const char* shading : {"-Hlin", "-S"}) {
+        expect_stopped({"g.asc", "big.png", "-W2000000000", shading, "-G"},
+                       " The PNG file could not be written : the image would be too large for the PNG format "
+                       "(status -2)");
+    }
+}
+
 }  // namespace
 }  // namespace rastrify::testing
