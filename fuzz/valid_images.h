@@ -18,8 +18,8 @@ namespace gridlib::fuzz {
 inline bool large_valid_image(const std::string& image, std::uint64_t file_size, std::int32_t columns,
                               std::int32_t rows, std::int32_t requested_width) {
     if (columns <= 0 || rows <= 0) return false;
-    const std::uint64_t grid_bytes = std::uint64_t{512} + std::uint64_t{4} * std::uint64_t(columns) * std::uint64_t(rows);
-    if (file_size < grid_bytes) return false;
+    const std::uint64_t cells = std::uint64_t(columns) * std::uint64_t(rows);
+    if (file_size < 512 + 4 * cells) return false;
     const image::ImageScale scale = image::image_scale(requested_width, columns);
     const std::int64_t width = scale.side(columns), height = scale.side(rows);
     if (double(width) * double(height) <= double(1 << 24)) return false;

@@ -44,7 +44,8 @@ public:
     LineRun(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns, const ImageScale& scale,
             LineOrder order, std::size_t line_bytes)
         : grid_(grid), rows_(rows), columns_(static_cast<std::size_t>(columns)), scale_(scale), order_(order),
-          line_bytes_(line_bytes), lines_((rows - 1) / scale.step + 1), per_block_(lines_per_block(columns, line_bytes)),
+          line_bytes_(line_bytes), lines_((rows - 1) / scale.step + 1),
+          per_block_(lines_per_block(columns, line_bytes)),
           blocks_((lines_ + per_block_ - 1) / per_block_) {}
 
     std::int64_t lines() const { return lines_; }

@@ -59,8 +59,9 @@ BlockCompressor::~BlockCompressor() {
 std::uint64_t BlockCompressor::least_memory(std::size_t line_bytes, std::int64_t lines, std::int64_t replication) {
     const std::uint64_t filtered_line = std::uint64_t{line_bytes} + 1;
     const std::uint64_t repeated_line = replication > 1 ? filtered_line : 0;
-    // A line holds at most 2^33 bytes and is stored at most 2^31 times, so
-    // the stream of a block's first line is bounded before it is multiplied.
+    // A PNG line of fewer than 2^31 pixels holds fewer than 2^33 bytes and
+    // is stored fewer than 2^31 times: the product stays below 2^64. Lines
+    // share a block only when they hold less than a block's bytes.
     const std::uint64_t stream_per_line = filtered_line * static_cast<std::uint64_t>(replication) / kBestRatio;
     return filtered_line + repeated_line + stream_per_line * static_cast<std::uint64_t>(lines);
 }

@@ -25,6 +25,7 @@ public:
     BlockCompressor(std::size_t line_bytes, std::size_t pixel_bytes);
     ~BlockCompressor();
     BlockCompressor(const BlockCompressor&) = delete;
+    BlockCompressor& operator=(const BlockCompressor&) = delete;
 
     // The least memory a compressor holds for a block of `lines` lines of
     // line_bytes bytes, each stored `replication` times: its filtered line,
@@ -33,8 +34,6 @@ public:
     // 1/1032 of the filtered bytes. A replicated block's stream grows with
     // the replication: a block can need more than any machine has.
     static std::uint64_t least_memory(std::size_t line_bytes, std::int64_t lines, std::int64_t replication);
-
-    BlockCompressor& operator=(const BlockCompressor&) = delete;
 
     // Compresses the lines (whole lines, top line first), each line stored
     // `replication` times; `last` ends the stream with this block. False
