@@ -22,7 +22,7 @@ inline bool large_valid_image(const std::string& image, std::uint64_t file_size,
     if (file_size < 512 + 4 * cells) return false;
     const image::ImageScale scale = image::image_scale(requested_width, columns);
     const std::int64_t width = scale.side(columns), height = scale.side(rows);
-    if (double(width) * double(height) <= double(1 << 24)) return false;
+    if (double(width) * double(height) <= double(1 << 22)) return false;
     for (const auto pixels : {image::Pixels::palette_indices, image::Pixels::true_colour}) {
         const auto layout = image::ImageLayout::plan(image_format_of(image), width, height, pixels,
                                                      pixels == image::Pixels::true_colour ? 0 : 256);
