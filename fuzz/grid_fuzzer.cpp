@@ -3,7 +3,8 @@
 // selects it, or a neutral name for formats known by their first bytes),
 // its header is read, and when that succeeds the grid is read into a working
 // grid. A family whose values live in a second file (COMPANION_NAME) gets
-// the part of the input after a line "%%" as that file's content.
+// the part of the input after a line "%%" as that file's content. The
+// input's choices (fuzz_files.h) replace descriptor words and the window.
 #include "fuzz_files.h"
 
 #include "descriptor/grid_descriptor.h"
@@ -25,16 +26,42 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace gridlib;
-    const std::string grid = fuzz::write_input(data, size, GRID_NAME, COMPANION_NAME);
+    std::string_view input = fuzz::as_text(data, size);
+    const fuzz::Choices choose = fuzz::Choices::take(input);
+    const std::string grid = fuzz::write_input(input, GRID_NAME, COMPANION_NAME);
 
     GridDescriptor g(32);
     DescriptorView d = g.view();
     d.format_code() = FALLBACK_FORMAT;
     d.null_value() = kNullValue;
     if (read_grid_header(grid, d) != 0) return 0;
-    // Keep a run short: a header may declare a grid of billions of cells.
-    if (static_cast<std::int64_t>(d.columns()) * d.rows() > (std::int64_t{1} << 22)) return 0;
-    const GridWindow whole{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
-    read_into_working_grid(grid, fuzz::scratch_file("work.tmp"), d, whole);
+    GridWindow window{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
+    if (choose.given()) {
+        // A caller may hand the reader any descriptor: sizes, layout words
+        // and a window with steps that need not agree with the file. Each
+        // group is replaced or kept as the header left it.
+        const std::uint8_t which = choose.byte(0);
+        if (which & 1) window = {choose.real(1), choose.real(2), choose.word(3),
+                                 choose.real(4), choose.real(5), choose.word(6)};
+        if (which & 2) {
+            d.columns() = d.columns_read() = choose.word(7);
+            d.rows() = d.rows_read() = choose.word(8);
+        }
+        if (which & 4) d.storage_order() = choose.word(9);
+        if (which & 8) {
+            d.value_type() = choose.word(10);
+            d.byte_order() = choose.word(11);
+        }
+        if (which & 16) d.data_offset() = choose.word(12);
+        if (which & 32) {
+            d.band_count() = choose.word(13);
+            d.selected_band() = choose.word(14);
+        }
+        if (which & 64) d.format_code() = choose.word(15);
+    }
+    // No cap on the cells: the reader must find a file shorter than its
+    // descriptor before it allocates for it, and a window's output is never
+    // more cells than the input holds.
+    read_into_working_grid(grid, fuzz::scratch_file("work.tmp"), d, window);
     return 0;
 }

@@ -230,3 +230,29 @@ def colours():
 for make in (esri, gxf, er_mapper, bgd, grid_text, surfer, binary_512, binary_24, tool, k_blocks, byte_images,
              working_grids, gradients, point_lookups, colours):
     make()
+
+
+# Seeds that end in descriptor choices (fuzz_files.h: a line "@@" and the
+# words after it): a window with steps, sizes far beyond the file, another
+# storage order and value type, an offset and bands, for every seed of the
+# targets that read them.
+CHOICES = (
+    struct.pack('<B3x2fi2fi', 1, -1e9, 1e9, 2, -1e9, 1e9, 3),
+    struct.pack('<B3x', 2) + bytes(24) + struct.pack('<2i', 2**31 - 1, 2**31 - 1),
+    struct.pack('<B3x', 2 | 4 | 8) + bytes(24) + struct.pack('<5i', 3, 2, 1, 3, 1),
+    struct.pack('<B3x', 16 | 32) + bytes(44) + struct.pack('<3i', 1 << 30, 7, 5),
+)
+ROW_CHOICES = (
+    struct.pack('<B3xi', 1, 2**31 - 1),
+    struct.pack('<B3x5i', 2 | 4 | 8 | 16, 0, 3, 1, 1, 1 << 30),
+)
+GRID_TARGETS = ('esri_ascii', 'gxf', 'er_mapper', 'bgd', 'grid_text', 'surfer', 'binary_512', 'binary_24', 'tool',
+                'k_blocks', 'pcidsk', 'bil')
+for target, choices in [(t, CHOICES) for t in GRID_TARGETS] + [(t, ROW_CHOICES) for t in ('pcidsk_rows', 'bil_rows')]:
+    folder = os.path.join(HERE, 'corpus', target)
+    for name in sorted(os.listdir(folder)):
+        if '.choices' in name:
+            continue
+        data = open(os.path.join(folder, name), 'rb').read()
+        for k, words in enumerate(choices):
+            put(target, '%s.choices%d' % (name, k), data + b'\n@@\n' + words)

@@ -1,7 +1,9 @@
 // Fuzzes the point lookup: the input is a grid file in the working grid's
-// layout, whose first words also give the descriptor (size, origin, spacing,
-// row order) and a list of points, so that sizes that disagree with the
-// file, cells of any value and points anywhere are all tried.
+// layout, whose first words also give the descriptor (size, format code,
+// row order, extent and spacings, each chosen apart from the others and
+// from the file's length) and a list of points, so that sizes and extents
+// that disagree with the file or each other, cells of any value and points
+// anywhere are all tried.
 #include "fuzz_files.h"
 
 #include "descriptor/grid_descriptor.h"
@@ -12,32 +14,40 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace gridlib;
-    constexpr std::size_t kWords = 8;  // columns, rows, order, west, south, spacings, point count
+    // columns, rows, order, west, south, spacings, point count, east, north, format
+    constexpr std::size_t kWords = 11;
     if (size < 4 * kWords) return 0;
-    std::int32_t columns, rows, order, count;
-    float west, south, dx, dy;
-    std::memcpy(&columns, data, 4);
-    std::memcpy(&rows, data + 4, 4);
-    std::memcpy(&order, data + 8, 4);
-    std::memcpy(&west, data + 12, 4);
-    std::memcpy(&south, data + 16, 4);
-    std::memcpy(&dx, data + 20, 4);
-    std::memcpy(&dy, data + 24, 4);
-    std::memcpy(&count, data + 28, 4);
-    count = count < 0 ? 0 : count % 4096;
+    const auto word = [&](std::size_t k) {
+        std::int32_t v;
+        std::memcpy(&v, data + 4 * k, 4);
+        return v;
+    };
+    const auto real = [&](std::size_t k) {
+        float v;
+        std::memcpy(&v, data + 4 * k, 4);
+        return v;
+    };
+    const std::int32_t columns = word(0), rows = word(1);
+    const float west = real(3), south = real(4), dx = real(5), dy = real(6);
+    const std::int32_t count = word(7) < 0 ? 0 : word(7) % 4096;
 
     const std::string grid = fuzz::scratch_file("work.tmp");
     fuzz::write_whole(grid, fuzz::as_text(data, size));
     GridDescriptor g(8);
     DescriptorView d = g.view();
-    d.set_format(FormatCode::binary_512);
+    // Mostly the working grid's own format; now and then a byte image, which
+    // the lookup refuses.
+    d.format_code() = word(10) & 0x100 ? word(10) & 0xF : static_cast<std::int32_t>(FormatCode::binary_512);
     d.columns_read() = columns;
     d.rows_read() = rows;
-    d.storage_order() = order;
+    d.storage_order() = word(2);
+    // The extent as a header reader forms it, or an east and north edge of
+    // their own.
+    const bool own_edges = word(10) & 0x200;
     d.input_geometry(0) = west;
-    d.input_geometry(1) = west + dx * (static_cast<float>(columns) - 1.0f);
+    d.input_geometry(1) = own_edges ? real(8) : west + dx * (static_cast<float>(columns) - 1.0f);
     d.input_geometry(2) = south;
-    d.input_geometry(3) = south + dy * (static_cast<float>(rows) - 1.0f);
+    d.input_geometry(3) = own_edges ? real(9) : south + dy * (static_cast<float>(rows) - 1.0f);
     d.input_geometry(4) = dx;
     d.input_geometry(5) = dy;
 

@@ -170,7 +170,7 @@ enum gridlib_status {
     GRIDLIB_HISTOGRAM_UNREADABLE = -3,  /* the working grid could not be read */
 
     /* GRD2BMP */
-    GRIDLIB_IMAGE_TOO_LARGE = -2,       /* beyond the size fields of the image format */
+    GRIDLIB_IMAGE_TOO_LARGE = -2,       /* beyond the image format, or a block of lines beyond memory */
     GRIDLIB_IMAGE_WRITE_FAILED = -3,
     GRIDLIB_IMAGE_GRID_UNREADABLE = -4,
 
@@ -359,7 +359,9 @@ GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_l
  * (no file is made) for a byte-image format in IHEAD(1), RHEAD(14) not below
  * RHEAD(15), no positive size, an argument the call needs left out or out
  * of range; GRIDLIB_IMAGE_TOO_LARGE for an image beyond the format's size
- * fields; GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the
+ * fields, or one whose block of lines (one line at least, with a PNG's
+ * compressed stream of its repeats) would need more than the machine's
+ * memory; GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the
  * gradient file) cannot be read or is shorter than the grid;
  * GRIDLIB_IMAGE_WRITE_FAILED when the image cannot be written;
  * GRIDLIB_NO_ROOM for a BMP its file system has no room for.
@@ -474,8 +476,10 @@ GRIDLIB_API void GRD2BMPCOLTAB(const char *working_name, const int32_t *working_
 /* Draws the working grid as an 8-bit palette PNG, whatever the image's name:
  * the arguments, the palette of colour_count entries, the palette indices
  * and the statuses of GRD2BMP (GRIDLIB_IMAGE_TOO_LARGE: a side beyond the
- * format's 2^31 - 1 pixels). The lines are stored top line first, and
- * palette entry 0, the colour of null cells, is fully transparent.
+ * format's 2^31 - 1 pixels, or an enlargement so great that the compressed
+ * block of a line repeated that often would need more than the machine's
+ * memory; refused before the file is begun). The lines are stored top line
+ * first, and palette entry 0, the colour of null cells, is fully transparent.
  * GRDSUN2BMP and GRD2BMPCOLTAB write a PNG too when their image name ends
  * in ".png" (any case): true colour with an alpha channel in which null
  * cells and cells without shading data are transparent white, or at pixel

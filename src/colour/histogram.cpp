@@ -168,7 +168,10 @@ std::int32_t count_histogram(const std::string& working_path, DescriptorView d, 
     if (!(d.colour_min() < d.colour_max())) return GRIDLIB_REFUSED;
 
     auto reader = working_grid::Reader::open(working_path, d.columns());
-    if (!reader) return GRIDLIB_HISTOGRAM_UNREADABLE;
+    // Before the row buffers, which grow with the descriptor's column count:
+    // the file must hold the last row sampled.
+    const std::int64_t last_sampled = 1 + (sampling.sampled_rows() - 1) * sampling.row_step;
+    if (!reader || !reader->holds_rows(last_sampled)) return GRIDLIB_HISTOGRAM_UNREADABLE;
     const int threads = threads::thread_count();
     std::optional<std::vector<float>> sample;
     try {

@@ -4,9 +4,11 @@
 
 #include "gridlib.h"
 #include "grid/working_grid.h"
+#include "image/block_memory.h"
 #include "image/pending_file.h"
 #include "image/png_blocks.h"
 #include "platform/file_system_room.h"
+#include "platform/physical_memory.h"
 
 #include <memory>
 #include <new>
@@ -89,8 +91,11 @@ std::size_t ImageLayout::line_bytes() const {
 std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
                          std::int64_t rows, const ImageScale& scale, const ImageLayout& layout,
                          const std::optional<ConstColourTableView>& palette, const PainterMaker& make_painter) {
+    if (least_block_memory(layout, columns, scale) > platform::physical_memory()) return GRIDLIB_IMAGE_TOO_LARGE;
     auto grid = working_grid::Reader::open(working_path, columns);
-    if (!grid) return GRIDLIB_IMAGE_GRID_UNREADABLE;
+    // Before any buffer that grows with the descriptor's size: a short file
+    // must not cost buffers for the rows it does not have.
+    if (!grid || !grid->holds_rows(rows)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
 
     // A BMP's size is known ahead, a PNG's only once it is compressed.
     if (const auto* bmp_layout = std::get_if<bmp::Layout>(&layout.layout());

@@ -45,8 +45,7 @@ public:
             LineOrder order, std::size_t line_bytes)
         : grid_(grid), rows_(rows), columns_(static_cast<std::size_t>(columns)), scale_(scale), order_(order),
           line_bytes_(line_bytes), lines_((rows - 1) / scale.step + 1),
-          per_block_(static_cast<std::int64_t>(
-              std::max<std::size_t>(1, kBlockBytes / (columns_ * sizeof(float) + line_bytes)))),
+          per_block_(lines_per_block(columns, line_bytes)),
           blocks_((lines_ + per_block_ - 1) / per_block_) {}
 
     std::int64_t lines() const { return lines_; }
@@ -127,6 +126,11 @@ private:
 };
 
 }  // namespace
+
+std::int64_t lines_per_block(std::int32_t columns, std::size_t line_bytes) {
+    const std::size_t line_and_row = static_cast<std::size_t>(columns) * sizeof(float) + line_bytes;
+    return static_cast<std::int64_t>(std::max<std::size_t>(1, kBlockBytes / line_and_row));
+}
 
 std::int32_t write_lines(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns,
                          const ImageScale& scale, LineOrder order, std::size_t line_bytes, LineSink& sink,

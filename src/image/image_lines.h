@@ -71,6 +71,11 @@ public:
 
 enum class LineOrder { bottom_up, top_down };
 
+// The lines of every block of an image of lines of line_bytes bytes from a
+// grid of `columns` columns: at least one, and the same whatever the thread
+// count, so that neither a PNG's stream nor the file depends on it.
+std::int64_t lines_per_block(std::int32_t columns, std::size_t line_bytes);
+
 // Paints and writes every line of the image of a working grid of `rows`
 // rows of `columns` values in the given order; a line holds line_bytes
 // bytes with its padding. Whichever the order, sampling keeps the southern

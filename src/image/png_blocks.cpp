@@ -35,6 +35,8 @@ constexpr std::array<std::byte, 2> kZlibHeader{std::byte{0x78}, std::byte{0x01}}
 static_assert((0x78 * 256 + 0x01) % 31 == 0);
 
 constexpr std::size_t kFirstOutput = 64 * 1024;
+// Deflate's best: a match of 258 bytes in one code of about two bits.
+constexpr std::uint64_t kBestRatio = 1032;
 // zlib counts its input and output in unsigned ints.
 constexpr std::size_t kLargestPiece = UINT_MAX;
 
@@ -52,6 +54,16 @@ BlockCompressor::BlockCompressor(std::size_t line_bytes, std::size_t pixel_bytes
 BlockCompressor::~BlockCompressor() {
     deflateEnd(zlib_);
     delete zlib_;
+}
+
+std::uint64_t BlockCompressor::least_memory(std::size_t line_bytes, std::int64_t lines, std::int64_t replication) {
+    const std::uint64_t filtered_line = std::uint64_t{line_bytes} + 1;
+    const std::uint64_t repeated_line = replication > 1 ? filtered_line : 0;
+    // A PNG line of fewer than 2^31 pixels holds fewer than 2^33 bytes and
+    // is stored fewer than 2^31 times: the product stays below 2^64. Lines
+    // share a block only when they hold less than a block's bytes.
+    const std::uint64_t stream_per_line = filtered_line * static_cast<std::uint64_t>(replication) / kBestRatio;
+    return filtered_line + repeated_line + stream_per_line * static_cast<std::uint64_t>(lines);
 }
 
 bool BlockCompressor::compress(std::span<const std::byte> lines, std::int64_t replication, bool last) {

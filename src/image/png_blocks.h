@@ -27,6 +27,14 @@ public:
     BlockCompressor(const BlockCompressor&) = delete;
     BlockCompressor& operator=(const BlockCompressor&) = delete;
 
+    // The least memory a compressor holds for a block of `lines` lines of
+    // line_bytes bytes, each stored `replication` times: its filtered line,
+    // its repeated line, and the block's whole stream, which is held until
+    // it is written in order and which deflate cannot make smaller than
+    // 1/1032 of the filtered bytes. A replicated block's stream grows with
+    // the replication: a block can need more than any machine has.
+    static std::uint64_t least_memory(std::size_t line_bytes, std::int64_t lines, std::int64_t replication);
+
     // Compresses the lines (whole lines, top line first), each line stored
     // `replication` times; `last` ends the stream with this block. False
     // when zlib failed. May throw std::bad_alloc.

@@ -186,5 +186,16 @@ TEST_F(PngAndWorldFile, AWorldFileThatCannotBeWrittenLeavesTheEarlierOutputsAsTh
     EXPECT_EQ(read_text(dir.file("n.pgw")), earlier_world);
 }
 
+TEST_F(PngAndWorldFile, PngWhoseBlockNoMachineHoldsIsRefusedBeforeItIsBegun) {
+    // 6 columns to 2e9 pixels: a line of 2e9 bytes stored 333333333 times,
+    // whose compressed stream alone needs more than 6e14 bytes. The sides
+    // fit the format; the run would never end.
+    for (const char* shading : {"-Hlin", "-S"}) {
+        expect_stopped({"g.asc", "big.png", "-W2000000000", shading, "-G"},
+                       " The PNG file could not be written : the image would be too large for the PNG format "
+                       "(status -2)");
+    }
+}
+
 }  // namespace
 }  // namespace rastrify::testing
