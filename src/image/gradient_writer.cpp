@@ -10,7 +10,7 @@
 #include "platform/file.h"
 #include "platform/file_system_room.h"
 #include "progress/progress.h"
-#include "threads/ordered_run.h"
+#include "threads/block_pass.h"
 #include "threads/thread_count.h"
 
 #include <algorithm>
@@ -108,30 +108,22 @@ public:
         : grid_(grid), rows_(rows), width_(static_cast<std::size_t>(columns)),
           x_{exaggeration / (2 * double(d.column_spacing())), exaggeration / double(d.column_spacing())},
           y_{exaggeration / (2 * double(d.row_spacing())), exaggeration / double(d.row_spacing())},
-          per_block_(static_cast<std::int64_t>(std::max<std::size_t>(1, kBlockBytes / (width_ * 8)))),
-          blocks_((rows + per_block_ - 1) / per_block_), beyond_(width_, kNullValue) {}
+          plan_(rows, width_ * 8, kBlockBytes), beyond_(width_, kNullValue) {}
 
     const SlopeCoder& coder() const { return coder_; }
-    std::int64_t blocks() const { return blocks_; }
-    std::int64_t first_row(std::int64_t b) const { return b * per_block_; }
-    std::int64_t rows_in(std::int64_t b) const { return std::min(per_block_, rows_ - first_row(b)); }
+    const threads::BlockPlan& plan() const { return plan_; }
 
-    void allocate(std::size_t slots) {
-        const auto used = std::min<std::int64_t>(static_cast<std::int64_t>(slots), blocks_);
-        blocks_in_flight_.resize(static_cast<std::size_t>(used));
-        for (SlopeBlock& block : blocks_in_flight_) {
-            // Not initialised: every row used is read first, every record coded.
-            block.cells = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(per_block_ + 2) * width_);
-            block.records =
-                std::make_unique_for_overwrite<std::int16_t[]>(static_cast<std::size_t>(per_block_) * 2 * width_);
-        }
+    void make_buffers(SlopeBlock& block) const {
+        const auto per_block = static_cast<std::size_t>(plan_.per_block());
+        // Not initialised: every row used is read first, every record coded.
+        block.cells = std::make_unique_for_overwrite<float[]>((per_block + 2) * width_);
+        block.records = std::make_unique_for_overwrite<std::int16_t[]>(per_block * 2 * width_);
     }
-    SlopeBlock& block(std::size_t slot) { return blocks_in_flight_[slot]; }
 
     // Reads the rows of block b, from the one north of it to the one south
     // of it as far as the grid has them, in one read, and codes them.
     void code(std::int64_t b, SlopeBlock& block) const {
-        const std::int64_t first = first_row(b), count = rows_in(b);
+        const std::int64_t first = plan_.first(b), count = plan_.rows_in(b);
         const std::int64_t north = std::max<std::int64_t>(0, first - 1);
         const std::int64_t south = std::min(rows_ - 1, first + count);
         // Rows are counted from the northern one; the file stores them either way round.
@@ -155,7 +147,7 @@ public:
 
     // The records of block b, its rows one after another.
     std::span<const std::int16_t> records(std::int64_t b, const SlopeBlock& block) const {
-        return {block.records.get(), static_cast<std::size_t>(rows_in(b)) * 2 * width_};
+        return {block.records.get(), static_cast<std::size_t>(plan_.rows_in(b)) * 2 * width_};
     }
 
 private:
@@ -164,10 +156,8 @@ private:
     const std::size_t width_;
     const Scales x_, y_;
     const SlopeCoder coder_;
-    const std::int64_t per_block_;
-    const std::int64_t blocks_;
+    const threads::BlockPlan plan_;
     const std::vector<float> beyond_;  // a row of null cells beyond the northern and southern edges
-    std::vector<SlopeBlock> blocks_in_flight_;
 };
 
 }  // namespace
@@ -184,19 +174,18 @@ std::int32_t write_gradient_file(const std::string& working_path, const std::str
                                 platform::Writing::in_place))
         return GRIDLIB_NO_ROOM;
     try {
-        SlopeRun run(*grid, rows, columns, exaggeration, d);
+        const SlopeRun run(*grid, rows, columns, exaggeration, d);
         std::copy(run.coder().sines().begin(), run.coder().sines().end(), slope_table.begin());
-        const int threads =
-            threads::threads_with_buffers(threads::thread_count(), [&](std::size_t slots) { run.allocate(slots); });
+        threads::BlockPass<SlopeBlock> pass(run.plan());
+        pass.make_buffers(threads::thread_count(), [&](SlopeBlock& block) { run.make_buffers(block); });
         // Made once the first rows are read, so that a grid unreadable from
         // the start leaves no file behind.
         std::optional<GradientFileWriter> gradient;
         progress::Reporter progress(progress::Phase::slopes, rows);
         std::int32_t status = GRIDLIB_OK;
-        threads::Stages stages;
-        stages.in_parallel = [&](std::int64_t b, std::size_t slot) { run.code(b, run.block(slot)); };
-        stages.deliver = [&](std::int64_t b, std::size_t slot) {
-            const SlopeBlock& block = run.block(slot);
+        threads::BlockStages<SlopeBlock> stages;
+        stages.in_parallel = [&](std::int64_t b, SlopeBlock& block, std::size_t) { run.code(b, block); };
+        stages.deliver = [&](std::int64_t b, SlopeBlock& block, std::size_t) {
             status = block.status;
             if (status != GRIDLIB_OK) return false;
             if (!gradient) gradient = GradientFileWriter::create(gradient_path, columns);
@@ -204,10 +193,10 @@ std::int32_t write_gradient_file(const std::string& working_path, const std::str
                 status = GRIDLIB_GRADIENT_WRITE_FAILED;
                 return false;
             }
-            progress.advance(run.first_row(b) + run.rows_in(b));
+            progress.advance(run.plan().first(b) + run.plan().rows_in(b));
             return true;
         };
-        threads::run_ordered(run.blocks(), threads, stages);
+        pass.run(stages);
         if (status != GRIDLIB_OK) return status;
         return gradient->close() ? GRIDLIB_OK : GRIDLIB_GRADIENT_WRITE_FAILED;
     } catch (const std::bad_alloc&) {

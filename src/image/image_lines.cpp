@@ -4,7 +4,7 @@
 #include "gridlib.h"
 #include "progress/progress.h"
 
-#include "threads/ordered_run.h"
+#include "threads/block_pass.h"
 #include "threads/thread_count.h"
 
 #include <algorithm>
@@ -39,36 +39,27 @@ struct LineBlock {
     std::int32_t status = GRIDLIB_OK;
 };
 
+// The lines of the image and how a block of them is read and painted.
 class LineRun {
 public:
     LineRun(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns, const ImageScale& scale,
             LineOrder order, std::size_t line_bytes)
         : grid_(grid), rows_(rows), columns_(static_cast<std::size_t>(columns)), scale_(scale), order_(order),
-          line_bytes_(line_bytes), lines_((rows - 1) / scale.step + 1),
-          per_block_(lines_per_block(columns, line_bytes)),
-          blocks_((lines_ + per_block_ - 1) / per_block_) {}
+          line_bytes_(line_bytes),
+          plan_((rows - 1) / scale.step + 1, columns_ * sizeof(float) + line_bytes, kBlockBytes) {}
 
-    std::int64_t lines() const { return lines_; }
-    std::int64_t blocks() const { return blocks_; }
-    std::int64_t first_line(std::int64_t b) const { return b * per_block_; }
-    std::int64_t lines_in(std::int64_t b) const { return std::min(per_block_, lines_ - first_line(b)); }
+    const threads::BlockPlan& plan() const { return plan_; }
 
-    void allocate(std::size_t slots, const PainterMaker& make_painter, LineSink& sink) {
-        const auto used = std::min<std::int64_t>(static_cast<std::int64_t>(slots), blocks_);
-        blocks_in_flight_.resize(static_cast<std::size_t>(used));
-        sink.use_slots(blocks_in_flight_.size());
-        for (LineBlock& block : blocks_in_flight_) {
-            // Not initialised: a short file must not cost the touch of a huge buffer.
-            block.rows = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(per_block_) * columns_);
-            block.lines.assign(static_cast<std::size_t>(per_block_) * line_bytes_, std::byte{0});
-            block.paint = make_painter();
-        }
+    void make_buffers(LineBlock& block, const PainterMaker& make_painter) const {
+        // Not initialised: a short file must not cost the touch of a huge buffer.
+        block.rows = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(plan_.per_block()) * columns_);
+        block.lines.assign(static_cast<std::size_t>(plan_.per_block()) * line_bytes_, std::byte{0});
+        block.paint = make_painter();
     }
-    LineBlock& block(std::size_t slot) { return blocks_in_flight_[slot]; }
 
     // Reads and paints the lines of block b.
     void paint(std::int64_t b, LineBlock& block) const {
-        const std::int64_t first = first_line(b), count = lines_in(b);
+        const std::int64_t first = plan_.first(b), count = plan_.rows_in(b);
         block.done = 0;
         block.status = GRIDLIB_OK;
         // With every row drawn, the rows of a block lie side by side in the
@@ -99,14 +90,14 @@ public:
     // The lines of block b, once painted without failure.
     PaintedBlock painted(std::int64_t b, const LineBlock& block) const {
         return {{block.lines.data(), static_cast<std::size_t>(block.done) * line_bytes_}, line_bytes_,
-                scale_.replication, b == blocks_ - 1};
+                scale_.replication, b == plan_.blocks() - 1};
     }
 
 private:
     // Sampling starts at the southern row: the kept rows are n x step rows
     // north of it, for n = 0 .. lines - 1.
     std::int64_t from_south(std::int64_t n) const {
-        return (order_ == LineOrder::bottom_up ? n : lines_ - 1 - n) * scale_.step;
+        return (order_ == LineOrder::bottom_up ? n : plan_.rows() - 1 - n) * scale_.step;
     }
     std::int64_t stored_row(std::int64_t n) const {
         return grid_.north_first() ? rows_ - from_south(n) : from_south(n) + 1;
@@ -119,42 +110,39 @@ private:
     const ImageScale scale_;
     const LineOrder order_;
     const std::size_t line_bytes_;
-    const std::int64_t lines_;
-    const std::int64_t per_block_;
-    const std::int64_t blocks_;
-    std::vector<LineBlock> blocks_in_flight_;
+    const threads::BlockPlan plan_;
 };
 
 }  // namespace
 
 std::int64_t lines_per_block(std::int32_t columns, std::size_t line_bytes) {
-    const std::size_t line_and_row = static_cast<std::size_t>(columns) * sizeof(float) + line_bytes;
-    return static_cast<std::int64_t>(std::max<std::size_t>(1, kBlockBytes / line_and_row));
+    return threads::BlockPlan::rows_per_block(static_cast<std::size_t>(columns) * sizeof(float) + line_bytes,
+                                              kBlockBytes);
 }
 
 std::int32_t write_lines(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns,
                          const ImageScale& scale, LineOrder order, std::size_t line_bytes, LineSink& sink,
                          const PainterMaker& make_painter) {
-    LineRun run(grid, rows, columns, scale, order, line_bytes);
-    const int threads = threads::threads_with_buffers(
-        threads::thread_count(), [&](std::size_t slots) { run.allocate(slots, make_painter, sink); });
-    progress::Reporter progress(progress::Phase::drawing, run.lines());
+    const LineRun run(grid, rows, columns, scale, order, line_bytes);
+    threads::BlockPass<LineBlock> pass(run.plan());
+    pass.make_buffers(
+        threads::thread_count(), [&](LineBlock& block) { run.make_buffers(block, make_painter); },
+        [&](std::size_t slots) { sink.use_slots(slots); });
+    progress::Reporter progress(progress::Phase::drawing, run.plan().rows());
     std::int32_t status = GRIDLIB_OK;
-    threads::Stages stages;
-    stages.in_parallel = [&](std::int64_t b, std::size_t slot) {
-        LineBlock& block = run.block(slot);
+    threads::BlockStages<LineBlock> stages;
+    stages.in_parallel = [&](std::int64_t b, LineBlock& block, std::size_t slot) {
         run.paint(b, block);
         if (block.status == GRIDLIB_OK) sink.prepare(run.painted(b, block), slot);
     };
     // A block that failed is not written: the file is not kept.
-    stages.deliver = [&](std::int64_t b, std::size_t slot) {
-        const LineBlock& block = run.block(slot);
+    stages.deliver = [&](std::int64_t b, LineBlock& block, std::size_t slot) {
         status = block.status;
         if (status == GRIDLIB_OK && !sink.write(run.painted(b, block), slot)) status = GRIDLIB_IMAGE_WRITE_FAILED;
-        progress.advance(run.first_line(b) + block.done);
+        progress.advance(run.plan().first(b) + block.done);
         return status == GRIDLIB_OK;
     };
-    threads::run_ordered(run.blocks(), threads, stages);
+    pass.run(stages);
     return status;
 }
 
