@@ -524,8 +524,8 @@ enum gridlib_phase {
 typedef void gridlib_progress_function(const int32_t *phase, const int32_t *done, const int32_t *total);
 GRIDLIB_API void gridlib_set_progress(gridlib_progress_function *report) GRIDLIB_NOEXCEPT;
 
-/* Reads the number written at the very start of text, as the library reads
- * numbers in header fields: a sign, digits with at most one decimal point
+/* Reads the number written at the very start of text, by the grammar of
+ * the numbers in grid headers: a sign, digits with at most one decimal point
  * (one digit at least), then an exponent of one digit at least after E, e,
  * D or d (Fortran's letter) and its sign. value is the 32-bit real nearest
  * to it, rounded once: beyond the range of 32-bit reals an infinity, below
