@@ -1,5 +1,6 @@
 // Times the grid reader on large generated grids: a 4000 x 4000 ESRI ASCII
-// grid against a bare number-parsing pass over the same text, a compressed
+// grid against a bare number-parsing pass over the same text, the same
+// numbers as a plain GXF grid (stored by rows, then by columns), a compressed
 // GXF grid of two characters a value (stored by rows, then by columns), and
 // binary grids stored by rows (Surfer 7) and by columns.
 //
@@ -187,6 +188,20 @@ int main(int argc, char** argv) {
     std::printf("  status %d; ratio to the in-memory pass %.2f, to the file pass %.2f; %.1f M values/s\n\n", status,
                 reader / in_memory, reader / from_file, values / reader / 1e6);
     std::filesystem::remove(asc);
+
+    // --- plain GXF: the same written numbers, by rows and by columns --------
+    const std::string plain_gxf = arguments.file("plain.gxf");
+    const std::string body = text.substr(text.find("-9999\n") + 6);
+    for (const int sense : {1, -1}) {
+        write_all(plain_gxf, "#POINTS\n" + std::to_string(n) + "\n#ROWS\n" + std::to_string(n) + "\n#SENSE\n" +
+                                 std::to_string(sense) + "\n#GRID\n" + body);
+        const double t = best_of(runs, [&] { status = read_with_header(plain_gxf, working); });
+        report(sense == 1 ? "read_into_working_grid, plain GXF (numbers)" : "  the same stored as columns (sense -1)",
+               text_bytes, t);
+        std::printf("  status %d; %.1f M values/s\n", status, values / t / 1e6);
+    }
+    std::printf("\n");
+    std::filesystem::remove(plain_gxf);
 
     // --- compressed GXF ----------------------------------------------------
     const std::string gxf = arguments.file("grid.gxf");

@@ -638,6 +638,17 @@ enum gridlib_routine {
 GRIDLIB_API void gridlib_status_text(const int32_t *routine, const int32_t *status, const int32_t *ihead,
                                      char *text, const int32_t *text_length, int32_t *result) GRIDLIB_NOEXCEPT;
 
+/* Reads the number written at the very start of text, by the grammar of
+ * the numbers in grid headers: a sign, digits with at most one decimal point
+ * (one digit at least), then an exponent of one digit at least after E, e,
+ * D or d (Fortran's letter) and its sign. value is the 32-bit real nearest
+ * to it, rounded once: beyond the range of 32-bit reals an infinity, below
+ * it a zero, with the number's sign. used is the number of characters the
+ * number takes: a caller that wants the whole text to be a number compares
+ * it with the length. No number starts the text: used 0 and value 0. */
+GRIDLIB_API void gridlib_read_real(const char *text, const int32_t *text_length, float *value,
+                                   int32_t *used) GRIDLIB_NOEXCEPT;
+
 /* Sets result to 1 when the open file descriptor is a terminal, else 0: a
  * caller shows progress only where someone watches. */
 GRIDLIB_API void gridlib_is_terminal(const int32_t *descriptor, int32_t *result) GRIDLIB_NOEXCEPT;

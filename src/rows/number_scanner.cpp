@@ -1,60 +1,27 @@
-// The text row scanner: tokens are cut and converted in the read buffer itself.
+// The token parser of text grids, and the line handling around their rows.
 #include "rows/number_scanner.h"
 
 #include "descriptor/grid_descriptor.h"
 #include "text/lines.h"
+#include "text/written_numbers.h"
 
-#include <array>
-#include <cfloat>
 #include <charconv>
 #include <cmath>
-#include <string>
 
 namespace gridlib::rows {
 namespace {
 
-const char* skip_plus(const char* first, const char* last) {
-    // std::from_chars takes no "+", which Fortran writes and reads freely.
-    if (last - first >= 2 && *first == '+' && first[1] != '+' && first[1] != '-') return first + 1;
-    return first;
-}
-
-float finite_or_null(float v) { return std::isfinite(v) ? v : kNullValue; }
-
-// The rare forms: Fortran exponents, and magnitudes beyond the float range.
-bool parse_unusual(std::string_view token, float& value) {
-    std::string t(token);
-    for (std::size_t i = 0; i < t.size(); ++i) {
-        if (t[i] == 'D' || t[i] == 'd') {
-            t[i] = 'E';
-        } else if ((t[i] == '+' || t[i] == '-') && i > 0 &&
-                   ((t[i - 1] >= '0' && t[i - 1] <= '9') || t[i - 1] == '.')) {
-            // "1.5+03": Fortran output drops the exponent letter when the
-            // exponent needs three digits.
-            t.insert(i, 1, 'E');
-            ++i;
-        }
-    }
-    const char* first = skip_plus(t.data(), t.data() + t.size());
-    const char* last = t.data() + t.size();
+// Words from_chars reads as not finite (nan, inf, infinity, with a sign),
+// which some programs write for missing values: true for them alone.
+bool not_finite_word(std::string_view token, float& value) {
+    const char* first = token.data();
+    const char* const last = first + token.size();
+    // from_chars takes no "+", which Fortran writes and reads freely.
+    if (last - first >= 2 && *first == '+' && first[1] != '+' && first[1] != '-') ++first;
     float f = 0;
-    auto [ptr, ec] = std::from_chars(first, last, f);
-    if (ptr != last) return false;
-    if (ec == std::errc()) {
-        value = finite_or_null(f);
-        return true;
-    }
-    if (ec != std::errc::result_out_of_range) return false;
-    // Out of the float range: an underflow reads as (nearly) zero, an
-    // overflow cannot be represented and counts as missing.
-    double d = 0;
-    auto [dptr, dec] = std::from_chars(first, last, d);
-    if (dptr == last && dec == std::errc()) {
-        value = std::fabs(d) <= static_cast<double>(FLT_MAX) ? static_cast<float>(d) : kNullValue;
-        return true;
-    }
-    const auto e = t.find_first_of("eE");
-    value = e != std::string::npos && e + 1 < t.size() && t[e + 1] == '-' ? 0.0f : kNullValue;
+    const auto [ptr, ec] = std::from_chars(first, last, f);
+    if (ec != std::errc() || ptr != last || std::isfinite(f)) return false;
+    value = kNullValue;
     return true;
 }
 
@@ -64,19 +31,6 @@ void consume_line_end(platform::File& file, std::span<const char> buf, std::size
     const char end = buf[i];
     file.consume(i + 1);
     if (end == '\r' && file.peek_byte() == '\n') file.consume(1);
-}
-
-// Appends to token the characters up to the next separator, across buffers.
-void finish_token(platform::File& file, std::string& token) {
-    for (;;) {
-        const std::span<const char> buf = file.buffered();
-        if (buf.empty()) return;
-        std::size_t i = 0;
-        while (i < buf.size() && !is_separator(buf[i])) ++i;
-        token.append(buf.data(), i);
-        file.consume(i);
-        if (i < buf.size()) return;
-    }
 }
 
 }  // namespace
@@ -116,14 +70,13 @@ bool parse_number(std::string_view token, float& value) {
         value = short_decimal;
         return true;
     }
-    const char* first = skip_plus(token.data(), last);
-    float f = 0;
-    auto [ptr, ec] = std::from_chars(first, last, f);
-    if (ec == std::errc() && ptr == last) {
-        value = finite_or_null(f);
-        return true;
-    }
-    return !token.empty() && parse_unusual(token, value);
+    const text::WrittenNumber n = text::scan_number(token, text::Exponents::lettered_or_signed);
+    if (n.length == 0 || n.length != token.size()) return not_finite_word(token, value);
+    // Beyond the float range a value cannot be represented: it counts as
+    // missing. Below it, it reads as zero.
+    const float f = n.nearest<float>();
+    value = std::isfinite(f) ? f : kNullValue;
+    return true;
 }
 
 bool skip_line(platform::File& file) {
@@ -141,44 +94,6 @@ bool skip_line(platform::File& file) {
         consume_line_end(file, buf, i);
         return true;
     }
-}
-
-ScanResult read_numbers(platform::File& file, std::span<float> values) {
-    const std::size_t n = values.size();
-    std::size_t i = 0;
-    std::string carried;
-    while (i < n) {
-        const std::span<const char> buf = file.buffered();
-        if (buf.empty()) return ScanResult::end_of_file;
-        const char* const begin = buf.data();
-        const char* const end = begin + buf.size();
-        const char* p = begin;
-        const char* start = nullptr;
-        bool cut = false;
-        while (i < n) {
-            while (p != end && is_separator(*p)) ++p;
-            if (p == end) break;
-            start = p;
-            while (p != end && !is_separator(*p)) ++p;
-            if (p == end) {
-                cut = true;  // the token may go on in the next buffer
-                break;
-            }
-            if (!parse_number({start, p}, values[i])) {
-                file.consume(static_cast<std::size_t>(p - begin));
-                return ScanResult::not_a_number;
-            }
-            ++i;
-        }
-        file.consume(static_cast<std::size_t>(p - begin));
-        if (cut) {
-            carried.assign(start, end);
-            finish_token(file, carried);
-            if (!parse_number(carried, values[i])) return ScanResult::not_a_number;
-            ++i;
-        }
-    }
-    return ScanResult::ok;
 }
 
 bool skip_lines(platform::File& file, std::int64_t count) {

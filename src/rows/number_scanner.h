@@ -1,7 +1,7 @@
-// Free-format numbers of text grids, scanned straight from the file's read
-// buffer: values separated by blanks, tabs, commas and line ends; a row may
-// span several lines, and whatever follows its last value on that line is
-// ignored, so the next row starts on a new line.
+// The tokens and lines of text grids: values separated by blanks, tabs,
+// commas and line ends, each read by parse_number, the one conversion of a
+// grid's written values; and the skipping of lines around them. How the
+// values make up rows is number_text.h's business.
 #pragma once
 
 #include "platform/file.h"
@@ -24,21 +24,15 @@ inline constexpr std::array<bool, 256> kSeparators = [] {
 inline bool is_separator(char c) { return kSeparators[static_cast<unsigned char>(c)]; }
 inline bool is_line_end(char c) { return c == '\n' || c == '\r'; }
 
-enum class ScanResult { ok, end_of_file, not_a_number };
-
-// Reads values.size() numbers, leaving the file right after the last one so
-// that a long row can be read in pieces (skip_line then ends the row).
-// Numbers that are not finite (nan, inf) or too large for a 32-bit real are
-// stored as the null value. On failure the values not yet read are undefined.
-ScanResult read_numbers(platform::File& file, std::span<float> values);
-
 // Consumes the rest of the current line and its end (CR LF counts as one);
 // false when the file is already at its end.
 bool skip_line(platform::File& file);
 
-// Converts one token, the whole of it, to a 32-bit real as read_numbers
-// does; false when it is not a number. Accepts a leading "+" and Fortran
-// exponents ("1.5D+03", "1.5d3", "1.5+03").
+// Converts one token, the whole of it, to the nearest 32-bit real; false
+// when it is not a number. The token is a written number (see
+// text/written_numbers.h) whose exponent may lack its letter ("1.5+03");
+// numbers beyond the float range and the words nan and inf (any case,
+// signed) give the null value, numbers below it zero.
 bool parse_number(std::string_view token, float& value);
 
 // Scans the common form of a number from p on: a sign, at most 7 digits and

@@ -87,44 +87,71 @@ bool NumberText::read_piece(NumberPiece& piece) {
     }
 }
 
+VectorRule::Run VectorRule::next(const NumberPiece& piece, std::size_t& at, std::size_t most) {
+    const std::span<const std::uint8_t> marks = piece.marks();
+    const std::size_t tokens = marks.size();
+    if (skipping_) {
+        while (at < tokens && !(marks[at] & NumberPiece::kLineStart)) ++at;
+        if (at == tokens) return {at, 0, false};
+        skipping_ = false;
+    }
+    const std::size_t count = std::min(most, tokens - at);
+    const auto run = marks.subspan(at, count);
+    const bool failed = std::any_of(run.begin(), run.end(),
+                                    [](std::uint8_t m) { return (m & NumberPiece::kNotANumber) != 0; });
+    const Run r{at, count, failed};
+    at += count;
+    return r;
+}
+
+bool NumberVectors::read(std::span<float> values) {
+    std::size_t i = 0;
+    while (i < values.size()) {
+        const VectorRule::Run run = rule_.next(piece_, at_, values.size() - i);
+        if (run.failed) return false;
+        if (run.count == 0) {
+            if (!more_) return false;
+            more_ = text_.read_piece(piece_);
+            piece_.parse();
+            at_ = 0;
+            continue;
+        }
+        std::copy_n(piece_.values().begin() + static_cast<std::ptrdiff_t>(run.first), run.count, values.begin() + i);
+        i += run.count;
+    }
+    return true;
+}
+
 bool RowStitcher::take(NumberPiece& piece, const RowDone& row_done) {
     if (failed_ || stopped_ || next_ > rows_) return false;
     const std::span<float> values = piece.values();
-    const std::span<const std::uint8_t> marks = piece.marks();
-    const std::size_t tokens = values.size(), n = row_.size();
-    std::size_t t = 0;
-    while (t < tokens) {
-        if (skipping_) {
-            while (t < tokens && !(marks[t] & NumberPiece::kLineStart)) ++t;
-            if (t == tokens) break;
-            skipping_ = false;
-        }
-        const std::size_t take = std::min(n - filled_, tokens - t);
-        const auto bad = std::find_if(marks.begin() + t, marks.begin() + t + take,
-                                      [](std::uint8_t m) { return (m & NumberPiece::kNotANumber) != 0; });
-        if (bad != marks.begin() + t + take) {
+    const std::size_t n = row_.size();
+    std::size_t at = 0;
+    for (;;) {
+        const VectorRule::Run run = rule_.next(piece, at, n - filled_);
+        if (run.failed) {
             failed_ = true;
             return false;
         }
+        if (run.count == 0) return true;
         std::span<float> row;
-        if (filled_ == 0 && take == n) {
-            row = values.subspan(t, n);  // whole in the piece: no copy
+        if (filled_ == 0 && run.count == n) {
+            row = values.subspan(run.first, n);  // whole in the piece: no copy
         } else {
-            std::copy_n(values.begin() + t, take, row_.begin() + filled_);
-            filled_ += take;
-            if (filled_ == n) row = row_;
+            std::copy_n(values.begin() + static_cast<std::ptrdiff_t>(run.first), run.count,
+                        row_.begin() + static_cast<std::ptrdiff_t>(filled_));
+            filled_ += run.count;
+            if (filled_ < n) continue;
+            row = row_;
         }
-        t += take;
-        if (row.empty()) continue;
         filled_ = 0;
-        skipping_ = true;
+        rule_.end_vector();
         if (!row_done(next_++, row)) {
             stopped_ = true;
             return false;
         }
         if (next_ > rows_) return false;
     }
-    return true;
 }
 
 }  // namespace gridlib::rows

@@ -1,11 +1,11 @@
-// Text grids of written numbers read by several threads: the text is cut
-// into pieces at token ends (in order, one piece after another), each piece
-// is parsed on its own (on any thread), and the values are stitched into
-// rows by count (in order). Each token remembers whether a line end came
-// before it, so that the stitching follows the rules of the row-by-row
-// scan exactly: a row may span lines, and whatever follows its last value
-// on that line is ignored, so the next row starts with the first token of
-// a later line; a token that is not a number fails only the row it falls in.
+// Text grids of written numbers: the text is cut into pieces at token ends
+// (in order, one piece after another), each piece is parsed on its own (on
+// any thread), and the values make up the stored vectors (rows, or the
+// columns of a grid stored by columns) by one rule: a vector may span
+// lines, and whatever follows its last value on that line is ignored, so
+// the next vector starts with the first token of a later line; a token that
+// is not a number fails only the vector it falls in. Each token remembers
+// whether a line end came before it, which is all the rule needs.
 #pragma once
 
 #include "platform/file.h"
@@ -64,6 +64,44 @@ private:
     std::string carried_;  // what followed the last cut: separators and the start of a token
 };
 
+// The rule, applied to the tokens of pieces in order: where the values of
+// the current vector lie.
+class VectorRule {
+public:
+    // Values of the current vector in piece, tokens first .. first + count - 1.
+    struct Run {
+        std::size_t first = 0, count = 0;
+        bool failed = false;  // a token among them is not a number
+    };
+    // The next at most `most` values of the current vector from token `at`
+    // of piece on, passing over the tokens the rule ignores; `at` moves past
+    // them. count 0 when the piece has no more.
+    Run next(const NumberPiece& piece, std::size_t& at, std::size_t most);
+    // The current vector is complete: the next starts on a later line.
+    void end_vector() { skipping_ = true; }
+
+private:
+    bool skipping_ = false;  // the rest of a vector's last line is being passed over
+};
+
+// Vectors read one after another, each in parts of any size, piece by piece
+// on the caller's thread.
+class NumberVectors {
+public:
+    explicit NumberVectors(NumberText& text) : text_(text) {}
+    // Continues the current vector with values.size() more values; false
+    // when the text ends first or a token among them is not a number.
+    bool read(std::span<float> values);
+    void end_vector() { rule_.end_vector(); }
+
+private:
+    NumberText& text_;
+    NumberPiece piece_;
+    std::size_t at_ = 0;  // the next token of the piece
+    bool more_ = true;    // whether the text goes on after the piece
+    VectorRule rule_;
+};
+
 // Stitches the values of pieces, delivered in order, into stored rows of
 // `columns` values: `rows` rows, numbered from 1.
 class RowStitcher {
@@ -88,7 +126,7 @@ private:
     std::int64_t rows_;
     std::int64_t next_ = 1;     // the row being stitched
     std::size_t filled_ = 0;    // its values stitched so far
-    bool skipping_ = false;     // the rest of a row's last line is being passed over
+    VectorRule rule_;
     bool failed_ = false;
     bool stopped_ = false;
 };

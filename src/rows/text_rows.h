@@ -37,7 +37,8 @@ public:
 class WrittenNumbers final : public TextVectors {
 public:
     // unit is positioned at the first data line.
-    explicit WrittenNumbers(platform::TextUnit unit) : unit_(std::move(unit)), pieces_(unit_.file()) {}
+    explicit WrittenNumbers(platform::TextUnit unit)
+        : unit_(std::move(unit)), pieces_(unit_.file()), vectors_(pieces_) {}
     bool read_values(std::span<float> values) override;
     void end_vector() override;
     // Every value takes at least one character and a separator after it
@@ -49,6 +50,7 @@ public:
 private:
     platform::TextUnit unit_;
     NumberText pieces_;
+    NumberVectors vectors_;  // reading through pieces_, unless they are taken whole
 };
 
 // Stored rows of a text grid, one vector each.

@@ -1,11 +1,11 @@
 // Trimming, upper-casing and number conversion of fixed-length header texts.
 #include "text/fields.h"
 
+#include "text/written_numbers.h"
+
 #include <algorithm>
-#include <charconv>
 #include <cstdint>
 #include <limits>
-#include <string>
 
 namespace gridlib::text {
 namespace {
@@ -21,37 +21,6 @@ bool ends_field(char c) { return c == '\0' || c == ' ' || c == ','; }
 std::string_view skip_blanks(std::string_view s) {
     const auto first = s.find_first_not_of(' ');
     return first == std::string_view::npos ? std::string_view{} : s.substr(first);
-}
-
-std::size_t count_digits(std::string_view s, std::size_t from) {
-    std::size_t k = from;
-    while (k < s.size() && is_digit(s[k])) ++k;
-    return k - from;
-}
-
-// Out of range for a double: its digits are not all zero (or from_chars would
-// have succeeded), so the decimal magnitude alone tells overflow from
-// underflow. mantissa holds digits and at most one point; exponent is the
-// digits after E (with its sign), saturated.
-double out_of_range_value(std::string_view mantissa, std::int64_t exponent, bool negative) {
-    std::int64_t magnitude = 0;  // the power of ten of the first significant digit, plus one
-    const auto point = std::min(mantissa.find('.'), mantissa.size());
-    const auto first = mantissa.find_first_of("123456789");
-    if (first != std::string_view::npos) {
-        magnitude = first < point ? static_cast<std::int64_t>(point - first)
-                                  : -static_cast<std::int64_t>(first - point - 1);
-    }
-    const double v = magnitude + exponent > 0 ? std::numeric_limits<double>::infinity() : 0.0;
-    return negative ? -v : v;
-}
-
-std::int64_t saturated_exponent(std::string_view s) {
-    bool negative = false;
-    std::size_t k = 0;
-    if (k < s.size() && (s[k] == '+' || s[k] == '-')) negative = s[k++] == '-';
-    std::int64_t e = 0;
-    for (; k < s.size() && is_digit(s[k]); ++k) e = std::min<std::int64_t>(e * 10 + (s[k] - '0'), 1'000'000'000);
-    return negative ? -e : e;
 }
 
 // The loop shared by the three field converters. Positions are 0-based here.
@@ -109,46 +78,8 @@ void upper_case(std::span<char> text, std::size_t n) {
 }
 
 double real_value(std::string_view field) {
-    const std::string_view s = skip_blanks(field);
-    std::size_t k = 0;
-    bool negative = false;
-    if (k < s.size() && (s[k] == '+' || s[k] == '-')) negative = s[k++] == '-';
-    const std::size_t mantissa_begin = k;
-    const std::size_t int_digits = count_digits(s, k);
-    k += int_digits;
-    std::size_t frac_digits = 0;
-    if (k < s.size() && s[k] == '.') {
-        frac_digits = count_digits(s, k + 1);
-        ++k;
-        k += frac_digits;
-    }
-    if (int_digits + frac_digits == 0) return 0.0;
-    const std::size_t mantissa_end = k;
-    // An exponent counts only with at least one digit: "2E" and "2E+" read as 2.
-    std::size_t end = mantissa_end;
-    if (k < s.size() && (s[k] == 'E' || s[k] == 'e' || s[k] == 'D' || s[k] == 'd')) {
-        std::size_t e = k + 1;
-        if (e < s.size() && (s[e] == '+' || s[e] == '-')) ++e;
-        if (const std::size_t digits = count_digits(s, e); digits > 0) end = e + digits;
-    }
-
-    const std::string_view number = s.substr(mantissa_begin, end - mantissa_begin);
-    std::string fortran;  // only for D exponents, which from_chars does not know
-    std::string_view parsed = number;
-    if (end > mantissa_end && (s[mantissa_end] == 'D' || s[mantissa_end] == 'd')) {
-        fortran.assign(number);
-        fortran[mantissa_end - mantissa_begin] = 'E';
-        parsed = fortran;
-    }
-    double v = 0.0;
-    const auto [ptr, ec] = std::from_chars(parsed.data(), parsed.data() + parsed.size(), v);
-    (void)ptr;
-    if (ec == std::errc::result_out_of_range) {
-        const std::int64_t exponent =
-            end > mantissa_end ? saturated_exponent(s.substr(mantissa_end + 1, end - mantissa_end - 1)) : 0;
-        return out_of_range_value(s.substr(mantissa_begin, mantissa_end - mantissa_begin), exponent, negative);
-    }
-    return negative ? -v : v;
+    const WrittenNumber n = scan_number(skip_blanks(field), Exponents::lettered);
+    return n.length == 0 ? 0.0 : n.nearest<double>();
 }
 
 std::int32_t integer_value(std::string_view field) {

@@ -29,9 +29,9 @@ bool parse_doubles(std::span<const char> text, std::span<double> values);
 bool parse_floats(std::span<const char> text, std::span<float> values);
 bool parse_integers(std::span<const char> text, std::span<std::int32_t> values);
 
-// Number conversion of one field: the longest leading part that reads as a
-// decimal number (sign, digits, fraction, exponent introduced by E, e, D or d)
-// after leading blanks; 0 when there is none.
+// Number conversion of one field: the longest written number (see
+// written_numbers.h; exponents need their letter) after leading blanks; 0
+// when there is none.
 double real_value(std::string_view field);
 // real_value rounded to the nearest 32-bit real (infinite beyond its range).
 float float_value(std::string_view field);

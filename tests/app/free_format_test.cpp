@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
 namespace rastrify {
 namespace {
 
@@ -46,7 +49,10 @@ TEST(FreeFormat, RealsAcceptFortranExponentsAndRefuseWhatNoFloatHolds) {
     EXPECT_EQ(free_real("5.,7"), 5.0f);
     EXPECT_EQ(free_real("0.1"), 0.1f);  // rounded once, straight to float
     EXPECT_EQ(free_real("1e-50"), 0.0f);
-    for (const char* bad : {"", ".", "e5", "1e", "1.5x", "1e39", "-1e400", "inf", "nan", "0x10"})
+    EXPECT_TRUE(std::signbit(*free_real("-1e-50")));
+    EXPECT_EQ(free_real("3.4028235e38"), std::numeric_limits<float>::max());
+    // Option values take exponents with their letter only.
+    for (const char* bad : {"", ".", "e5", "1e", "1.5x", "1e39", "-1e400", "inf", "nan", "0x10", "1.5+03", "1d"})
         EXPECT_FALSE(free_real(bad)) << bad;
 }
 

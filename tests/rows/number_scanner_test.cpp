@@ -7,6 +7,7 @@
 #include <array>
 #include <bit>
 #include <charconv>
+#include <cmath>
 #include <random>
 
 #include "descriptor/grid_descriptor.h"
@@ -35,6 +36,12 @@ TEST(ParseNumber, AcceptsWhatFortranWritesAndNothingElse) {
     EXPECT_EQ(parsed("-1e400"), kNullValue);
     EXPECT_EQ(parsed("NaN"), kNullValue);
     EXPECT_EQ(parsed("-inf"), kNullValue);
+    EXPECT_EQ(parsed("+NaN"), kNullValue);
+    // Beyond or below the range by the magnitude of the whole number, not by
+    // the sign of its exponent: a tiny number is zero, a huge one missing.
+    EXPECT_EQ(parsed("0." + std::string(400, '0') + "1"), 0.0f);
+    EXPECT_EQ(parsed("1" + std::string(400, '0') + "e-5"), kNullValue);
+    EXPECT_TRUE(std::signbit(parsed("-1e-400")));
 
     float v = 0;
     for (std::string_view bad : {"", "x", "1.2.3", "--1", "+-1", "1e", "0x10", "1,5", "1-2-3", "*"}) {
