@@ -3,7 +3,7 @@
 // statistics and the working grid in order.
 #include "grid/block_copy.h"
 
-#include "threads/ordered_run.h"
+#include "threads/block_pass.h"
 
 #include <algorithm>
 #include <limits>
@@ -45,17 +45,24 @@ class BlockedCopy {
 public:
     BlockedCopy(const Copy& c, rows::StoredRows visit, std::int64_t visit_step, int threads)
         : c_(c), visit_(visit), step_(visit_step),
-          visits_((visit.last - visit.first) / visit_step + 1),
-          rows_per_block_(static_cast<std::int64_t>(std::max<std::size_t>(1, kBlockValues / c.stored_columns))),
-          blocks_((visits_ + rows_per_block_ - 1) / rows_per_block_), threads_(threads) {}
+          pass_(threads::BlockPlan((visit.last - visit.first) / visit_step + 1, c.stored_columns, kBlockValues)),
+          threads_(threads) {}
 
     Status run(rows::RowSource& source) {
         const rows::ConcurrentRows* concurrent = source.concurrent();
-        threads_ = threads::threads_with_buffers(threads_, [&](std::size_t slots) { allocate(slots, concurrent); });
-        threads::Stages stages;
+        // A sequential source reads the rows the window leaves out into one more row.
+        const std::int64_t rows = per_block() + (concurrent ? 0 : 1);
+        scratch_bytes_ = concurrent ? concurrent->scratch_bytes(per_block()) : 0;
+        pass_.make_buffers(threads_, [&](RowBlock& block) {
+            // Not initialised: a short file must not cost the touch of a huge buffer.
+            block.values = std::make_unique_for_overwrite<float[]>(row_values(rows));
+            block.scratch = std::make_unique_for_overwrite<std::byte[]>(scratch_bytes_);
+            block.sums = std::make_unique<RowSums[]>(static_cast<std::size_t>(per_block()));
+        });
+        threads::BlockStages<RowBlock> stages;
         if (concurrent) {
-            stages.in_parallel = [&](std::int64_t b, std::size_t slot) {
-                RowBlock& block = start(b, slot);
+            stages.in_parallel = [&](std::int64_t b, RowBlock& block, std::size_t) {
+                start(b, block);
                 const auto got = concurrent->read_rows(block.first, step_, block.visits, !c_.map.north_first,
                                                        {block.scratch.get(), scratch_bytes_},
                                                        {block.values.get(), row_values(block.visits)});
@@ -64,40 +71,27 @@ public:
                 convert(block);
             };
         } else {
-            stages.in_order = [&](std::int64_t b, std::size_t slot) {
-                RowBlock& block = start(b, slot);
+            stages.in_order = [&](std::int64_t b, RowBlock& block) {
+                start(b, block);
                 read_in_order(source, block);
                 return block.status == 0;
             };
-            stages.in_parallel = [&](std::int64_t, std::size_t slot) { convert(blocks_in_flight_[slot]); };
+            stages.in_parallel = [&](std::int64_t, RowBlock& block, std::size_t) { convert(block); };
         }
-        stages.deliver = [&](std::int64_t b, std::size_t slot) { return deliver(b, blocks_in_flight_[slot]); };
-        threads::run_ordered(blocks_, threads_, stages);
+        stages.deliver = [&](std::int64_t b, RowBlock& block, std::size_t) { return deliver(b, block); };
+        pass_.run(stages);
         return status_;
     }
 
 private:
+    std::int64_t per_block() const { return pass_.plan().per_block(); }
     std::size_t row_values(std::int64_t rows) const { return static_cast<std::size_t>(rows) * c_.stored_columns; }
 
-    void allocate(std::size_t slots, const rows::ConcurrentRows* concurrent) {
-        blocks_in_flight_.resize(static_cast<std::size_t>(std::min(static_cast<std::int64_t>(slots), blocks_)));
-        // A sequential source reads the rows the window leaves out into one more row.
-        const std::int64_t rows = rows_per_block_ + (concurrent ? 0 : 1);
-        scratch_bytes_ = concurrent ? concurrent->scratch_bytes(rows_per_block_) : 0;
-        for (RowBlock& block : blocks_in_flight_) {
-            // Not initialised: a short file must not cost the touch of a huge buffer.
-            block.values = std::make_unique_for_overwrite<float[]>(row_values(rows));
-            block.scratch = std::make_unique_for_overwrite<std::byte[]>(scratch_bytes_);
-            block.sums = std::make_unique<RowSums[]>(static_cast<std::size_t>(rows_per_block_));
-        }
-    }
-
-    // Sets out block b in its slot: its stored rows and where its kept rows go.
-    RowBlock& start(std::int64_t b, std::size_t slot) {
-        RowBlock& block = blocks_in_flight_[slot];
-        const std::int64_t first_visit = b * rows_per_block_;
-        block.first = visit_.first + first_visit * step_;
-        block.visits = std::min(rows_per_block_, visits_ - first_visit);
+    // Sets out block b: its stored rows and where its kept rows go.
+    void start(std::int64_t b, RowBlock& block) const {
+        const threads::BlockPlan& plan = pass_.plan();
+        block.first = visit_.first + plan.first(b) * step_;
+        block.visits = plan.rows_in(b);
         block.kept = 0;
         block.lowest = std::numeric_limits<std::int64_t>::max();
         for (std::int64_t j = 0; j < block.visits; ++j) {
@@ -108,11 +102,10 @@ private:
         }
         block.read = 0;
         block.status = 0;
-        return block;
     }
 
     void read_in_order(rows::RowSource& source, RowBlock& block) const {
-        float* const spare = block.values.get() + row_values(rows_per_block_);
+        float* const spare = block.values.get() + row_values(per_block());
         for (std::int64_t j = 0; j < block.visits; ++j) {
             const std::int64_t k = block.first + j * step_;
             float* const to = c_.map.keeps(k) ? block.values.get() + row_values(1) * block.place(c_, k) : spare;
@@ -156,7 +149,7 @@ private:
             status_ = GRIDLIB_WORKING_GRID_FAILED;
             return false;
         }
-        c_.progress.advance(b * rows_per_block_ + block.read);
+        c_.progress.advance(pass_.plan().first(b) + block.read);
         status_ = block.status;
         return status_ == 0;
     }
@@ -164,11 +157,8 @@ private:
     const Copy& c_;
     const rows::StoredRows visit_;
     const std::int64_t step_;
-    const std::int64_t visits_;
-    const std::int64_t rows_per_block_;
-    const std::int64_t blocks_;
-    int threads_;
-    std::vector<RowBlock> blocks_in_flight_;
+    threads::BlockPass<RowBlock> pass_;
+    const int threads_;
     std::size_t scratch_bytes_ = 0;
     Status status_ = GRIDLIB_OK;
 };
