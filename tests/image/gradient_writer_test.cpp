@@ -25,7 +25,7 @@ namespace {
 
 using testing::TempDir;
 
-constexpr float kNull = GRIDLIB_NULL_VALUE;
+using testing::kNull;
 constexpr std::int16_t kLevel = 4 * 32 + 2;  // the code of level ground
 
 // The gradient file and slope table GRDGRAD makes of a working grid.

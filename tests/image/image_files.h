@@ -3,6 +3,8 @@
 // writers' own code, and the pixels libpng and Pillow read back from a file.
 #pragma once
 
+#include "gridlib.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -11,6 +13,24 @@
 #include <vector>
 
 namespace gridlib::testing {
+
+inline constexpr float kNull = GRIDLIB_NULL_VALUE;
+inline constexpr std::uint32_t kWhite = 0xFFFFFF;
+
+// The descriptor a writer takes for a working grid of columns x rows cells
+// with the given colour limits.
+struct WorkingDescriptor {
+    std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
+    std::array<float, GRIDLIB_RHEAD_SIZE> rhead{};
+
+    WorkingDescriptor(std::int32_t columns, std::int32_t rows, float lower, float upper) {
+        ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_BINARY_512;
+        ihead[GRIDLIB_COLUMNS] = columns;
+        ihead[GRIDLIB_ROWS] = rows;
+        rhead[GRIDLIB_COLOUR_MIN] = lower;
+        rhead[GRIDLIB_COLOUR_MAX] = upper;
+    }
+};
 
 // Writes a working grid of `columns` columns from values given northern row
 // first, each row west to east, stored in the order the storage order code

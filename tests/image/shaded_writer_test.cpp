@@ -16,10 +16,9 @@ namespace gridlib {
 namespace {
 
 using testing::ImagePixels;
+using testing::kNull;
 using testing::rgb;
 using testing::TempDir;
-
-constexpr float kNull = GRIDLIB_NULL_VALUE;
 
 struct Cell {
     float value;
@@ -50,21 +49,14 @@ struct Scene {
 
 // The arguments of one call; the light falls straight from above onto
 // slope tables of zeros but for the entries a test sets.
-struct Shade {
-    std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
-    std::array<float, GRIDLIB_RHEAD_SIZE> rhead{};
+struct Shade : testing::WorkingDescriptor {
     std::int32_t depth = 8, invert = 0, mapping = 1, colour_count = 227;
     std::array<std::int32_t, GRIDLIB_LEVELS> levels{};
     std::array<std::int32_t, 3 * GRIDLIB_COLOURS> colours{};
     float light_x = 0, light_y = 0, light_z = 1, dark = 0, bright = 1;
     std::array<float, 64> slopes{};
 
-    Shade(const Scene& s, float lower, float upper) {
-        ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_BINARY_512;
-        ihead[GRIDLIB_COLUMNS] = s.columns;
-        ihead[GRIDLIB_ROWS] = s.rows();
-        rhead[GRIDLIB_COLOUR_MIN] = lower;
-        rhead[GRIDLIB_COLOUR_MAX] = upper;
+    Shade(const Scene& s, float lower, float upper) : WorkingDescriptor(s.columns, s.rows(), lower, upper) {
         for (int p = 0; p < GRIDLIB_COLOURS; ++p) {
             colours[p] = p;
             colours[GRIDLIB_COLOURS + p] = 255 - p;

@@ -17,27 +17,19 @@ namespace gridlib {
 namespace {
 
 using testing::ImagePixels;
+using testing::kNull;
+using testing::kWhite;
 using testing::rgb;
 using testing::TempDir;
 
-constexpr float kNull = GRIDLIB_NULL_VALUE;
-constexpr std::uint32_t kWhite = 0xFFFFFF;
-
 // The arguments of one call, for a grid with limits 0..1.
-struct Colouring {
-    std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
-    std::array<float, GRIDLIB_RHEAD_SIZE> rhead{};
+struct Colouring : testing::WorkingDescriptor {
     std::int32_t mapping = 1, user_count = 0;
     std::array<std::int32_t, GRIDLIB_LEVELS> levels{};
     // Exactly the table's size, so that a read beyond it is caught.
     std::vector<float> table = std::vector<float>(3 * GRIDLIB_LEVELS, 0.5f);
 
-    Colouring(std::int32_t columns, std::int32_t rows) {
-        ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_BINARY_512;
-        ihead[GRIDLIB_COLUMNS] = columns;
-        ihead[GRIDLIB_ROWS] = rows;
-        rhead[GRIDLIB_COLOUR_MAX] = 1.0f;
-    }
+    Colouring(std::int32_t columns, std::int32_t rows) : WorkingDescriptor(columns, rows, 0.0f, 1.0f) {}
     void set_row(std::size_t row, float red, float green, float blue) {
         table[row] = red;
         table[GRIDLIB_LEVELS + row] = green;
