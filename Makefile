@@ -2,7 +2,9 @@
 # runs every test; `make demo` converts the sample grid in examples/, flat,
 # as a shaded relief, and as a PNG with its world file. Every build first
 # installs libpng's development files where they are missing
-# (tools/install_png.sh), before CMake is configured or reconfigured.
+# (tools/install_png.sh), before CMake is configured or reconfigured; `make
+# test` also installs Pillow and GDAL's tools, which read the images back
+# (tools/install_test_tools.sh).
 BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -20,6 +22,7 @@ build: $(BUILD)/CMakeCache.txt
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
+	sh tools/install_test_tools.sh
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 
 demo: build

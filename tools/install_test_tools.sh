@@ -1,0 +1,18 @@
+#!/bin/sh
+# Installs what the tests read images back with, when missing: Pillow for the
+# distribution's Python (/usr/bin/python3) and GDAL's command-line tools.
+# Called by `make test`; needs root on Debian. Without them the tests that
+# use them are reported as skipped, so a machine without root still tests.
+set -eu
+
+need=""
+/usr/bin/python3 -c "import PIL" >/dev/null 2>&1 || need="$need python3-pil"
+command -v gdalinfo >/dev/null 2>&1 || need="$need gdal-bin"
+[ -z "$need" ] && exit 0
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install_test_tools.sh: not root, so without:$need (the tests that need them are skipped)" >&2
+    exit 0
+fi
+apt-get update
+DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends $need
