@@ -13,6 +13,12 @@
 #include <string_view>
 #include <unistd.h>
 
+// The grid targets name a second file (COMPANION_NAME) for a format that
+// keeps its values or header beside the named one; none by default.
+#ifndef COMPANION_NAME
+#define COMPANION_NAME ""
+#endif
+
 namespace gridlib::fuzz {
 
 // A folder of this process's own, made once and removed at a normal exit.
@@ -96,6 +102,19 @@ inline std::string write_input(std::string_view input, std::string_view name, st
 inline std::string write_input(const std::uint8_t* data, std::size_t size, std::string_view name,
                                std::string_view companion_name = {}) {
     return write_input(as_text(data, size), name, companion_name);
+}
+
+// The input of a grid target: written as the grid file `name` (and its
+// companion), with the descriptor choices cut off its end first.
+struct GridInput {
+    Choices choose;
+    std::string path;
+};
+inline GridInput write_grid_input(const std::uint8_t* data, std::size_t size, std::string_view name,
+                                  std::string_view companion_name) {
+    std::string_view input = as_text(data, size);
+    const Choices choose = Choices::take(input);
+    return {choose, write_input(input, name, companion_name)};
 }
 
 }  // namespace gridlib::fuzz

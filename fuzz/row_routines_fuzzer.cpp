@@ -47,15 +47,9 @@ private:
 #error "GRID_NAME names the image file, e.g. \"grid.pix\""
 #endif
 
-#ifndef COMPANION_NAME
-#define COMPANION_NAME ""
-#endif
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace gridlib;
-    std::string_view input = fuzz::as_text(data, size);
-    const fuzz::Choices choose = fuzz::Choices::take(input);
-    const std::string image = fuzz::write_input(input, GRID_NAME, COMPANION_NAME);
+    const auto [choose, image] = fuzz::write_grid_input(data, size, GRID_NAME, COMPANION_NAME);
 
     GridDescriptor g(32);
     DescriptorView d = g.view();

@@ -7,7 +7,7 @@
 // shaded writer's gradient file and as the user colour table. IMAGE_NAME
 // names the image, and so its format.
 #include "fuzz_files.h"
-#include "valid_images.h"
+#include "working_grid_input.h"
 
 #include "colour/colour_map.h"
 #include "colour/histogram.h"
@@ -27,40 +27,17 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace gridlib;
-    if (size < 512) return 0;
-    const auto word = [&](std::size_t at) {
-        std::int32_t v;
-        std::memcpy(&v, data + at, 4);
-        return v;
-    };
-    const auto real = [&](std::size_t at) {
-        float v;
-        std::memcpy(&v, data + at, 4);
-        return v;
-    };
-    const auto real64 = [&](std::size_t at) {
-        double v;
-        std::memcpy(&v, data + at, 8);
-        return DescriptorView::to_float(v);
-    };
-    const std::int32_t columns = word(8), rows = word(12);
-    const std::string grid = fuzz::scratch_file("work.tmp");
+    if (size < fuzz::HeaderWords::kBytes) return 0;
+    const fuzz::HeaderWords h(data);
+    const std::string grid = fuzz::scratch_file("work.tmp"), image = fuzz::scratch_file(IMAGE_NAME);
     fuzz::write_whole(grid, fuzz::as_text(data, size));
 
     GridDescriptor g(8);
     DescriptorView d = g.view();
-    // Mostly the working grid's own format; now and then a byte image, which
-    // every routine here refuses.
-    d.format_code() = data[203] < 240 ? static_cast<std::int32_t>(FormatCode::binary_512) : data[203] - 240;
-    d.columns() = columns;
-    d.rows() = rows;
+    fuzz::describe_working_grid(d, h, 203, image, size);
     d.null_value() = kNullValue;
-    d.data_min() = real(160);
-    d.data_max() = real(164);
-    d.colour_min() = real(188);
-    d.colour_max() = real(192);
-    d.image_width() = word(196);
-    if (fuzz::large_valid_image(IMAGE_NAME, size, columns, rows, d.image_width())) d.image_width() = 0;
+    d.data_min() = h.real(160);
+    d.data_max() = h.real(164);
 
     std::array<std::int32_t, kLevels> levels{};
     count_histogram(grid, d, 0.99f, levels);
@@ -68,16 +45,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::array<std::int32_t, kColourTableValues> colours{};
     const std::int32_t count = build_colour_table(2, {}, {}, {}, 0, ColourTableView(colours));
     const std::int32_t mode = static_cast<std::int8_t>(data[200]) % 3;
-    const std::string image = fuzz::scratch_file(IMAGE_NAME);
     const std::int32_t width = d.image_width();
     write_palette_image(grid, image, d, mode, levels, count, ConstColourTableView(colours), image_format_of(image));
 
     // Colours of any value from the input, and a user count that may exceed them.
     std::vector<float> user_values(kUserColourValues, 0.0f);
     std::memcpy(user_values.data(), data, std::min(size, user_values.size() * 4));
-    write_user_colour_image(grid, image, d, mode, levels, {user_values, word(204) % 8192});
+    write_user_colour_image(grid, image, d, mode, levels, {user_values, h.word(204) % 8192});
 
-    const Lighting light{real(208), real(212), real(216), real(220), real(224)};
+    const Lighting light{h.real(208), h.real(212), h.real(216), h.real(220), h.real(224)};
     std::array<float, kSlopeSteps> slopes{};
     std::memcpy(slopes.data(), data + 228, std::min<std::size_t>(size - 228, sizeof slopes));
     ShadedColours shaded;
@@ -92,10 +68,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Codes 0 and 15 have no format; the others each their cell point.
     d.format_code() = data[202] % 16;
-    d.column_spacing() = real64(20);
-    d.row_spacing() = real64(28);
-    d.west_x() = real64(36);
-    d.south_y() = real64(44);
+    d.column_spacing() = h.real64(20);
+    d.row_spacing() = h.real64(28);
+    d.west_x() = h.real64(36);
+    d.south_y() = h.real64(44);
     write_world_file(image, d, width);
     return 0;
 }
