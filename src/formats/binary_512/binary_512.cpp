@@ -20,12 +20,15 @@ void set_record_framed(DescriptorView& d, bool framed) { d.band_count() = framed
 
 // The header variant states its data range at bytes 160-167, as integers for
 // integer elements and as reals for 4-byte reals; -32768 there means none.
+// A size the header may state that no read path decodes, with a null of its own.
+constexpr std::int64_t kByteElements = 1;
+
 void read_stated_range(std::span<const std::byte> h, DescriptorView& d) {
     const std::int32_t w1 = int32_at(h, 160), w2 = int32_at(h, 164);
     const float r1 = real32_at(h, 160), r2 = real32_at(h, 164);
     const auto no_range = [&] { d.data_min() = d.data_max() = d.null_value(); };
     if (w1 == -32768) return no_range();
-    if (element_size(d) == 4) {
+    if (element_size(d) == bytes_of(ElementSize::real32)) {
         if (r1 < -1.0e30f) return no_range();
         d.data_min() = r1 / d.scale_divisor() + d.base();
         d.data_max() = r2 / d.scale_divisor() + d.base();
@@ -64,9 +67,9 @@ Status read_header_variant(platform::File& file, DescriptorView& d) {
     derive_far_edges(d);
 
     switch (element_size(d)) {
-        case 4: d.null_value() = kNullValue; break;
-        case 2: d.null_value() = -32767.0f; break;
-        case 1: d.null_value() = -127.0f; break;
+        case bytes_of(ElementSize::real32): d.null_value() = kNullValue; break;
+        case bytes_of(ElementSize::int16): d.null_value() = -32767.0f; break;
+        case kByteElements: d.null_value() = -127.0f; break;
         default: break;  // no null convention for other sizes: keep the caller's
     }
     read_stated_range(h, d);
@@ -92,8 +95,8 @@ Status read_record_framed_variant(platform::File& file, DescriptorView& d) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
 
     d.data_offset() = 36;
-    set_element_size(d, 4);
-    d.storage_order() = 1;
+    set_element_size(d, ElementSize::real32);
+    d.set_storage_order(StorageOrder::rows_from_south_west);
     d.west_x() = real32_at(h, 4, Endian::big);
     d.east_x() = real32_at(h, 8, Endian::big);
     d.south_y() = real32_at(h, 12, Endian::big);
@@ -119,7 +122,7 @@ Status plan_framed(platform::File file, const RowRequest& request, rows::ReadPla
     const DescriptorView& d = request.d;
     // The records hold 32-bit reals; any other element size would make the
     // record larger than the values it is decoded into.
-    if (element_size(d) != 4) return GRIDLIB_NOT_HANDLED;
+    if (element_size(d) != bytes_of(ElementSize::real32)) return GRIDLIB_NOT_HANDLED;
     const auto n = static_cast<std::int64_t>(d.columns());
     const rows::ElementLayout layout{rows::ElementKind::real32, d.most_significant_first(), false};
     const rows::RowPlacement placement{static_cast<std::int64_t>(d.data_offset()) + 4, (n + 2) * 4,
@@ -163,7 +166,7 @@ bool header_variant(const FirstBytes& b, DescriptorView& d) {
 bool record_framed_variant(const FirstBytes& b, DescriptorView& d) {
     if (!(b.int16(34) == 7168 && b.int16(2) == 7168 && b.int16(32) == 0 && b.int16(0) == 0)) return false;
     set_record_framed(d, true);
-    d.byte_order() = 1;
+    d.set_byte_order(ByteOrder::most_significant_first);
     d.columns() = d.rows() = 0;
     return true;
 }
