@@ -134,14 +134,14 @@ enum gridlib_storage_order {
     GRIDLIB_ROWS_FROM_SOUTH_EAST = -4
 };
 
-/* Byte orders in ihead[GRIDLIB_BYTE_ORDER]. Only
- * GRIDLIB_MOST_SIGNIFICANT_FIRST is tested: every other value means least
- * significant byte first. */
+/* Byte orders in ihead[GRIDLIB_BYTE_ORDER]. Only GRIDLIB_MOST_SIGNIFICANT_FIRST
+ * is tested: every other value means least significant byte first. A header
+ * of the 512-byte variant states one of these three. */
 enum gridlib_byte_order {
     GRIDLIB_LEAST_SIGNIFICANT_FIRST = 0,        /* as stated (ER Mapper), or TOOL's order */
     GRIDLIB_MOST_SIGNIFICANT_FIRST = 1,
-    GRIDLIB_LEAST_SIGNIFICANT_FIRST_ALWAYS = 2  /* formats that know no other order: Surfer,
-                                                   24-byte header, K blocks */
+    GRIDLIB_LEAST_SIGNIFICANT_FIRST_ALWAYS = 2  /* the same order, set by the formats that know no
+                                                   other: Surfer, 24-byte header, K blocks */
 };
 
 /* The value-type word ihead[GRIDLIB_VALUE_TYPE] means something of each format

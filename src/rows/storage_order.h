@@ -18,8 +18,8 @@ struct Directions {
 // |v| without the overflow of std::abs on the most negative integer.
 inline std::int64_t magnitude(std::int32_t v) { return v < 0 ? -static_cast<std::int64_t>(v) : v; }
 
-// Codes outside +-1..+-4 are taken as 1, plain rows from the south-west
-// corner, the layout every header reader presets.
+// Codes without a name are taken as GRIDLIB_ROWS_FROM_SOUTH_WEST, the
+// layout every header reader presets.
 inline Directions directions_of(std::int32_t order) {
     switch (order) {
         case GRIDLIB_COLUMNS_FROM_SOUTH_WEST: return {.columns_stored = true};

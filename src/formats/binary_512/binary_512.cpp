@@ -136,7 +136,8 @@ Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     // A file that cannot be opened is refused before its element size is looked at.
     auto file = platform::File::open_read(request.grid_name);
     if (!file) return GRIDLIB_REFUSED;
-    if (request.d.value_type() < 1) return GRIDLIB_NOT_HANDLED;
+    // Flagged elements (a negative size) and elements of no size have no decoding.
+    if (request.d.value_type() <= 0) return GRIDLIB_NOT_HANDLED;
     if (record_framed(request.d)) return plan_framed(std::move(*file), request, plan);
     return plan_binary_family(std::move(*file), request, {}, plan);
 }
@@ -150,12 +151,13 @@ void park_size_words(const FirstBytes& b, DescriptorView& d) {
     d.rows() = b.int32(4);
 }
 
-// An element size of 1 to 4 in byte 0 and a byte-order word of 0 to 2 at offset 4.
+// An element size of 1 to 4 in byte 0 and a byte-order word at offset 4.
 bool header_variant(const FirstBytes& b, DescriptorView& d) {
     park_size_words(b, d);
     const std::int32_t w = b.int32(4);
     const std::int8_t size = b.signed_byte(0);
-    if (!(w >= 0 && w <= 2 && size >= 1 && size <= 4)) return false;
+    const bool byte_order = w >= GRIDLIB_LEAST_SIGNIFICANT_FIRST && w <= GRIDLIB_LEAST_SIGNIFICANT_FIRST_ALWAYS;
+    if (!(byte_order && size >= 1 && size <= 4)) return false;
     set_record_framed(d, false);
     d.columns() = d.rows() = 0;
     return true;
