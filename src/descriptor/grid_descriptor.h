@@ -45,6 +45,7 @@ enum class FormatCode : std::int32_t {
     surfer7 = GRIDLIB_FORMAT_SURFER7,
 };
 
+// The codes of gridlib.h, typed, for the header readers that set them.
 enum class StorageOrder : std::int32_t {
     rows_from_south_west = GRIDLIB_ROWS_FROM_SOUTH_WEST,
     columns_from_south_west = GRIDLIB_COLUMNS_FROM_SOUTH_WEST,

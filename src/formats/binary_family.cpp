@@ -16,7 +16,8 @@ Status plan_binary_family(platform::File file, const RowRequest& request, const 
     const std::int64_t size = element_size(d);
     rows::ElementLayout layout;
     layout.blocks_of_64 = family.blocks_of_64;
-    if (family.blocks_of_64 && size != bytes_of(ElementSize::int16) && size != bytes_of(ElementSize::real32)) return GRIDLIB_NOT_HANDLED;
+    if (family.blocks_of_64 && size != bytes_of(ElementSize::int16) && size != bytes_of(ElementSize::real32))
+        return GRIDLIB_NOT_HANDLED;
     switch (size) {
         case bytes_of(ElementSize::real64): layout.kind = rows::ElementKind::real64; break;
         case bytes_of(ElementSize::real32): layout.kind = rows::ElementKind::real32; break;

@@ -26,7 +26,8 @@ inline Directions directions_of(std::int32_t order) {
         case GRIDLIB_COLUMNS_FROM_NORTH_WEST: return {.north_first = true, .columns_stored = true};
         case GRIDLIB_ROWS_FROM_NORTH_WEST: return {.north_first = true};
         case GRIDLIB_ROWS_FROM_NORTH_EAST: return {.reverse_columns = true, .north_first = true};
-        case GRIDLIB_COLUMNS_FROM_NORTH_EAST: return {.reverse_columns = true, .north_first = true, .columns_stored = true};
+        case GRIDLIB_COLUMNS_FROM_NORTH_EAST:
+            return {.reverse_columns = true, .north_first = true, .columns_stored = true};
         case GRIDLIB_COLUMNS_FROM_SOUTH_EAST: return {.reverse_columns = true, .columns_stored = true};
         case GRIDLIB_ROWS_FROM_SOUTH_EAST: return {.reverse_columns = true};
         default: return {};

@@ -18,11 +18,11 @@ namespace {
 bool record_framed(const DescriptorView& d) { return d.band_count() == 1; }
 void set_record_framed(DescriptorView& d, bool framed) { d.band_count() = framed ? 1 : 0; }
 
-// The header variant states its data range at bytes 160-167, as integers for
-// integer elements and as reals for 4-byte reals; -32768 there means none.
 // A size the header may state that no read path decodes, with a null of its own.
 constexpr std::int64_t kByteElements = 1;
 
+// The header variant states its data range at bytes 160-167, as integers for
+// integer elements and as reals for 4-byte reals; -32768 there means none.
 void read_stated_range(std::span<const std::byte> h, DescriptorView& d) {
     const std::int32_t w1 = int32_at(h, 160), w2 = int32_at(h, 164);
     const float r1 = real32_at(h, 160), r2 = real32_at(h, 164);

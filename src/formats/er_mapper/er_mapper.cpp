@@ -39,8 +39,8 @@ enum class CellType : std::int32_t {
 };
 CellType cell_type(const DescriptorView& d) {
     const std::int64_t code = rows::magnitude(d.value_type());
-    return code >= GRIDLIB_ERS_INT32_THOUSANDTHS && code <= GRIDLIB_ERS_UINT32_THOUSANDTHS ? static_cast<CellType>(code)
-                                                                                       : CellType::real32;
+    const bool named = code >= GRIDLIB_ERS_INT32_THOUSANDTHS && code <= GRIDLIB_ERS_UINT32_THOUSANDTHS;
+    return named ? static_cast<CellType>(code) : CellType::real32;
 }
 bool in_thousandths(CellType t) { return t == CellType::int32_thousandths || t == CellType::uint32_thousandths; }
 void set_cell_type(DescriptorView& d, CellType t) { d.value_type() = static_cast<std::int32_t>(t); }
