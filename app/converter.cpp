@@ -19,6 +19,7 @@
 
 #include <exception>
 #include <iostream>
+#include <variant>
 #include <vector>
 
 namespace rastrify {
@@ -90,12 +91,22 @@ std::optional<Settings> settle_options(std::span<const std::string> arguments, C
     return std::nullopt;
 }
 
-// Sets the colour limits in the descriptor and fills the level table: from
-// the histogram file, or counts (hist) or a synthetic log distribution, then
-// equalised. Returns the message that ends the run, if any.
-std::optional<std::string> choose_levels(const Settings& settings, const NameText& work, Descriptor& d,
-                                         LevelTable& levels, std::int32_t& mapping, Console& console) {
+// The level table the image is drawn through and the mapping mode that says
+// whether it is used at all.
+struct ChosenLevels {
+    LevelTable levels{};
+    std::int32_t mapping = GRIDLIB_MAPPING_THROUGH_LEVELS;
+};
+
+// Sets the colour limits in the descriptor and chooses the levels: from the
+// histogram file, or counts (hist) or a synthetic log distribution, then
+// equalised; none for a linear mapping. Returns them, or the message that
+// ends the run.
+std::variant<ChosenLevels, std::string> choose_levels(const Settings& settings, const NameText& work, Descriptor& d,
+                                                      Console& console) {
     const bool given = limits_given(settings.lower, settings.upper);
+    ChosenLevels chosen;
+    LevelTable& levels = chosen.levels;
     if (!settings.histogram_name.empty()) {
         if (given) console.line(message::limits_ignored);
         HistogramFile histogram;
@@ -105,13 +116,13 @@ std::optional<std::string> choose_levels(const Settings& settings, const NameTex
         case HistogramRead::cannot_open:
             return " The histogram file could not be read : " + settings.histogram_name;
         case HistogramRead::too_short:
-            return " The histogram file is shorter than 16394 bytes : " + settings.histogram_name;
+            return " The histogram file is shorter than " + std::to_string(kHistogramFileSize) +
+                   " bytes : " + settings.histogram_name;
         }
         d.colour_min() = histogram.lower;
         d.colour_max() = histogram.upper;
         levels = histogram.levels;  // ready levels: not equalised
-        mapping = 2;
-        return std::nullopt;
+        return chosen;
     }
     switch (settings.distribution) {
     case Distribution::hist: {
@@ -124,11 +135,10 @@ std::optional<std::string> choose_levels(const Settings& settings, const NameTex
         GRDHST(work.data(), work.length(), d.integers(), d.reals(), &tail_fraction, levels.data(), &status);
         if (status != GRIDLIB_OK) return histogram_failure(status);
         equalise(levels, d.colour_min(), d.colour_max());
-        mapping = 2;
         break;
     }
     case Distribution::lin:
-        mapping = 1;
+        chosen.mapping = GRIDLIB_MAPPING_LINEAR;
         if (given) {
             d.colour_min() = settings.lower;
             d.colour_max() = settings.upper;
@@ -147,10 +157,9 @@ std::optional<std::string> choose_levels(const Settings& settings, const NameTex
         d.colour_max() = settings.upper;
         fill_log_distribution(levels);
         equalise(levels, d.colour_min(), d.colour_max());
-        mapping = 2;
         break;
     }
-    return std::nullopt;
+    return chosen;
 }
 
 // An output file (the image, or its world file, named `what` in messages)
@@ -301,12 +310,12 @@ int convert(std::span<const std::string> arguments, Console& console) {
         }
     }
 
-    LevelTable levels{};
-    std::int32_t mapping = 2;  // through the level table
-    if (const auto failure = choose_levels(*settings, work_text, d, levels, mapping, console)) {
+    auto chosen = choose_levels(*settings, work_text, d, console);
+    if (const auto* failure = std::get_if<std::string>(&chosen)) {
         console.stop_line(*failure);
         return 1;
     }
+    auto& [levels, mapping] = std::get<ChosenLevels>(chosen);
     if (settings->invert) mapping = -mapping;
     d.image_width() = width;  // used up by the image writer
 

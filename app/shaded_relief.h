@@ -14,13 +14,13 @@
 namespace rastrify {
 
 // Writes the slope codes of the working grid to a temporary gradient file in
-// directory (removed again on every ending) and draws the working grid
-// through it into the output image: colour by value as the mapping mode
-// (+-1 linear, +-2 through the level table; negative inverts the colours)
-// and the level table say, brightness by the light on each cell's slope, with
-// level ground at half brightness. IHEAD(13) asks for the line width as for
-// the flat image; an output name ending in ".png" makes a PNG (image_kind
-// names it in messages). Returns the message that ends the run, if any.
+// directory (removed again on every ending) and draws the working grid through
+// it into the output image: colour by value as the mapping mode (a
+// gridlib_mapping_mode; negative inverts the colours) and the level table say,
+// brightness by the light on each cell's slope, with level ground at half
+// brightness. The image width word asks for the line width as for the flat
+// image; an output name ending in ".png" makes a PNG (image_kind names it in
+// messages). Returns the message that ends the run, if any.
 std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
                                               const NameText& work, const NameText& output, Descriptor& d,
                                               std::int32_t mapping, const LevelTable& levels,

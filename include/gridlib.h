@@ -1,16 +1,22 @@
 /* gridlib: read gridded data in fourteen grid formats, reduce it to a working
  * grid of 32-bit reals, and draw it as an 8-bit palette BMP or PNG image.
  *
+ * The routines in upper case are those every caller of this family of grid
+ * routines already knows, with their names and argument order unchanged; the
+ * gridlib_* routines are this library's additions.
+ *
  * Calling conventions, shared by every routine below:
  * - Every argument is passed by reference. A text argument is a fixed-length,
  *   blank-padded character buffer followed by a pointer to its int32 length;
  *   a file name ends at its first NUL character, or else at its last
  *   non-blank character.
- * - The grid descriptor travels as three arrays: IHEAD (GRIDLIB_IHEAD_SIZE
- *   int32), RHEAD (GRIDLIB_RHEAD_SIZE float) and CHEAD (GRIDLIB_BAND_NAMES
- *   band names, each of the element length passed after it). Entries a format
- *   does not set keep the caller's values. The entries are named below; the
- *   documentation writes IHEAD(n) for the entry at C index n - 1.
+ * - The grid descriptor travels as three arrays: ihead (GRIDLIB_IHEAD_SIZE
+ *   int32), rhead (GRIDLIB_RHEAD_SIZE float) and chead (GRIDLIB_BAND_NAMES
+ *   band names of the element length passed after it, blank-padded: band k,
+ *   numbered from 1, is chead[(k - 1) x length] to chead[k x length - 1]).
+ *   Entries a format does not set keep the caller's values. The entries are
+ *   named below by their C array index: ihead[GRIDLIB_COLUMNS] is the column
+ *   count.
  * - Routines with a status argument set it to GRIDLIB_OK (0) on success and
  *   to a negative code on failure, named below; nothing is ever printed and
  *   no routine keeps a file open between calls. The routines are not
@@ -53,16 +59,16 @@ extern "C" {
 #define GRIDLIB_NULL_VALUE (-1.0e32f)
 #define GRIDLIB_NULL_THRESHOLD (-1.0e30f)
 
-/* IHEAD entries, as C array indices. Some words mean something of their own
- * to a format family; the comments give the common meaning. */
+/* ihead entries, as C array indices. Some words mean something of their own to
+ * a format family; the comments give the common meaning. */
 enum gridlib_ihead_entry {
     GRIDLIB_FORMAT = 0,         /* format code, below */
     GRIDLIB_BAND_COUNT = 1,
     GRIDLIB_SELECTED_BAND = 2,
     GRIDLIB_DATA_OFFSET = 3,    /* byte offset of the first value */
-    GRIDLIB_VALUE_TYPE = 4,
-    GRIDLIB_STORAGE_ORDER = 5,  /* +-1..+-4: stored vectors, their start and direction */
-    GRIDLIB_BYTE_ORDER = 6,     /* 1 = most significant byte first */
+    GRIDLIB_VALUE_TYPE = 4,     /* each family's own: see gridlib_element_size, below */
+    GRIDLIB_STORAGE_ORDER = 5,  /* a gridlib_storage_order, below */
+    GRIDLIB_BYTE_ORDER = 6,     /* a gridlib_byte_order, below */
     GRIDLIB_COLUMNS = 7,
     GRIDLIB_ROWS = 8,
     GRIDLIB_WINDOW_WORDS = 9,   /* four words, cleared by GRDRDH; the last is: */
@@ -71,7 +77,7 @@ enum gridlib_ihead_entry {
     GRIDLIB_ROWS_READ = 14
 };
 
-/* RHEAD entries, as C array indices. */
+/* rhead entries, as C array indices. */
 enum gridlib_rhead_entry {
     GRIDLIB_WEST_X = 0,
     GRIDLIB_EAST_X = 1,
@@ -92,7 +98,7 @@ enum gridlib_rhead_entry {
     GRIDLIB_INPUT_GEOMETRY = 16 /* six words: west, east, south, north and spacings as GRDRDH read them */
 };
 
-/* Format codes in IHEAD(1). */
+/* Format codes in ihead[GRIDLIB_FORMAT]. */
 enum gridlib_format {
     GRIDLIB_FORMAT_NONE = 0,
     GRIDLIB_FORMAT_ER_MAPPER = 1,   /* ".ers" header, data file beside it */
@@ -109,6 +115,78 @@ enum gridlib_format {
     GRIDLIB_FORMAT_K_BLOCKS = 12,   /* 16-bit values in blocks of 64 */
     GRIDLIB_FORMAT_SURFER6 = 13,
     GRIDLIB_FORMAT_SURFER7 = 14
+};
+
+/* Storage orders in ihead[GRIDLIB_STORAGE_ORDER]: whether the stored vectors
+ * are rows or columns and the corner the first of them starts from. Rows run
+ * away from that corner's side (west to east from a western corner), and
+ * follow each other towards the opposite side; columns likewise. Any other
+ * code is read as GRIDLIB_ROWS_FROM_SOUTH_WEST, the order every header reader
+ * presets. */
+enum gridlib_storage_order {
+    GRIDLIB_ROWS_FROM_SOUTH_WEST = 1,
+    GRIDLIB_COLUMNS_FROM_SOUTH_WEST = -1,
+    GRIDLIB_COLUMNS_FROM_NORTH_WEST = 2,
+    GRIDLIB_ROWS_FROM_NORTH_WEST = -2,   /* the working grid's own order */
+    GRIDLIB_ROWS_FROM_NORTH_EAST = 3,
+    GRIDLIB_COLUMNS_FROM_NORTH_EAST = -3,
+    GRIDLIB_COLUMNS_FROM_SOUTH_EAST = 4,
+    GRIDLIB_ROWS_FROM_SOUTH_EAST = -4
+};
+
+/* Byte orders in ihead[GRIDLIB_BYTE_ORDER]. Only GRIDLIB_MOST_SIGNIFICANT_FIRST
+ * is tested: every other value means least significant byte first. A header
+ * of the 512-byte variant states one of these three. */
+enum gridlib_byte_order {
+    GRIDLIB_LEAST_SIGNIFICANT_FIRST = 0,        /* as stated (ER Mapper), or TOOL's order */
+    GRIDLIB_MOST_SIGNIFICANT_FIRST = 1,
+    GRIDLIB_LEAST_SIGNIFICANT_FIRST_ALWAYS = 2  /* the same order, set by the formats that know no
+                                                   other: Surfer, 24-byte header, K blocks */
+};
+
+/* The value-type word ihead[GRIDLIB_VALUE_TYPE] means something of each format
+ * family's own. The binary grids (512-byte and 24-byte header, TOOL, K blocks,
+ * Surfer, $$BGD) keep the size of their elements in bytes; the 512-byte header
+ * puts a minus sign on the size of the elements its second byte flags. An ESRI
+ * ASCII grid holds GRIDLIB_ELEMENT_INT16 while its header is read and
+ * GRIDLIB_ELEMENTS_AS_TEXT once it is complete. */
+enum gridlib_element_size {
+    GRIDLIB_ELEMENTS_AS_TEXT = 0,
+    GRIDLIB_ELEMENT_INT16 = 2,   /* 16-bit integers */
+    GRIDLIB_ELEMENT_REAL32 = 4,  /* 32-bit IEEE reals */
+    GRIDLIB_ELEMENT_REAL64 = 8   /* 64-bit IEEE reals */
+};
+
+/* An ER Mapper grid keeps its cell type there. Codes 1 to 4 are the usual type
+ * of each size; the integer types of the other sign have codes of their own, 5
+ * to 7: a caller reading an unsigned 16-bit ER Mapper grid sees 5. The 32-bit
+ * integers are stored in thousandths. */
+enum gridlib_er_mapper_cell_type {
+    GRIDLIB_ERS_REAL32 = 0,
+    GRIDLIB_ERS_INT32_THOUSANDTHS = 1,
+    GRIDLIB_ERS_INT16 = 2,
+    GRIDLIB_ERS_UINT8 = 3,
+    GRIDLIB_ERS_REAL64 = 4,
+    GRIDLIB_ERS_UINT16 = 5,
+    GRIDLIB_ERS_INT8 = 6,
+    GRIDLIB_ERS_UINT32_THOUSANDTHS = 7
+};
+
+/* A PCIDSK image keeps its interleaving there; BIL and BIP images keep their
+ * bits per value, GXF grids the characters of a compressed value (0: values
+ * written as numbers), "$$GRID$$" grids their characters per value. */
+enum gridlib_pcidsk_interleave {
+    GRIDLIB_PCIDSK_PIXEL = 0,  /* the channels of a cell side by side */
+    GRIDLIB_PCIDSK_LINE = 1,   /* a line of each channel in turn */
+    GRIDLIB_PCIDSK_BAND = 2,   /* each channel whole, one after the other */
+    GRIDLIB_PCIDSK_FILE = 3    /* the channel in a file of its own */
+};
+
+/* Mapping modes of the image writers: how a value's bin becomes its colour
+ * level. The negative of either inverts the levels (level 4097 - level). */
+enum gridlib_mapping_mode {
+    GRIDLIB_MAPPING_LINEAR = 1,         /* the bin's number is its level */
+    GRIDLIB_MAPPING_THROUGH_LEVELS = 2  /* the level table gives each bin's level */
 };
 
 /* Status codes. A value may serve several routines with different meanings;
@@ -188,21 +266,22 @@ enum gridlib_status {
     GRIDLIB_NO_ROOM = -5
 };
 
-/* Recognises the grid format of a file by its extension or its first 120
- * bytes and reads its header into the descriptor. On entry IHEAD(1) may hold
- * a fallback format code (0 = none). Status: GRIDLIB_OK, GRIDLIB_REFUSED
- * without descriptor arrays, one of the GRDRDH codes above, or another
- * -20xx or -27xx code: a text header ended early. The input geometry words,
- * the cleared window words and the count copies are written on every return. */
+/* Recognises the grid format of a file by its extension or its first 120 bytes
+ * and reads its header into the descriptor. On entry ihead[GRIDLIB_FORMAT] may
+ * hold a fallback format code (0 = none). Status: GRIDLIB_OK, GRIDLIB_REFUSED
+ * without descriptor arrays, one of the GRDRDH codes above, or another -20xx
+ * or -27xx code: a text header ended early. The input geometry words, the
+ * cleared window words and the count copies are written on every return. */
 GRIDLIB_API void GRDRDH(const char *name, const int32_t *name_length, int32_t *ihead, float *rhead,
                         char *chead, const int32_t *band_name_length, int32_t *status) GRIDLIB_NOEXCEPT;
 
 /* Sets result to 1 when the named file is one of the files the grid consists
  * of (the grid file itself, its ".hdr" header file for BIL and BIP, its data
- * file for ER Mapper), and to 0 otherwise. IHEAD(1) holds the grid's format
- * code, as GRDRDH left it. Files are compared as files (device and inode),
- * so that another spelling, a hard link or a symbolic link is caught too: a
- * caller about to write a file can make sure it destroys no input. */
+ * file for ER Mapper), and to 0 otherwise. ihead[GRIDLIB_FORMAT] holds the
+ * grid's format code, as GRDRDH left it. Files are compared as files (device
+ * and inode), so that another spelling, a hard link or a symbolic link is
+ * caught too: a caller about to write a file can make sure it destroys no
+ * input. */
 GRIDLIB_API void gridlib_file_belongs_to_grid(const char *grid_name, const int32_t *grid_name_length,
                                               const int32_t *ihead, const char *name, const int32_t *name_length,
                                               int32_t *result) GRIDLIB_NOEXCEPT;
@@ -210,12 +289,12 @@ GRIDLIB_API void gridlib_file_belongs_to_grid(const char *grid_name, const int32
 /* Reads the grid described by the descriptor, within the map window and with
  * the column and row steps, into the working grid file, and rewrites the
  * descriptor to describe the working grid. The window arguments may point into
- * RHEAD itself: they are read once at the start. Status: GRIDLIB_OK,
+ * rhead itself: they are read once at the start. Status: GRIDLIB_OK,
  * GRIDLIB_REFUSED (byte-image format, window outside the grid, bad names,
  * sizes that cannot be allocated, data file missing, the working grid is the
- * input), GRIDLIB_NO_ROOM, or one of the GRDRDG codes above. A working
- * name that exists and is not a regular file (a FIFO, a device) is refused
- * at once with GRIDLIB_WORKING_GRID_FAILED. */
+ * input), GRIDLIB_NO_ROOM, or one of the GRDRDG codes above. A working name
+ * that exists and is not a regular file (a FIFO, a device) is refused at once
+ * with GRIDLIB_WORKING_GRID_FAILED. */
 GRIDLIB_API void GRDRDG(const char *input_name, const int32_t *input_name_length,
                         const char *working_name, const int32_t *working_name_length,
                         int32_t *ihead, float *rhead, const float *west_x, const float *east_x,
@@ -231,10 +310,12 @@ GRIDLIB_API void GRDRDG(const char *input_name, const int32_t *input_name_length
  * row or column, bilinear over a cell or rectangle, planar over a triangle,
  * from the first whose nodes all hold data.
  * The descriptor must describe that file as GRDRDH reads it: the size comes
- * from IHEAD(14) and IHEAD(15), the geometry from RHEAD(17) to RHEAD(22),
- * and IHEAD(6) = -2 means the northern row is stored first (any other value:
- * the southern). GRDRDG leaves the input's storage order in IHEAD(6), so read
- * a working grid's own header with GRDRDH before looking up its points.
+ * from ihead[GRIDLIB_COLUMNS_READ] and ihead[GRIDLIB_ROWS_READ], the geometry
+ * from the six words from rhead[GRIDLIB_INPUT_GEOMETRY] on, and
+ * ihead[GRIDLIB_STORAGE_ORDER] = GRIDLIB_ROWS_FROM_NORTH_WEST means the
+ * northern row is stored first (any other value: the southern). GRDRDG leaves
+ * the input's storage order in ihead[GRIDLIB_STORAGE_ORDER], so read a working
+ * grid's own header with GRDRDH before looking up its points.
  * A value stays GRIDLIB_NULL_VALUE when its point lies more than half a cell
  * beyond the outer nodes, when the grid has fewer than 3 columns or rows or
  * the file ends before the point's block, and when no rule finds its nodes.
@@ -244,45 +325,50 @@ GRIDLIB_API void GRDVAL(const char *name, const int32_t *name_length, const int3
                         const int32_t *n, const float *x, const float *y, float *values,
                         int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* Single rows, moved through a file descriptor the caller opened (open(2))
- * and closes, passed as a pointer to int32 like every argument. Rows are
- * numbered from 1 in file order and hold IHEAD(14) values; the row count is
- * not consulted, RHEAD is not used (it may be NULL), nothing is converted or
- * byte-swapped, and the descriptor's file position is left alone. Status:
- * GRIDLIB_OK, or GRIDLIB_REFUSED for a missing argument, a row below 1, or a
- * row that could not be moved whole (beyond the end of the file, a read or
- * write error, a full disk; the buffer then holds what arrived). */
+/* Single rows, moved through a file descriptor the caller opened (open(2)) and
+ * closes, passed as a pointer to int32 like every argument. Rows are numbered
+ * from 1 in file order and hold ihead[GRIDLIB_COLUMNS_READ] values; the row
+ * count is not consulted, rhead is not used (it may be NULL), nothing is
+ * converted or byte-swapped, and the descriptor's file position is left alone.
+ * Status: GRIDLIB_OK, or GRIDLIB_REFUSED for a missing argument, a row below
+ * 1, or a row that could not be moved whole (beyond the end of the file, a
+ * read or write error, a full disk; the buffer then holds what arrived). */
 
-/* A row of a working grid (a 512-byte header, then rows of 32-bit reals),
- * read into values or written from them: IHEAD(14) reals. */
+/* A row of a working grid (a 512-byte header, then rows of 32-bit reals), read
+ * into values or written from them: ihead[GRIDLIB_COLUMNS_READ] reals. */
 GRIDLIB_API void GRDRDL(const int32_t *handle, const int32_t *ihead, const float *rhead, const int32_t *row,
                         float *values, int32_t *status) GRIDLIB_NOEXCEPT;
 GRIDLIB_API void GRDWRL(const int32_t *handle, const int32_t *ihead, const float *rhead, const int32_t *row,
                         const float *values, int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* A row of a headerless file of 4-byte cells, IHEAD(14) per row: its first
- * IHEAD(14) x 2 bytes into first_half, the others into second_half. */
+/* A row of a headerless file of 4-byte cells, ihead[GRIDLIB_COLUMNS_READ] per
+ * row: its first ihead[GRIDLIB_COLUMNS_READ] x 2 bytes into first_half, the
+ * others into second_half. */
 GRIDLIB_API void DRVRDL(const int32_t *handle, const int32_t *ihead, const float *rhead, const int32_t *row,
                         void *first_half, void *second_half, int32_t *status) GRIDLIB_NOEXCEPT;
 
 /* A row of a PCIDSK, BIL or BIP byte image as GRDRDH described it: the bytes
  * of the bands band1..band3 (numbered from 1) widened into array1..array3,
- * IHEAD(14) values each. A band outside 1..IHEAD(2), or a NULL band, leaves
- * its array untouched; a PCIDSK image of interleave "FILE" holds one band,
- * which always goes to array1. Also GRIDLIB_REFUSED for another format code,
- * an interleave code PCIDSK does not have, or no array where a band goes. */
+ * ihead[GRIDLIB_COLUMNS_READ] values each. A band outside
+ * 1..ihead[GRIDLIB_BAND_COUNT], or a NULL band, leaves its array untouched; a
+ * PCIDSK image of interleave "FILE" holds one band, which always goes to
+ * array1. Also GRIDLIB_REFUSED for another format code, an interleave code
+ * PCIDSK does not have, or no array where a band goes. */
 GRIDLIB_API void BYTRDL(const int32_t *handle, const int32_t *ihead, const float *rhead, const int32_t *row,
                         const int32_t *band1, const int32_t *band2, const int32_t *band3, uint16_t *array1,
                         uint16_t *array2, uint16_t *array3, int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* Decodes 8 bytes holding an IEEE double; byte_order 1 = most significant
- * byte first, any other value = least significant byte first. */
+/* Decodes 8 bytes holding an IEEE double; byte_order
+ * GRIDLIB_MOST_SIGNIFICANT_FIRST = most significant byte first, any other
+ * value = least significant byte first. */
 GRIDLIB_API double DECODE_VULCAN_BINARY(const char *bytes, const int32_t *length,
                                         const int32_t *byte_order) GRIDLIB_NOEXCEPT;
 
 /* Counts the working grid's values into GRIDLIB_LEVELS bins between
- * RHEAD(14) and RHEAD(15); open limits (RHEAD(14) >= RHEAD(15)) start from
- * the data range and are narrowed to cut thin tails. Status: GRIDLIB_OK,
+ * rhead[GRIDLIB_COLOUR_MIN] and rhead[GRIDLIB_COLOUR_MAX]; open limits
+ * (rhead[GRIDLIB_COLOUR_MIN] >= rhead[GRIDLIB_COLOUR_MAX]) start from the data
+ * range and are narrowed to cut thin tails. levels holds GRIDLIB_LEVELS int32:
+ * levels[k - 1] receives the count of bin k. Status: GRIDLIB_OK,
  * GRIDLIB_REFUSED, or one of the GRDHST codes above. */
 GRIDLIB_API void GRDHST(const char *working_name, const int32_t *working_name_length,
                         const int32_t *ihead, float *rhead, const float *tail_fraction,
@@ -303,14 +389,15 @@ GRIDLIB_API void GRDHST(const char *working_name, const int32_t *working_name_le
  *           rainbow (or the user colours) for 0 and below
  * Array sizes: colour_table holds 3 x GRIDLIB_COLOURS int32 (768), the red
  * column first: entry k (from 1) is colour_table[k - 1] (red),
- * [GRIDLIB_COLOURS + k - 1] (green) and [2 * GRIDLIB_COLOURS + k - 1]
- * (blue), 0..255. packed_colours holds 16 int32 when scheme is 3, each colour
- * packed as 0x00BBGGRR; any other scheme does not read it (a single word
- * will do). user_colour_table holds 3 x GRIDLIB_LEVELS floats (12288), the
- * red column first, components 0..1, whenever it is read: by scheme 2 and
- * the schemes 0 and below when user_colour_count > 0 (its first rows);
- * otherwise it is not read and may be NULL. light_azimuth and
- * light_elevation are read by scheme 4 only. */
+ * [GRIDLIB_COLOURS + k - 1] (green) and [2 * GRIDLIB_COLOURS + k - 1] (blue),
+ * 0..255. packed_colours holds 16 int32 when scheme is 3, each colour packed
+ * as 0x00BBGGRR; any other scheme does not read it (a single word will do).
+ * user_colour_table holds 3 x GRIDLIB_LEVELS floats (12288), the red column
+ * first, components 0..1: row r (from 1) is user_colour_table[r - 1] (red),
+ * [GRIDLIB_LEVELS + r - 1] (green) and [2 * GRIDLIB_LEVELS + r - 1] (blue). It
+ * is read by scheme 2 and the schemes 0 and below when user_colour_count > 0
+ * (its first rows); otherwise it is not read and may be NULL. light_azimuth
+ * and light_elevation are read by scheme 4 only. */
 GRIDLIB_API void COLORMAP(const int32_t *scheme, const float *light_azimuth,
                           const float *light_elevation, const int32_t *packed_colours,
                           const int32_t *user_colour_count, const float *user_colour_table,
@@ -335,52 +422,59 @@ GRIDLIB_API void RGBHSL(const float *red, const float *green, const float *blue,
 GRIDLIB_API void HSLRGB(const float *hue, const float *saturation, const float *lightness,
                         float *red, float *green, float *blue) GRIDLIB_NOEXCEPT;
 
-/* Draws the working grid as an 8-bit palette BMP. Mapping mode 1 = linear,
- * 2 = through the level table, negative = inverted. IHEAD(13) asks for a line
- * width (<= 0: one pixel per column) and is reset to 0. The image is written
- * beside the output under a temporary name and renamed into place when
- * complete. Status: GRIDLIB_OK, GRIDLIB_REFUSED (byte-image format or limits
- * not ascending), GRIDLIB_NO_ROOM, or one of the GRD2BMP codes above. */
+/* Draws the working grid as an 8-bit palette BMP. mapping_mode is a
+ * gridlib_mapping_mode, or its negative to invert the levels; with
+ * GRIDLIB_MAPPING_THROUGH_LEVELS, levels holds GRIDLIB_LEVELS int32, the level
+ * of bin k (1..GRIDLIB_LEVELS) in levels[k - 1]. ihead[GRIDLIB_IMAGE_WIDTH]
+ * asks for a line width (<= 0: one pixel per column) and is reset to 0. The
+ * image is written beside the output under a temporary name and renamed into
+ * place when complete. Status: GRIDLIB_OK, GRIDLIB_REFUSED (byte-image format
+ * or limits not ascending), GRIDLIB_NO_ROOM, or one of the GRD2BMP codes
+ * above. */
 GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_length,
                          const char *image_name, const int32_t *image_name_length, int32_t *ihead,
                          const float *rhead, const int32_t *mapping_mode, const int32_t *levels,
                          const int32_t *colour_count, const int32_t *colour_table,
                          int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* Shaded and true-colour images. GRD2BMPCOLTAB draws one pixel per grid
- * cell; GRDSUN2BMP too unless IHEAD(13) asks for a line width, which it
- * approaches as GRD2BMP does (by repeating pixels and lines, or keeping every
- * n-th row and column). Neither changes IHEAD(13). Lines are stored bottom
- * (southern) line first, padded with zero bytes to a multiple of 4; or a PNG
- * when the image name ends in ".png" (see GRD2PNG below).
- * Like GRD2BMP they write the image beside the output under a temporary
- * name, rename it into place when complete, and leave nothing behind on
- * failure. Their statuses are those of GRD2BMP: GRIDLIB_OK; GRIDLIB_REFUSED
- * (no file is made) for a byte-image format in IHEAD(1), RHEAD(14) not below
- * RHEAD(15), no positive size, an argument the call needs left out or out
- * of range; GRIDLIB_IMAGE_TOO_LARGE for an image beyond the format's size
- * fields, or one whose block of lines (one line at least, with a PNG's
- * compressed stream of its repeats) would need more than the machine's
- * memory; GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the
- * gradient file) cannot be read or is shorter than the grid;
- * GRIDLIB_IMAGE_WRITE_FAILED when the image cannot be written;
- * GRIDLIB_NO_ROOM for a BMP its file system has no room for.
+/* Shaded and true-colour images. GRD2BMPCOLTAB draws one pixel per grid cell;
+ * GRDSUN2BMP too unless ihead[GRIDLIB_IMAGE_WIDTH] asks for a line width,
+ * which it approaches as GRD2BMP does (by repeating pixels and lines, or
+ * keeping every n-th row and column). Neither changes
+ * ihead[GRIDLIB_IMAGE_WIDTH]. Lines are stored bottom (southern) line first,
+ * padded with zero bytes to a multiple of 4; or a PNG when the image name ends
+ * in ".png" (see GRD2PNG below).
+ * Like GRD2BMP they write the image beside the output under a temporary name,
+ * rename it into place when complete, and leave nothing behind on failure.
+ * Their statuses are those of GRD2BMP: GRIDLIB_OK; GRIDLIB_REFUSED (no file is
+ * made) for a byte-image format in ihead[GRIDLIB_FORMAT],
+ * rhead[GRIDLIB_COLOUR_MIN] not below rhead[GRIDLIB_COLOUR_MAX], no positive
+ * size, an argument the call needs left out or out of range;
+ * GRIDLIB_IMAGE_TOO_LARGE for an image beyond the format's size fields, or
+ * one whose block of lines (one line at least, with a PNG's compressed stream
+ * of its repeats) would need more than the machine's memory;
+ * GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the gradient file)
+ * cannot be read or is shorter than the grid; GRIDLIB_IMAGE_WRITE_FAILED when
+ * the image cannot be written; GRIDLIB_NO_ROOM for a BMP its file system has
+ * no room for.
  *
  * A valid value v falls into one of GRIDLIB_LEVELS equal-width bins between
- * RHEAD(14) and RHEAD(15) (at or below RHEAD(14) the first, at or above
- * RHEAD(15) the last). */
+ * rhead[GRIDLIB_COLOUR_MIN] and rhead[GRIDLIB_COLOUR_MAX] (at or below
+ * rhead[GRIDLIB_COLOUR_MIN] the first, at or above rhead[GRIDLIB_COLOUR_MAX]
+ * the last). */
 
 /* Draws the working grid as a shaded relief: colour by value, brightness by
  * the light on each cell's slope.
  *
- * The gradient file has no header; for each grid row, the northern row
- * first whatever the working grid's storage order, it holds IHEAD(8) signed
- * 16-bit little-endian first slope codes, then IHEAD(8) second slope codes,
- * west to east. A first code of 0 or less marks a cell without shading
- * data. A code c (0..255; above 255 counts as 255, below 0 as 0) selects
- * slope_table[c / 4] of the 64 entries: ta for the first code, tb for the
- * second. With invert_flag 2 the slope steps are reversed (entry 63 - c / 4)
- * and so is the colour order; any other invert flag keeps both.
+ * The gradient file has no header; for each grid row, the northern row first
+ * whatever the working grid's storage order, it holds ihead[GRIDLIB_COLUMNS]
+ * signed 16-bit little-endian first slope codes, then ihead[GRIDLIB_COLUMNS]
+ * second slope codes, west to east. A first code of 0 or less marks a cell
+ * without shading data. A code c (0..255; above 255 counts as 255, below 0 as
+ * 0) selects slope_table[c / 4] of the 64 entries: ta for the first code, tb
+ * for the second. With invert_flag 2 the slope steps are reversed
+ * (entry 63 - c / 4) and so is the colour order; any other invert flag keeps
+ * both.
  *
  * Brightness s (0..63): the surface normal is nx = ta sqrt((1 - tb^2) / d),
  * ny = tb sqrt((1 - ta^2) / d), nz = sqrt(max(0, 1 - nx^2 - ny^2)) with
@@ -388,11 +482,12 @@ GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_l
  * - dark_reference) / (bright_reference - dark_reference), limited to 0..1
  * (undefined: 0), times 63.99 and truncated. All arithmetic is in float.
  *
- * Colour step k (0..4095): the bin's number counted from 0. With mapping
- * mode 2 (any other mode is linear) a value above the first bin and below
- * RHEAD(15) takes k = levels[k - 1] - 1 (C index; the level clamped to
- * 1..4096): the first bin stays at 0 and a value at or above RHEAD(15) at
- * 4095. With invert_flag 2, k becomes 4095 - k.
+ * Colour step k (0..4095): the bin's number counted from 0. With mapping mode
+ * GRIDLIB_MAPPING_THROUGH_LEVELS (any other mode is linear) a value above the
+ * first bin and below rhead[GRIDLIB_COLOUR_MAX] takes k = levels[k - 1] - 1
+ * (C index; the level clamped to 1..4096): the first bin stays at 0 and a value
+ * at or above rhead[GRIDLIB_COLOUR_MAX] at 4095. With invert_flag 2, k becomes
+ * 4095 - k.
  *
  * pixel_depth 8: an 8-bit image whose palette is the first colour_count
  * (1..256) entries of colour_table (as in GRD2BMP); a shaded cell has
@@ -419,40 +514,41 @@ GRIDLIB_API void GRDSUN2BMP(const char *working_name, const int32_t *working_nam
  *
  * The slope of a cell along x (west to east) and along y (south to north) is
  * the central difference of its two neighbours over twice the cell spacing,
- * RHEAD(5) or RHEAD(6); where one neighbour is null or beyond the grid's
- * edge, the difference between the cell and the other neighbour over one
- * spacing; either times `exaggeration` (1 for the true relief; values and
- * spacings are taken to be in one unit). The fall towards the east (minus
- * the slope along x) gives the first code, the fall towards the north the
- * second: the step i (1..63) whose angle lies nearest, code 4 i + 2, whose
- * slope_table[i] is the sine of that angle, the normal's component along
- * that axis. Step 32 is level ground (entry 0) and step 32 + k falls at
- * 88 degrees x (|k| / 31)^1.5: finer on gentle slopes, about 0.5 degrees
- * for k = 1. Entry 0 repeats entry 1. A null cell, a cell with no neighbour
- * holding data along x or along y, and a cell whose differences are not
- * finite get the codes 0: no shading data.
+ * rhead[GRIDLIB_COLUMN_SPACING] or rhead[GRIDLIB_ROW_SPACING]; where one
+ * neighbour is null or beyond the grid's edge, the difference between the cell
+ * and the other neighbour over one spacing; either times `exaggeration` (1 for
+ * the true relief; values and spacings are taken to be in one unit). The fall
+ * towards the east (minus the slope along x) gives the first code, the fall
+ * towards the north the second: the step i (1..63) whose angle lies nearest,
+ * code 4 i + 2, whose slope_table[i] is the sine of that angle, the normal's
+ * component along that axis. Step 32 is level ground (entry 0) and step 32 + k
+ * falls at 88 degrees x (|k| / 31)^1.5: finer on gentle slopes, about 0.5
+ * degrees for k = 1. Entry 0 repeats entry 1. A null cell, a cell with no
+ * neighbour holding data along x or along y, and a cell whose differences are
+ * not finite get the codes 0: no shading data.
  *
  * The rows are read in blocks, a few blocks per thread at a time. The working
  * grid's own storage order word decides which stored row is the northern one.
- * The descriptor is only read. Status: GRIDLIB_OK; GRIDLIB_REFUSED (nothing
- * is written) for a missing argument, a byte-image format in IHEAD(1), no
- * positive size, a cell spacing that is not positive, an exaggeration that is
- * not finite, or a gradient file that is the working grid;
- * GRIDLIB_GRADIENT_GRID_UNREADABLE (nothing is written) when the working grid
- * cannot be read or is shorter than the grid; GRIDLIB_GRADIENT_WRITE_FAILED
- * when the gradient file cannot be written, or its name exists and is not a
- * regular file (refused at once); GRIDLIB_NO_ROOM (nothing is written) when
- * its file system has no room for it. */
+ * The descriptor is only read. Status: GRIDLIB_OK; GRIDLIB_REFUSED (nothing is
+ * written) for a missing argument, a byte-image format in
+ * ihead[GRIDLIB_FORMAT], no positive size, a cell spacing that is not
+ * positive, an exaggeration that is not finite, or a gradient file that is the
+ * working grid; GRIDLIB_GRADIENT_GRID_UNREADABLE (nothing is written) when the
+ * working grid cannot be read or is shorter than the grid;
+ * GRIDLIB_GRADIENT_WRITE_FAILED when the gradient file cannot be written, or
+ * its name exists and is not a regular file (refused at once); GRIDLIB_NO_ROOM
+ * (nothing is written) when its file system has no room for it. */
 GRIDLIB_API void GRDGRAD(const char *working_name, const int32_t *working_name_length,
                          const char *gradient_name, const int32_t *gradient_name_length, const int32_t *ihead,
                          const float *rhead, const float *exaggeration, float *slope_table,
                          int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* Draws the working grid as a 24-bit image without a palette, its colours
- * from the caller's user colour table (GRIDLIB_LEVELS x 3 float, the red
- * column first). A valid value takes the level (1..4096) of its bin exactly
- * as in GRD2BMP: mapping mode 1 linear, 2 through the level table (needed
- * only then), negative = inverted (level 4097 - level). Its colour:
+/* Draws the working grid as a 24-bit image without a palette, its colours from
+ * the caller's user colour table (GRIDLIB_LEVELS x 3 float, the red column
+ * first). A valid value takes the level (1..4096) of its bin exactly as in
+ * GRD2BMP: mapping mode GRIDLIB_MAPPING_LINEAR, or
+ * GRIDLIB_MAPPING_THROUGH_LEVELS (the level table is needed only then),
+ * negative = inverted (level 4097 - level). Its colour:
  * - user_colour_count > 0: CLCRGB with fraction (level - 1) / 4095, tint 0,
  *   tint exponent 1, scheme 2 and these user colours, which interpolates the
  *   first user_colour_count rows (components 0..1; at most GRIDLIB_LEVELS
@@ -505,22 +601,24 @@ GRIDLIB_API void gridlib_world_file_name(const char *image_name, const int32_t *
                                          char *world_name, const int32_t *world_name_length,
                                          int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* Writes the world file (named as above) of the image that GRD2BMP or
- * GRD2PNG drew when asked for image_width pixels per line in IHEAD(13)
- * (<= 0: one pixel per column, as GRDSUN2BMP and GRD2BMPCOLTAB draw). The
- * descriptor describes the working grid, as GRDRDG left it: its format code
- * says which point of each cell the coordinates name (the lower-left corner
- * for ESRI ASCII and ER Mapper, the upper-left corner for PCIDSK, the
- * centre, a grid node, for the others), so that every pixel centre of an
- * image of one pixel per cell lands on its cell's centre; a reduced image's
- * pixels are centred on the cells they show, an enlarged image's blocks of
- * pixels cover their cells. When GRDRDG kept every n-th column or row, the
- * kept cells' centres are found with the spacings GRDRDH read (RHEAD(21)
- * and RHEAD(22)). Written beside the image under a temporary name and
- * renamed when complete; nothing is left behind on failure. Status:
- * GRIDLIB_OK; GRIDLIB_REFUSED (nothing is written) for a missing argument,
- * an empty name, a format code without a format, a grid without cells, a
- * spacing of zero or not finite; GRIDLIB_IMAGE_WRITE_FAILED. */
+/* Writes the world file (named as above) of the image that GRD2BMP or GRD2PNG
+ * drew when asked for image_width pixels per line in
+ * ihead[GRIDLIB_IMAGE_WIDTH] (<= 0: one pixel per column, as GRDSUN2BMP and
+ * GRD2BMPCOLTAB draw). The descriptor describes the working grid, as GRDRDG
+ * left it: its format code says which point of each cell the coordinates name
+ * (the lower-left corner for ESRI ASCII and ER Mapper, the upper-left corner
+ * for PCIDSK, the centre, a grid node, for the others), so that every pixel
+ * centre of an image of one pixel per cell lands on its cell's centre; a
+ * reduced image's pixels are centred on the cells they show, an enlarged
+ * image's blocks of pixels cover their cells. When GRDRDG kept every n-th
+ * column or row, the kept cells' centres are found with the spacings GRDRDH
+ * read (rhead[GRIDLIB_INPUT_GEOMETRY + 4] and
+ * rhead[GRIDLIB_INPUT_GEOMETRY + 5]). Written beside the image under a
+ * temporary name and renamed when complete; nothing is left behind on
+ * failure. Status: GRIDLIB_OK;
+ * GRIDLIB_REFUSED (nothing is written) for a missing argument, an empty name,
+ * a format code without a format, a grid without cells, a spacing of zero or
+ * not finite; GRIDLIB_IMAGE_WRITE_FAILED. */
 GRIDLIB_API void gridlib_write_world_file(const char *image_name, const int32_t *image_name_length,
                                           const int32_t *ihead, const float *rhead, const int32_t *image_width,
                                           int32_t *status) GRIDLIB_NOEXCEPT;
@@ -621,20 +719,20 @@ enum gridlib_routine {
 
 /* Writes the English words of a status that the routine returned into text,
  * NUL-terminated: a phrase in lower case without a full stop, such as "the
- * working grid file could not be written", for a sentence of the caller's
- * own. Every status a routine returns has words, GRIDLIB_OK included; for
- * GRDRDG that includes every row failure GRIDLIB_ROW_FAILED - k ("row k
- * could not be read (...)"). ihead may be NULL; for GRDRDH and GRDRDG it
- * should be the descriptor of the grid: as GRDRDH left it, and for GRDRDG as
- * it was before the call (GRDRDG rewrites it). Its format code then chooses
- * the words of the statuses a format gives in a sense of its own (a refused
- * byte image, how a format's rows fail), and its row count IHEAD(9) tells
- * whether GRIDLIB_ROW_SEEK_FAILED can be row 2000's failure; without it the
- * words cover every format. The words of a refusal (GRIDLIB_REFUSED) name
- * the causes a caller cannot see from its own arguments. result:
- * GRIDLIB_OK; GRIDLIB_REFUSED (text empty where it has room) for a routine
- * not in gridlib_routine, a status that routine never returns, no text
- * buffer, or words longer than text_length - 1 bytes. */
+ * working grid file could not be written", for a sentence of the caller's own.
+ * Every status a routine returns has words, GRIDLIB_OK included; for GRDRDG
+ * that includes every row failure GRIDLIB_ROW_FAILED - k ("row k could not be
+ * read (...)"). ihead may be NULL; for GRDRDH and GRDRDG it should be the
+ * descriptor of the grid: as GRDRDH left it, and for GRDRDG as it was before
+ * the call (GRDRDG rewrites it). Its format code then chooses the words of the
+ * statuses a format gives in a sense of its own (a refused byte image, how a
+ * format's rows fail), and its row count ihead[GRIDLIB_ROWS] tells whether
+ * GRIDLIB_ROW_SEEK_FAILED can be row 2000's failure; without it the words
+ * cover every format. The words of a refusal (GRIDLIB_REFUSED) name the causes
+ * a caller cannot see from its own arguments. result: GRIDLIB_OK;
+ * GRIDLIB_REFUSED (text empty where it has room) for a routine not in
+ * gridlib_routine, a status that routine never returns, no text buffer, or
+ * words longer than text_length - 1 bytes. */
 GRIDLIB_API void gridlib_status_text(const int32_t *routine, const int32_t *status, const int32_t *ihead,
                                      char *text, const int32_t *text_length, int32_t *result) GRIDLIB_NOEXCEPT;
 

@@ -70,7 +70,7 @@ extern "C" void GRDSUN2BMP(const char* working_name, const int32_t* working_name
         ShadedColours colours;
         colours.bits_per_pixel = *pixel_depth == 8 ? 8 : 24;
         colours.inverted = *invert_flag == 2;
-        colours.through_levels = *mapping_mode == 2;
+        colours.through_levels = *mapping_mode == GRIDLIB_MAPPING_THROUGH_LEVELS;
         // The level table is only read through mapping mode 2, the colour
         // table only for an 8-bit image; other callers may omit them.
         if (levels) colours.level_table = {levels, kLevels};

@@ -45,6 +45,32 @@ enum class FormatCode : std::int32_t {
     surfer7 = GRIDLIB_FORMAT_SURFER7,
 };
 
+// The codes of gridlib.h, typed, for the header readers that set them.
+enum class StorageOrder : std::int32_t {
+    rows_from_south_west = GRIDLIB_ROWS_FROM_SOUTH_WEST,
+    columns_from_south_west = GRIDLIB_COLUMNS_FROM_SOUTH_WEST,
+    columns_from_north_west = GRIDLIB_COLUMNS_FROM_NORTH_WEST,
+    rows_from_north_west = GRIDLIB_ROWS_FROM_NORTH_WEST,
+    rows_from_north_east = GRIDLIB_ROWS_FROM_NORTH_EAST,
+    columns_from_north_east = GRIDLIB_COLUMNS_FROM_NORTH_EAST,
+    columns_from_south_east = GRIDLIB_COLUMNS_FROM_SOUTH_EAST,
+    rows_from_south_east = GRIDLIB_ROWS_FROM_SOUTH_EAST,
+};
+
+enum class ByteOrder : std::int32_t {
+    least_significant_first = GRIDLIB_LEAST_SIGNIFICANT_FIRST,
+    most_significant_first = GRIDLIB_MOST_SIGNIFICANT_FIRST,
+    least_significant_first_always = GRIDLIB_LEAST_SIGNIFICANT_FIRST_ALWAYS,
+};
+
+// The binary formats' value-type word: element size in bytes.
+enum class ElementSize : std::int32_t {
+    as_text = GRIDLIB_ELEMENTS_AS_TEXT,
+    int16 = GRIDLIB_ELEMENT_INT16,
+    real32 = GRIDLIB_ELEMENT_REAL32,
+    real64 = GRIDLIB_ELEMENT_REAL64,
+};
+
 // Byte images: described by their headers, but not read into a working grid.
 // Which formats they are is their drivers' business: the format registry
 // (formats/registry.cpp) answers.
@@ -70,8 +96,9 @@ public:
     std::int32_t& data_offset() { return i(GRIDLIB_DATA_OFFSET); }
     std::int32_t& value_type() { return i(GRIDLIB_VALUE_TYPE); }
     std::int32_t& storage_order() { return i(GRIDLIB_STORAGE_ORDER); }
-    // 1 = elements stored most significant byte first.
+    void set_storage_order(StorageOrder o) { storage_order() = static_cast<std::int32_t>(o); }
     std::int32_t& byte_order() { return i(GRIDLIB_BYTE_ORDER); }
+    void set_byte_order(ByteOrder b) { byte_order() = static_cast<std::int32_t>(b); }
     std::int32_t& columns() { return i(GRIDLIB_COLUMNS); }
     std::int32_t& rows() { return i(GRIDLIB_ROWS); }
     std::int32_t& window_word(int k) { return i(GRIDLIB_WINDOW_WORDS + k); }  // k = 0..3
@@ -92,7 +119,7 @@ public:
     std::int32_t image_width() const { return ci(GRIDLIB_IMAGE_WIDTH); }
     std::int32_t columns_read() const { return ci(GRIDLIB_COLUMNS_READ); }
     std::int32_t rows_read() const { return ci(GRIDLIB_ROWS_READ); }
-    bool most_significant_first() const { return byte_order() == 1; }
+    bool most_significant_first() const { return byte_order() == GRIDLIB_MOST_SIGNIFICANT_FIRST; }
 
     // --- real part --------------------------------------------------------
     float& west_x() { return r(GRIDLIB_WEST_X); }

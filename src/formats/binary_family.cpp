@@ -16,17 +16,18 @@ Status plan_binary_family(platform::File file, const RowRequest& request, const 
     const std::int64_t size = element_size(d);
     rows::ElementLayout layout;
     layout.blocks_of_64 = family.blocks_of_64;
-    if (family.blocks_of_64 && size != 2 && size != 4) return GRIDLIB_NOT_HANDLED;
+    if (family.blocks_of_64 && size != bytes_of(ElementSize::int16) && size != bytes_of(ElementSize::real32))
+        return GRIDLIB_NOT_HANDLED;
     switch (size) {
-        case 8: layout.kind = rows::ElementKind::real64; break;
-        case 4: layout.kind = rows::ElementKind::real32; break;
-        case 2: layout.kind = rows::ElementKind::int16; break;
+        case bytes_of(ElementSize::real64): layout.kind = rows::ElementKind::real64; break;
+        case bytes_of(ElementSize::real32): layout.kind = rows::ElementKind::real32; break;
+        case bytes_of(ElementSize::int16): layout.kind = rows::ElementKind::int16; break;
         default: return GRIDLIB_NOT_HANDLED;  // no decoding is defined for other element sizes
     }
 
     const rows::Directions dir = rows::directions_of(d.storage_order());
-    if (size != 4) {
-        plan.rules = rows::ValueRules::matching_null(d.null_value(), 0.1);
+    if (size != bytes_of(ElementSize::real32)) {
+        plan.rules = rows::ValueRules::matching_null(d.null_value(), kNullTolerance);
     } else if (family.real_null_tolerance > 0) {
         plan.rules = rows::ValueRules::matching_null(d.null_value(), family.real_null_tolerance);
     }

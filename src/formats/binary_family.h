@@ -15,6 +15,8 @@ inline std::int64_t element_size(const DescriptorView& d) { return rows::magnitu
 inline void set_element_size(DescriptorView& d, std::int32_t bytes, bool flagged = false) {
     d.value_type() = flagged ? -bytes : bytes;
 }
+inline void set_element_size(DescriptorView& d, ElementSize e) { set_element_size(d, static_cast<std::int32_t>(e)); }
+constexpr std::int64_t bytes_of(ElementSize e) { return static_cast<std::int64_t>(e); }
 
 struct BinaryFamilyRules {
     // Each block of 64 values is preceded by one element that is not a value.
@@ -22,7 +24,8 @@ struct BinaryFamilyRules {
     // Stored rows begin in the south whatever the storage order code says.
     bool always_south_first = false;
     // The tolerance within which 4-byte reals match the header's null value,
-    // 0 when they are not compared; other element sizes always are, within 0.1.
+    // 0 when they are not compared; other element sizes always are, within
+    // kNullTolerance.
     double real_null_tolerance = 0;
 };
 

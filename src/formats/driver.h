@@ -53,6 +53,10 @@ enum class CellPoint : std::uint8_t { centre, lower_left_corner, upper_left_corn
 // numbers or raw elements; a format that codes its values says more.
 inline constexpr std::string_view kRowFailureCauses = "it is missing, short or not a number";
 
+// Values within this distance of a header's null value count as null, so that
+// a null written as text or stored in another precision is still one.
+inline constexpr double kNullTolerance = 0.1;
+
 struct Driver {
     FormatCode format = FormatCode::none;
     // The format's name in messages.

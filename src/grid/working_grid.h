@@ -19,7 +19,7 @@ namespace gridlib::working_grid {
 
 inline constexpr std::uint64_t kHeaderBytes = 512;
 // Storage order code meaning "stored row 1 is the northern row".
-inline constexpr std::int32_t kNorthFirst = -2;
+inline constexpr std::int32_t kNorthFirst = GRIDLIB_ROWS_FROM_NORTH_WEST;
 inline constexpr std::uint64_t kStorageOrderOffset = 16;
 
 struct Geometry {

@@ -1,6 +1,8 @@
 // BMP headers and palette as explicit little-endian fields.
 #include "image/bmp_format.h"
 
+#include "image/image_format.h"
+
 #include <array>
 #include <limits>
 

@@ -17,7 +17,6 @@
 namespace gridlib::bmp {
 
 inline constexpr std::uint32_t kHeaderBytes = 54;
-inline constexpr std::uint32_t kPixelsPerMetre = 4096;
 
 // Receives the bytes of an image file in order.
 class Sink {

@@ -2,11 +2,16 @@
 // ending in ".png", in any case, makes a PNG; any other name a BMP.
 #pragma once
 
+#include <cstdint>
 #include <string_view>
 
 namespace gridlib {
 
 enum class ImageFormat { bmp, png };
+
+// The resolution both formats state, so that an image prints at one size
+// whichever of them it was written in.
+inline constexpr std::uint32_t kPixelsPerMetre = 4096;
 
 ImageFormat image_format_of(std::string_view path);
 

@@ -17,7 +17,9 @@ namespace gridlib {
 struct Mapping {
     bool through_levels = false;
     bool inverted = false;
-    static Mapping from_mode(std::int32_t mode) { return {mode == 2 || mode == -2, mode < 0}; }
+    static Mapping from_mode(std::int32_t mode) {
+        return {mode == GRIDLIB_MAPPING_THROUGH_LEVELS || mode == -GRIDLIB_MAPPING_THROUGH_LEVELS, mode < 0};
+    }
 };
 
 using BinLevels = std::array<std::int32_t, kLevels>;

@@ -4,6 +4,8 @@
 // frames.
 #include "image/png_format.h"
 
+#include "image/image_format.h"
+
 #include <png.h>
 
 #include <algorithm>
@@ -18,7 +20,6 @@ namespace {
 constexpr std::size_t kLargestChunk = PNG_UINT_31_MAX;
 constexpr png_byte kImageData[5] = "IDAT";
 constexpr png_byte kEnd[5] = "IEND";
-constexpr png_uint_32 kPixelsPerMetre = 4096;
 
 [[noreturn]] void fail(png_structp png, png_const_charp) { png_longjmp(png, 1); }
 void ignore_warning(png_structp, png_const_charp) {}

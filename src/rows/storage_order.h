@@ -3,6 +3,8 @@
 // columns.
 #pragma once
 
+#include "gridlib.h"
+
 #include <cstdint>
 
 namespace gridlib::rows {
@@ -16,18 +18,20 @@ struct Directions {
 // |v| without the overflow of std::abs on the most negative integer.
 inline std::int64_t magnitude(std::int32_t v) { return v < 0 ? -static_cast<std::int64_t>(v) : v; }
 
-// Codes outside +-1..+-4 are taken as 1, plain rows from the south-west
-// corner, the layout every header reader presets.
+// Codes without a name are taken as GRIDLIB_ROWS_FROM_SOUTH_WEST, the
+// layout every header reader presets.
 inline Directions directions_of(std::int32_t order) {
-    Directions dir;
-    switch (magnitude(order)) {
-        case 2: dir.north_first = true; break;
-        case 3: dir.reverse_columns = dir.north_first = true; break;
-        case 4: dir.reverse_columns = true; break;
-        default: break;
+    switch (order) {
+        case GRIDLIB_COLUMNS_FROM_SOUTH_WEST: return {.columns_stored = true};
+        case GRIDLIB_COLUMNS_FROM_NORTH_WEST: return {.north_first = true, .columns_stored = true};
+        case GRIDLIB_ROWS_FROM_NORTH_WEST: return {.north_first = true};
+        case GRIDLIB_ROWS_FROM_NORTH_EAST: return {.reverse_columns = true, .north_first = true};
+        case GRIDLIB_COLUMNS_FROM_NORTH_EAST:
+            return {.reverse_columns = true, .north_first = true, .columns_stored = true};
+        case GRIDLIB_COLUMNS_FROM_SOUTH_EAST: return {.reverse_columns = true, .columns_stored = true};
+        case GRIDLIB_ROWS_FROM_SOUTH_EAST: return {.reverse_columns = true};
+        default: return {};
     }
-    dir.columns_stored = order == 4 || order == -3 || order == -1 || order == 2;
-    return dir;
 }
 
 }  // namespace gridlib::rows

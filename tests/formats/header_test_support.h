@@ -18,6 +18,15 @@ struct HeaderResult {
     DescriptorView d() { return g.view(); }
 };
 
+// The marks a descriptor is preset with, so that the entries a reader leaves
+// alone show.
+inline constexpr std::int32_t kMarkedInteger = -7;
+inline constexpr float kMarkedReal = -7.5f;
+inline void mark_every_entry(GridDescriptor& g) {
+    g.ihead.fill(kMarkedInteger);
+    g.rhead.fill(kMarkedReal);
+}
+
 // preset fills the descriptor before the reader runs: entries the format
 // does not set keep what it left there.
 inline HeaderResult read_header(FormatCode format, std::string_view content,
@@ -37,6 +46,11 @@ inline HeaderResult read_header(FormatCode format, const std::vector<std::byte>&
                                 const std::function<void(GridDescriptor&)>& preset = {}) {
     return read_header(format, std::string_view(reinterpret_cast<const char*>(content.data()), content.size()),
                        preset);
+}
+
+// The reader run on a descriptor whose every entry is marked.
+inline HeaderResult read_header_over_marks(FormatCode format, std::string_view content) {
+    return read_header(format, content, mark_every_entry);
 }
 
 }  // namespace gridlib::formats

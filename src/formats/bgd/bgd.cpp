@@ -14,8 +14,8 @@ Status read_header(platform::File& file, DescriptorView& d) {
     constexpr Endian be = Endian::big;
 
     d.data_offset() = 512;
-    d.value_type() = 4;
-    d.byte_order() = 1;
+    d.value_type() = GRIDLIB_ELEMENT_REAL32;
+    d.set_byte_order(ByteOrder::most_significant_first);
     // The storage order word is left as it was: these files always hold rows,
     // northern row first, whatever it says.
 

@@ -14,9 +14,9 @@ Status read_header(platform::File& file, DescriptorView& d) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
 
     d.data_offset() = 4096;
-    set_element_size(d, 4);
-    d.storage_order() = -1;
-    d.byte_order() = 2;
+    set_element_size(d, ElementSize::real32);
+    d.set_storage_order(StorageOrder::columns_from_south_west);
+    d.set_byte_order(ByteOrder::least_significant_first_always);
     d.columns() = truncated_count(real32_at(h, 4));
     d.rows() = truncated_count(real32_at(h, 8));
     d.column_spacing() = d.row_spacing() = real32_at(h, 0);

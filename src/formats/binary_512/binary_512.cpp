@@ -18,6 +18,9 @@ namespace {
 bool record_framed(const DescriptorView& d) { return d.band_count() == 1; }
 void set_record_framed(DescriptorView& d, bool framed) { d.band_count() = framed ? 1 : 0; }
 
+// A size the header may state that no read path decodes, with a null of its own.
+constexpr std::int64_t kByteElements = 1;
+
 // The header variant states its data range at bytes 160-167, as integers for
 // integer elements and as reals for 4-byte reals; -32768 there means none.
 void read_stated_range(std::span<const std::byte> h, DescriptorView& d) {
@@ -25,7 +28,7 @@ void read_stated_range(std::span<const std::byte> h, DescriptorView& d) {
     const float r1 = real32_at(h, 160), r2 = real32_at(h, 164);
     const auto no_range = [&] { d.data_min() = d.data_max() = d.null_value(); };
     if (w1 == -32768) return no_range();
-    if (element_size(d) == 4) {
+    if (element_size(d) == bytes_of(ElementSize::real32)) {
         if (r1 < -1.0e30f) return no_range();
         d.data_min() = r1 / d.scale_divisor() + d.base();
         d.data_max() = r2 / d.scale_divisor() + d.base();
@@ -64,9 +67,9 @@ Status read_header_variant(platform::File& file, DescriptorView& d) {
     derive_far_edges(d);
 
     switch (element_size(d)) {
-        case 4: d.null_value() = kNullValue; break;
-        case 2: d.null_value() = -32767.0f; break;
-        case 1: d.null_value() = -127.0f; break;
+        case bytes_of(ElementSize::real32): d.null_value() = kNullValue; break;
+        case bytes_of(ElementSize::int16): d.null_value() = -32767.0f; break;
+        case kByteElements: d.null_value() = -127.0f; break;
         default: break;  // no null convention for other sizes: keep the caller's
     }
     read_stated_range(h, d);
@@ -92,8 +95,8 @@ Status read_record_framed_variant(platform::File& file, DescriptorView& d) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
 
     d.data_offset() = 36;
-    set_element_size(d, 4);
-    d.storage_order() = 1;
+    set_element_size(d, ElementSize::real32);
+    d.set_storage_order(StorageOrder::rows_from_south_west);
     d.west_x() = real32_at(h, 4, Endian::big);
     d.east_x() = real32_at(h, 8, Endian::big);
     d.south_y() = real32_at(h, 12, Endian::big);
@@ -119,7 +122,7 @@ Status plan_framed(platform::File file, const RowRequest& request, rows::ReadPla
     const DescriptorView& d = request.d;
     // The records hold 32-bit reals; any other element size would make the
     // record larger than the values it is decoded into.
-    if (element_size(d) != 4) return GRIDLIB_NOT_HANDLED;
+    if (element_size(d) != bytes_of(ElementSize::real32)) return GRIDLIB_NOT_HANDLED;
     const auto n = static_cast<std::int64_t>(d.columns());
     const rows::ElementLayout layout{rows::ElementKind::real32, d.most_significant_first(), false};
     const rows::RowPlacement placement{static_cast<std::int64_t>(d.data_offset()) + 4, (n + 2) * 4,
@@ -133,7 +136,8 @@ Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     // A file that cannot be opened is refused before its element size is looked at.
     auto file = platform::File::open_read(request.grid_name);
     if (!file) return GRIDLIB_REFUSED;
-    if (request.d.value_type() < 1) return GRIDLIB_NOT_HANDLED;
+    // Flagged elements (a negative size) and elements of no size have no decoding.
+    if (request.d.value_type() <= 0) return GRIDLIB_NOT_HANDLED;
     if (record_framed(request.d)) return plan_framed(std::move(*file), request, plan);
     return plan_binary_family(std::move(*file), request, {}, plan);
 }
@@ -147,12 +151,13 @@ void park_size_words(const FirstBytes& b, DescriptorView& d) {
     d.rows() = b.int32(4);
 }
 
-// An element size of 1 to 4 in byte 0 and a byte-order word of 0 to 2 at offset 4.
+// An element size of 1 to 4 in byte 0 and a byte-order word at offset 4.
 bool header_variant(const FirstBytes& b, DescriptorView& d) {
     park_size_words(b, d);
     const std::int32_t w = b.int32(4);
     const std::int8_t size = b.signed_byte(0);
-    if (!(w >= 0 && w <= 2 && size >= 1 && size <= 4)) return false;
+    const bool byte_order = w >= GRIDLIB_LEAST_SIGNIFICANT_FIRST && w <= GRIDLIB_LEAST_SIGNIFICANT_FIRST_ALWAYS;
+    if (!(byte_order && size >= 1 && size <= 4)) return false;
     set_record_framed(d, false);
     d.columns() = d.rows() = 0;
     return true;
@@ -163,7 +168,7 @@ bool header_variant(const FirstBytes& b, DescriptorView& d) {
 bool record_framed_variant(const FirstBytes& b, DescriptorView& d) {
     if (!(b.int16(34) == 7168 && b.int16(2) == 7168 && b.int16(32) == 0 && b.int16(0) == 0)) return false;
     set_record_framed(d, true);
-    d.byte_order() = 1;
+    d.set_byte_order(ByteOrder::most_significant_first);
     d.columns() = d.rows() = 0;
     return true;
 }

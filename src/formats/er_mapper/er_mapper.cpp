@@ -28,18 +28,19 @@ constexpr std::int32_t kBadBandCount = GRIDLIB_BAD_BAND_COUNT;
 // type of each size (signed 32 and 16 bits, unsigned 8 bits, 8-byte reals);
 // the integer types of the other sign have codes of their own.
 enum class CellType : std::int32_t {
-    real32 = 0,
-    int32_thousandths = 1,
-    int16 = 2,
-    uint8 = 3,
-    real64 = 4,
-    uint16 = 5,
-    int8 = 6,
-    uint32_thousandths = 7,
+    real32 = GRIDLIB_ERS_REAL32,
+    int32_thousandths = GRIDLIB_ERS_INT32_THOUSANDTHS,
+    int16 = GRIDLIB_ERS_INT16,
+    uint8 = GRIDLIB_ERS_UINT8,
+    real64 = GRIDLIB_ERS_REAL64,
+    uint16 = GRIDLIB_ERS_UINT16,
+    int8 = GRIDLIB_ERS_INT8,
+    uint32_thousandths = GRIDLIB_ERS_UINT32_THOUSANDTHS,
 };
 CellType cell_type(const DescriptorView& d) {
     const std::int64_t code = rows::magnitude(d.value_type());
-    return code >= 1 && code <= 7 ? static_cast<CellType>(code) : CellType::real32;
+    const bool named = code >= GRIDLIB_ERS_INT32_THOUSANDTHS && code <= GRIDLIB_ERS_UINT32_THOUSANDTHS;
+    return named ? static_cast<CellType>(code) : CellType::real32;
 }
 bool in_thousandths(CellType t) { return t == CellType::int32_thousandths || t == CellType::uint32_thousandths; }
 void set_cell_type(DescriptorView& d, CellType t) { d.value_type() = static_cast<std::int32_t>(t); }
@@ -170,7 +171,8 @@ Status take_keyword(HeaderLine& line, platform::File& file, DescriptorView& d, S
         d.columns() = integer_of(value_of(line, 16));
         ++scan.keywords;
     } else if (line.contains("BYTEORDER")) {
-        d.byte_order() = value_of(line, 11).find("MSB") != std::string::npos ? 1 : 0;
+        d.set_byte_order(value_of(line, 11).find("MSB") != std::string::npos ? ByteOrder::most_significant_first
+                                                                              : ByteOrder::least_significant_first);
     } else if (line.contains("METERSX") || line.contains("EASTINGS")) {
         d.west_x() = narrow(real_of(value_of(line, 9)));
         ++scan.keywords;
@@ -208,12 +210,12 @@ Status take_keyword(HeaderLine& line, platform::File& file, DescriptorView& d, S
 // Without a registration cell the stated coordinates are those of the
 // top-left corner; one coordinate stated alone leaves the other at 0.
 void place_grid(DescriptorView& d, const Registration& reg) {
-    if (!reg.seen()) d.storage_order() = -2;
+    if (!reg.seen()) d.set_storage_order(StorageOrder::rows_from_north_west);
     const double cell_x = reg.cell_x.value_or(0.0), cell_y = reg.cell_y.value_or(0.0);
     d.west_x() = narrow(d.west_x() - cell_x * d.column_spacing());
     d.south_y() = narrow(d.south_y() - (d.rows() - cell_y) * d.row_spacing());
     derive_far_edges(d);
-    if (cell_y > 0.01) d.storage_order() = -2;
+    if (cell_y > 0.01) d.set_storage_order(StorageOrder::rows_from_north_west);
 }
 
 Status read_header(platform::File& file, DescriptorView& d) {
@@ -221,8 +223,8 @@ Status read_header(platform::File& file, DescriptorView& d) {
     d.selected_band() = 1;
     d.data_offset() = 0;
     set_cell_type(d, CellType::real32);
-    d.storage_order() = 1;
-    d.byte_order() = 1;  // ER Mapper's default is most significant byte first
+    d.set_storage_order(StorageOrder::rows_from_south_west);
+    d.set_byte_order(ByteOrder::most_significant_first);  // ER Mapper's default
 
     Scan scan;
     HeaderLine line;

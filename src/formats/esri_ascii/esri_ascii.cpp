@@ -33,9 +33,9 @@ Status read_header(platform::File& file, DescriptorView& d) {
     d.band_count() = 1;
     d.selected_band() = 1;
     header_lines(d) = 0;  // counts the lines read, then the lines in front of the data
-    d.value_type() = 2;
-    d.storage_order() = 1;
-    d.byte_order() = 1;
+    d.value_type() = GRIDLIB_ELEMENT_INT16;  // what a header that ends early leaves
+    d.set_storage_order(StorageOrder::rows_from_south_west);
+    d.set_byte_order(ByteOrder::most_significant_first);
     d.null_value() = kDefaultNullValue;
 
     // The origin may be given as the centre of the lower-left cell instead of
@@ -88,7 +88,7 @@ Status read_header(platform::File& file, DescriptorView& d) {
 
     if (x_centre) d.west_x() = DescriptorView::to_float(double(*x_centre) - d.column_spacing() / 2.0);
     if (y_centre) d.south_y() = DescriptorView::to_float(double(*y_centre) - d.row_spacing() / 2.0);
-    d.value_type() = 0;
+    d.value_type() = GRIDLIB_ELEMENTS_AS_TEXT;
     d.derive_east_from_columns();
     d.derive_north_from_rows();
     return GRIDLIB_OK;
@@ -99,7 +99,7 @@ Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     auto unit = platform::TextUnit::open(request.grid_name);
     if (!unit) return GRIDLIB_REFUSED;
     if (!rows::skip_lines(unit->file(), header_lines(d))) return GRIDLIB_HEADER_LINES_MISSING;
-    plan.rules = rows::ValueRules::matching_null(d.null_value(), 0.1);
+    plan.rules = rows::ValueRules::matching_null(d.null_value(), kNullTolerance);
     plan.rules.add_scaling(d.base(), d.scale_divisor());
     plan.north_first = true;
     return rows::plan_text_reads(std::move(*unit), d.columns(), d.rows(), plan);

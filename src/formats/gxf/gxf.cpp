@@ -133,7 +133,7 @@ Status read_header(platform::File& file, DescriptorView& d) {
     d.base() = 0.0f;
     d.scale_divisor() = 1.0f;
     compression_width(d) = 0;
-    d.storage_order() = 1;
+    d.set_storage_order(StorageOrder::rows_from_south_west);
     if (const Status s = read_keywords(file, d); s != GRIDLIB_OK) return s;
     complete(d);
     return GRIDLIB_OK;
@@ -165,7 +165,7 @@ Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     const rows::Directions dir = rows::directions_of(d.storage_order());
     // Written numbers are compared with the dummy; a coded value is null
     // when its characters say so.
-    if (compression_width(d) == 0) plan.rules = rows::ValueRules::matching_null(d.null_value(), 0.1);
+    if (compression_width(d) == 0) plan.rules = rows::ValueRules::matching_null(d.null_value(), kNullTolerance);
     plan.rules.reverse = dir.reverse_columns;
     plan.rules.add_scaling(d.base(), d.scale_divisor());
     plan.north_first = dir.north_first;

@@ -15,9 +15,9 @@ Status read_header(platform::File& file, DescriptorView& d) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
 
     d.data_offset() = 130;
-    set_element_size(d, 2);
-    d.storage_order() = 1;
-    d.byte_order() = 2;
+    set_element_size(d, ElementSize::int16);
+    d.set_storage_order(StorageOrder::rows_from_south_west);
+    d.set_byte_order(ByteOrder::least_significant_first_always);
     d.columns() = truncated_count(real32_at(h, 6));
     d.rows() = truncated_count(real32_at(h, 2));
     d.column_spacing() = real32_at(h, 42);

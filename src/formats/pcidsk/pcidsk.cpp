@@ -22,10 +22,15 @@ constexpr std::int64_t kBlock = 512;
 constexpr std::int64_t block_offset(std::int64_t b) { return (b - 1) * kBlock; }
 
 // The interleaving is kept in the value-type word.
-enum class Interleave : std::int32_t { pixel = 0, line = 1, band = 2, file = 3 };
+enum class Interleave : std::int32_t {
+    pixel = GRIDLIB_PCIDSK_PIXEL,
+    line = GRIDLIB_PCIDSK_LINE,
+    band = GRIDLIB_PCIDSK_BAND,
+    file = GRIDLIB_PCIDSK_FILE,
+};
 void set_interleave(DescriptorView& d, Interleave i) { d.value_type() = static_cast<std::int32_t>(i); }
 std::optional<Interleave> interleave(const DescriptorView& d) {
-    if (d.value_type() < 0 || d.value_type() > 3) return std::nullopt;
+    if (d.value_type() < GRIDLIB_PCIDSK_PIXEL || d.value_type() > GRIDLIB_PCIDSK_FILE) return std::nullopt;
     return static_cast<Interleave>(d.value_type());
 }
 
@@ -154,8 +159,8 @@ Status read_header(platform::File& file, DescriptorView& d) {
     d.selected_band() = 1;
     d.data_offset() = 0;
     set_interleave(d, Interleave::band);
-    d.storage_order() = 1;
-    d.byte_order() = 1;
+    d.set_storage_order(StorageOrder::rows_from_south_west);
+    d.set_byte_order(ByteOrder::most_significant_first);
     d.null_value() = 0.0f;
 
     const FileHeader h(file);

@@ -32,9 +32,9 @@ Status read_surfer6_header(platform::File& file, DescriptorView& d) {
     d.columns() = int16_at(h, 4);
     d.rows() = int16_at(h, 6);
     d.data_offset() = 56;
-    set_element_size(d, 4);
-    d.storage_order() = 1;
-    d.byte_order() = 2;
+    set_element_size(d, ElementSize::real32);
+    d.set_storage_order(StorageOrder::rows_from_south_west);
+    d.set_byte_order(ByteOrder::least_significant_first_always);
     // The header states the first and last column and row, not the origin and spacing.
     d.west_x() = narrow(surfer_real(h, 8));
     d.east_x() = narrow(surfer_real(h, 16));
@@ -98,9 +98,9 @@ Status read_surfer7_header(platform::File& file, DescriptorView& d) {
             std::array<std::byte, 72> g{};
             if (length < 72 || !file.read_exact(g)) return GRIDLIB_NO_USABLE_SIZE;
             d.data_offset() = 100;  // replaced by the true offset once the data section is found
-            set_element_size(d, 8);
-            d.storage_order() = 1;
-            d.byte_order() = 2;
+            set_element_size(d, ElementSize::real64);
+            d.set_storage_order(StorageOrder::rows_from_south_west);
+            d.set_byte_order(ByteOrder::least_significant_first_always);
             d.base() = 0.0f;
             d.scale_divisor() = 1.0f;
             d.rows() = int32_at(g, 0);
@@ -124,7 +124,7 @@ Status read_surfer7_header(platform::File& file, DescriptorView& d) {
 }
 
 // Blank cells are matched whatever the element size; the rows start in the south.
-constexpr BinaryFamilyRules kSurferRules{.always_south_first = true, .real_null_tolerance = 0.1};
+constexpr BinaryFamilyRules kSurferRules{.always_south_first = true, .real_null_tolerance = kNullTolerance};
 
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     return plan_binary_family(request, kSurferRules, plan);

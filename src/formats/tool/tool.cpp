@@ -14,9 +14,9 @@ Status read_header(platform::File& file, DescriptorView& d) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
 
     d.data_offset() = 240;
-    set_element_size(d, 4);
-    d.storage_order() = -2;
-    d.byte_order() = 0;
+    set_element_size(d, ElementSize::real32);
+    d.set_storage_order(StorageOrder::rows_from_north_west);
+    d.set_byte_order(ByteOrder::least_significant_first);
     d.columns() = truncated_count(real32_at(h, 196));
     d.rows() = truncated_count(real32_at(h, 188));
     d.column_spacing() = real32_at(h, 220);

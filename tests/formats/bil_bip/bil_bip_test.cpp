@@ -9,12 +9,7 @@
 namespace gridlib::formats {
 namespace {
 
-HeaderResult read_hdr(const std::string& text) {
-    return read_header(FormatCode::bil, text, [](GridDescriptor& g) {
-        g.ihead.fill(-7);
-        g.rhead.fill(-7.5f);
-    });
-}
+HeaderResult read_hdr(const std::string& text) { return read_header_over_marks(FormatCode::bil, text); }
 
 TEST(BilBipHeader, KeywordsInAnyCaseWithTrailingWordsTabsCommentsAndEmptyLines) {
     // An empty line ends nothing: the map position after it is still read.
@@ -44,10 +39,10 @@ TEST(BilBipHeader, PresetsAndTheEntriesLeftAlone) {
     auto d = r.d();
     EXPECT_EQ(d.value_type(), 8);
     EXPECT_EQ(d.data_offset(), 0);
-    EXPECT_EQ(d.selected_band(), -7);
-    EXPECT_EQ(d.byte_order(), -7) << "the byte order is not the header's to say";
-    EXPECT_EQ(d.west_x(), -7.5f);
-    EXPECT_EQ(d.north_y(), -7.5f);
+    EXPECT_EQ(d.selected_band(), kMarkedInteger);
+    EXPECT_EQ(d.byte_order(), kMarkedInteger) << "the byte order is not the header's to say";
+    EXPECT_EQ(d.west_x(), kMarkedReal);
+    EXPECT_EQ(d.north_y(), kMarkedReal);
 }
 
 TEST(BilBipHeader, Refusals) {

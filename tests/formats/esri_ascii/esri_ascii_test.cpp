@@ -10,12 +10,7 @@
 namespace gridlib::formats {
 namespace {
 
-HeaderResult read_esri(const std::string& text) {
-    return read_header(FormatCode::esri_ascii, text, [](GridDescriptor& g) {
-        g.ihead.fill(-7);
-        g.rhead.fill(-7.5f);
-    });
-}
+HeaderResult read_esri(const std::string& text) { return read_header_over_marks(FormatCode::esri_ascii, text); }
 
 TEST(EsriAsciiHeader, CornerOriginAsGisPackagesWriteIt) {
     auto r = read_esri(

@@ -40,8 +40,7 @@ HeaderResult read_pcidsk(const Pcidsk& file, std::size_t band_name_length = 16) 
     testing::write_file(dir.file("image.pix"), file.bytes);
     HeaderResult r;
     r.g = GridDescriptor(band_name_length);
-    r.g.ihead.fill(-7);
-    r.g.rhead.fill(-7.5f);
+    mark_every_entry(r.g);
     auto d = r.d();
     auto opened = platform::File::open_read(dir.file("image.pix"));
     r.status = driver_for(FormatCode::pcidsk)->read_header(*opened, d);
@@ -62,7 +61,7 @@ TEST(PcidskHeader, FieldsPresetsAndInterleaveWords) {
     EXPECT_EQ(d.row_spacing(), 20.0f);
     EXPECT_EQ(d.null_value(), 0.0f);
     EXPECT_EQ(d.data_offset(), 512) << "blank channel-header and table sizes";
-    EXPECT_EQ(d.west_x(), -7.5f) << "without a table, no position";
+    EXPECT_EQ(d.west_x(), kMarkedReal) << "without a table, no position";
     EXPECT_EQ(d.band_name(0), std::string(16, ' ')) << "without channel headers, a blank name";
 
     const std::pair<std::string_view, int> words[] = {
@@ -132,7 +131,7 @@ TEST(PcidskHeader, GeoreferencingMissingOrOfAnotherKind) {
         auto r = read_pcidsk(file);
         EXPECT_EQ(r.status, status) << file.bytes.substr(1024, 32);
         EXPECT_EQ(r.d().columns(), 13);
-        EXPECT_EQ(r.d().west_x(), -7.5f);
+        EXPECT_EQ(r.d().west_x(), kMarkedReal);
     }
 }
 
