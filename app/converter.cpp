@@ -208,22 +208,26 @@ std::optional<std::string> outputs_refusal(const std::string& image, const std::
 // removes them.
 class Outputs {
 public:
-    Outputs() { gridlib_begin_outputs(&status_); }
+    Outputs() {
+        std::int32_t status = GRIDLIB_REFUSED;
+        gridlib_begin_outputs(&status);
+        open_ = status == GRIDLIB_OK;
+    }
     Outputs(const Outputs&) = delete;
     Outputs& operator=(const Outputs&) = delete;
     ~Outputs() {
-        if (status_ == GRIDLIB_OK) gridlib_discard_outputs();
+        if (open_) gridlib_discard_outputs();
     }
     // False when a rename failed: every target is then as it was.
     bool commit() {
-        gridlib_commit_outputs(&status_);
-        const bool committed = status_ == GRIDLIB_OK;
-        status_ = GRIDLIB_REFUSED;  // the group is closed either way
-        return committed;
+        std::int32_t status = GRIDLIB_REFUSED;
+        gridlib_commit_outputs(&status);
+        open_ = false;  // the group is closed either way
+        return status == GRIDLIB_OK;
     }
 
 private:
-    std::int32_t status_ = GRIDLIB_REFUSED;
+    bool open_ = false;
 };
 
 // Reads the whole grid into the working grid; false when the run has to stop

@@ -13,7 +13,6 @@ The grids are those of the fuzz seed generator at a larger, odd size (every
 format family and storage order), the samples GDAL wrote, the hostile files
 and the example grid. Needs only Python 3."""
 import hashlib
-import importlib.util
 import json
 import os
 import shutil
@@ -40,12 +39,12 @@ THREADS = ('1', '2', '3')
 
 def seed_grids(folder):
     """The fuzz seed generator's grids at 37 x 23 cells, written to folder."""
-    spec = importlib.util.spec_from_file_location('make_seeds', os.path.join(ROOT, 'fuzz', 'make_seeds.py'))
-    source = open(spec.origin).read()
+    generator = os.path.join(ROOT, 'fuzz', 'make_seeds.py')
+    source = open(generator).read()
     # The generator writes every seed when it runs; keep its functions only.
     source = source[:source.rindex('\nfor make in')]
-    module = {'__name__': 'seeds', '__file__': spec.origin}
-    exec(compile(source, spec.origin, 'exec'), module)
+    module = {'__name__': 'seeds', '__file__': generator}
+    exec(compile(source, generator, 'exec'), module)
     module['C'], module['R'] = 37, 23
 
     def put(target, name, data):

@@ -56,13 +56,6 @@ int publish(CleanupGuard::Entry* entry) {
     return -1;
 }
 
-// Runs make() with the ending signals held back.
-template <typename Make>
-auto with_signals_held(Make make) {
-    const EndingSignalsHeld held;
-    return make();
-}
-
 // The files of the C interface, by the name it returned: a caller keeps
 // only the name, and gives it back to remove the file.
 std::mutex g_named_mutex;
@@ -107,23 +100,21 @@ bool CleanupGuard::remove_file() {
 std::optional<CreatedFile> create_registered_unique_open_file(const std::string& dir, const std::string& prefix,
                                                               const std::string& suffix,
                                                               std::optional<CleanupGuard>& guard) {
-    return with_signals_held([&] {
-        auto created = create_unique_open_file(dir, prefix, suffix);
-        if (created) guard.emplace(std::move(created->folder), created->name_in_folder);
-        return created;
-    });
+    const EndingSignalsHeld held;
+    auto created = create_unique_open_file(dir, prefix, suffix);
+    if (created) guard.emplace(std::move(created->folder), created->name_in_folder);
+    return created;
 }
 
 std::optional<std::string> create_registered_unique_file(const std::string& dir, const std::string& prefix,
                                                          const std::string& suffix) {
-    return with_signals_held([&]() -> std::optional<std::string> {
-        auto created = create_unique_open_file(dir, prefix, suffix);
-        if (!created) return std::nullopt;
-        created->file.close();
-        const std::lock_guard lock(g_named_mutex);
-        named_files().try_emplace(created->name, std::move(created->folder), created->name_in_folder);
-        return std::move(created->name);
-    });
+    const EndingSignalsHeld held;
+    auto created = create_unique_open_file(dir, prefix, suffix);
+    if (!created) return std::nullopt;
+    created->file.close();
+    const std::lock_guard lock(g_named_mutex);
+    named_files().try_emplace(created->name, std::move(created->folder), created->name_in_folder);
+    return std::move(created->name);
 }
 
 bool remove_registered_file(const std::string& path) {
