@@ -1,8 +1,8 @@
 # `make` builds build/rastrify and build/libgridlib.so; `make test` builds and
 # runs every test; `make demo` converts the sample grid in examples/, flat,
 # as a shaded relief, and as a PNG with its world file. Every build first
-# installs libpng's development files where they are missing
-# (tools/install_png.sh), before CMake is configured or reconfigured; `make
+# installs the development files of the libraries it uses where they are missing
+# (tools/install_libraries.sh), before CMake is configured or reconfigured; `make
 # test` also installs Pillow and GDAL's tools, which read the images back
 # (tools/install_test_tools.sh).
 BUILD ?= build
@@ -14,11 +14,11 @@ CMAKE_FLAGS ?=
 all: build
 
 $(BUILD)/CMakeCache.txt:
-	sh tools/install_png.sh
+	sh tools/install_libraries.sh
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 
 build: $(BUILD)/CMakeCache.txt
-	sh tools/install_png.sh
+	sh tools/install_libraries.sh
 	cmake --build $(BUILD) -j $(JOBS)
 
 test: build
@@ -39,13 +39,13 @@ asan:
 FUZZ_SECONDS ?= 60
 fuzz:
 	sh tools/install_clang.sh
-	sh tools/install_png.sh
+	sh tools/install_libraries.sh
 	CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRIDLIB_FUZZ=ON -DGRIDLIB_TESTS=OFF
 	cmake --build build-fuzz -j $(JOBS) --target fuzzers
 	sh fuzz/run_all.sh build-fuzz $(FUZZ_SECONDS)
 
 bench:
-	sh tools/install_png.sh
+	sh tools/install_libraries.sh
 	cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DGRIDLIB_BENCH=ON
 	cmake --build build-bench -j $(JOBS)
 

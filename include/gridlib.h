@@ -114,7 +114,9 @@ enum gridlib_format {
     GRIDLIB_FORMAT_TOOL = 11,
     GRIDLIB_FORMAT_K_BLOCKS = 12,   /* 16-bit values in blocks of 64 */
     GRIDLIB_FORMAT_SURFER6 = 13,
-    GRIDLIB_FORMAT_SURFER7 = 14
+    GRIDLIB_FORMAT_SURFER7 = 14,
+    GRIDLIB_FORMAT_GEOTIFF = 15,    /* GeoTIFF (and BigTIFF), read through libtiff */
+    GRIDLIB_FORMAT_NETCDF = 16      /* netCDF grids (GMT, COARDS, CF), read through libnetcdf */
 };
 
 /* Storage orders in ihead[GRIDLIB_STORAGE_ORDER]: whether the stored vectors

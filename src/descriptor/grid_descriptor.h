@@ -43,6 +43,8 @@ enum class FormatCode : std::int32_t {
     k_blocks = GRIDLIB_FORMAT_K_BLOCKS,
     surfer6 = GRIDLIB_FORMAT_SURFER6,
     surfer7 = GRIDLIB_FORMAT_SURFER7,
+    geotiff = GRIDLIB_FORMAT_GEOTIFF,
+    netcdf = GRIDLIB_FORMAT_NETCDF,
 };
 
 // The codes of gridlib.h, typed, for the header readers that set them.

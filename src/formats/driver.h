@@ -10,6 +10,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "formats/first_bytes.h"
+#include "formats/grid_placement.h"
 #include "formats/status_words.h"
 #include "platform/file.h"
 #include "formats/byte_image_rows.h"
@@ -67,6 +68,11 @@ struct Driver {
     std::span<const std::string_view> extensions = {};
     // Tried in the registry's order, each driver's own in their order.
     std::span<const ContentTest> content_tests = {};
+    // A signature the format's files always start with: a file that does is
+    // of this format whatever its name (GMT names its netCDF grids ".grd").
+    // Tried before the name's extension; given as the prefixes of the first
+    // bytes that mark it.
+    std::span<const std::string_view> signatures = {};
     // The file the header lives in when it is not the grid file itself.
     std::string (*header_file)(const std::string& grid_name) = nullptr;
     // The file the values live in when it is not the grid file itself;
@@ -76,6 +82,16 @@ struct Driver {
     // file open at offset 0; 0 or the format's failure code. Without it the
     // presets are all the descriptor gets.
     Status (*read_header)(platform::File& file, DescriptorView& d) = nullptr;
+    // For formats read through a library that opens files by name: fills the
+    // descriptor, preset as above, from the grid named grid_name (which may
+    // carry a selection, see formats/grid_selection.h). Used instead of
+    // read_header when set.
+    Status (*read_named_header)(const std::string& grid_name, DescriptorView& d) = nullptr;
+    // The grid's placement from the header's own fields, in double
+    // precision, for the grid d describes as the header reader left it;
+    // nothing when the header does not give it. Without it the placement
+    // comes from the descriptor (see grid_placement.h).
+    std::optional<GridPlacement> (*read_placement)(const std::string& grid_name, const DescriptorView& d) = nullptr;
     // Opens the values and fills the plan, or returns the read's failure
     // status. Without it the format's values cannot be read.
     Status (*plan_rows)(const RowRequest& request, rows::ReadPlan& plan) = nullptr;
@@ -119,6 +135,9 @@ Status read_byte_image_row(const platform::BorrowedDescriptor& file, const Descr
 // The format a name's last four characters name; names of four characters
 // or fewer have no extension.
 std::optional<FormatCode> format_by_extension(std::string_view name);
+
+// The format whose signature the first bytes (as many as the file has) start with.
+std::optional<FormatCode> format_by_signature(std::span<const std::byte> first);
 
 // The format the first bytes show, or 0 when no content test holds. Content
 // tests may write descriptor words of their own (see the drivers).

@@ -3,6 +3,7 @@
 #include "formats/grid_header.h"
 
 #include "formats/driver.h"
+#include "formats/grid_selection.h"
 #include "platform/file.h"
 
 #include <array>
@@ -13,18 +14,28 @@ namespace {
 
 using formats::Status;
 
-// Sets the format code from the name or the first bytes; a caller's fallback
-// code stands when neither tells, whatever it is.
-Status recognise(const std::string& name, DescriptorView& d) {
-    if (const auto format = formats::format_by_extension(name)) {
+// Sets the format code from the signature of a format that states its own
+// kind whatever the name says, then the name, then the first bytes; a
+// caller's fallback code stands when none tells, whatever it is.
+Status recognise(const std::string& file_name, DescriptorView& d) {
+    std::array<std::byte, formats::kFirstBytesSize> first{};
+    bool have_first = false;
+    {
+        auto probe = platform::File::open_read(file_name);
+        if (probe) {
+            const std::size_t got = probe->read(first);
+            have_first = got == first.size();
+            if (const auto signed_format = formats::format_by_signature(std::span(first).first(got))) {
+                d.set_format(*signed_format);
+                return GRIDLIB_OK;
+            }
+        }
+    }
+    if (const auto format = formats::format_by_extension(file_name)) {
         d.set_format(*format);
         return GRIDLIB_OK;
     }
-    std::array<std::byte, formats::kFirstBytesSize> first{};
-    {
-        auto probe = platform::File::open_read(name);
-        if (!probe || !probe->read_exact(first)) return GRIDLIB_FILE_TOO_SHORT;
-    }
+    if (!have_first) return GRIDLIB_FILE_TOO_SHORT;
     if (const std::int32_t code = formats::format_by_content(first, d); code != 0) {
         d.format_code() = code;
     } else if (d.format_code() == 0) {
@@ -45,10 +56,15 @@ void preset(DescriptorView& d) {
 }
 
 Status recognise_and_read(const std::string& name, DescriptorView& d) {
-    if (!platform::file_exists(name)) return GRIDLIB_FILE_MISSING;
-    if (const Status s = recognise(name, d); s != GRIDLIB_OK) return s;
+    const formats::GridSelection selected = formats::split_selection(name);
+    if (!platform::file_exists(selected.file)) return GRIDLIB_FILE_MISSING;
+    if (const Status s = recognise(selected.file, d); s != GRIDLIB_OK) return s;
 
     const formats::Driver* driver = formats::driver_for(d.format());
+    if (driver && driver->read_named_header) {
+        preset(d);
+        return driver->read_named_header(name, d);
+    }
     std::string header_name = name;
     if (driver && driver->header_file) {
         header_name = driver->header_file(name);

@@ -5,6 +5,7 @@
 // many a binary file does by chance; among them the order decides which of
 // two plausible readings wins. Drivers known only by extension close the list.
 #include "formats/driver.h"
+#include "formats/grid_selection.h"
 
 #include <algorithm>
 
@@ -59,7 +60,7 @@ Status plan_rows(const std::string& grid_name, const DescriptorView& d, const ro
 }
 
 std::vector<std::string> grid_files(const std::string& grid_name, FormatCode format) {
-    std::vector<std::string> files{grid_name};
+    std::vector<std::string> files{split_selection(grid_name).file};
     if (const Driver* driver = driver_for(format)) {
         if (driver->header_file) files.push_back(driver->header_file(grid_name));
         if (driver->data_file) {
@@ -82,6 +83,16 @@ std::optional<FormatCode> format_by_extension(std::string_view name) {
     const std::string_view last4 = name.substr(name.size() - 4);
     for (const Driver* driver : kRegistry) {
         if (std::ranges::find(driver->extensions, last4) != driver->extensions.end()) return driver->format;
+    }
+    return std::nullopt;
+}
+
+std::optional<FormatCode> format_by_signature(std::span<const std::byte> first) {
+    const std::string_view bytes(reinterpret_cast<const char*>(first.data()), first.size());
+    for (const Driver* driver : kRegistry) {
+        for (const std::string_view signature : driver->signatures) {
+            if (bytes.starts_with(signature)) return driver->format;
+        }
     }
     return std::nullopt;
 }

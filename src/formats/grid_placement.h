@@ -1,0 +1,41 @@
+// Where a grid lies, in double precision: the descriptor holds coordinates
+// as 32-bit reals, about a metre apart at projected coordinates of 1e7,
+// which places an image up to a cell off when its cells are small. Each
+// driver that can gives the placement from its header's own fields (text
+// read as doubles, binary doubles kept); the others' 32-bit reals are exact
+// as they stand.
+#pragma once
+
+#include "descriptor/grid_descriptor.h"
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace gridlib::formats {
+
+// The outer corner of the grid's north-western cell and the size of a cell.
+// y falls by row_height from one row to the next, southward.
+struct GridPlacement {
+    double west = 0;
+    double north = 0;
+    double column_width = 0;
+    double row_height = 0;
+
+    // GDAL's six numbers of an affine geotransform: west, column width, 0,
+    // north, 0, minus the row height.
+    std::array<double, 6> geotransform() const { return {west, column_width, 0.0, north, 0.0, -row_height}; }
+};
+
+// The placement of the grid whose header d holds (as read_grid_header left
+// it from grid_name): from the driver's own fields where it has them,
+// otherwise from the descriptor's coordinates, taken as naming the point of
+// each cell that its format states. Nothing when the format code has no
+// format, the grid has no cells, or a size is zero or a number not finite.
+std::optional<GridPlacement> grid_placement(const std::string& grid_name, const DescriptorView& d);
+
+// The placement the descriptor's own coordinates give (see above).
+std::optional<GridPlacement> descriptor_placement(const DescriptorView& d);
+
+}  // namespace gridlib::formats
