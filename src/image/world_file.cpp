@@ -86,6 +86,31 @@ std::optional<WorldFile> world_file_of(const DescriptorView& d, std::int32_t req
     return w;
 }
 
+std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std::int32_t columns,
+                                         std::int32_t rows, std::int32_t requested_width) {
+    if (columns <= 0 || rows <= 0) return std::nullopt;
+    const image::ImageScale scale = image::image_scale(requested_width, columns);
+    const auto replication = static_cast<double>(scale.replication), step = static_cast<double>(scale.step);
+    const double dx = grid.column_width, dy = grid.row_height;
+    // The northernmost row drawn: sampling keeps the southern row and every
+    // step-th row north of it, so it lies `skipped` rows below the north edge.
+    const std::int64_t skipped = std::int64_t{rows} - 1 - (std::int64_t{rows} - 1) / scale.step * scale.step;
+    WorldFile w;
+    w.pixel_width = dx * step / replication;
+    w.pixel_height = -dy * step / replication;
+    w.x = grid.west + dx / 2.0;
+    w.y = grid.north - (static_cast<double>(skipped) + 0.5) * dy;
+    if (scale.replication > 1) {
+        // A block of pixels covers its cell (see world_file_of).
+        w.x -= (dx - w.pixel_width) / 2.0;
+        w.y += (dy + w.pixel_height) / 2.0;
+    }
+    if (!std::isfinite(w.pixel_width) || !std::isfinite(w.pixel_height) || !std::isfinite(w.x) ||
+        !std::isfinite(w.y) || w.pixel_width == 0.0 || w.pixel_height == 0.0)
+        return std::nullopt;
+    return w;
+}
+
 std::string world_file_text(const WorldFile& w) {
     std::string text;
     append_number(text, w.pixel_width);

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "descriptor/grid_descriptor.h"
+#include "formats/grid_placement.h"
 
 #include <cstdint>
 #include <optional>
@@ -31,6 +32,14 @@ struct WorldFile {
 // format, the grid has no cells, a spacing is zero or not finite, or a
 // number comes out not finite.
 std::optional<WorldFile> world_file_of(const DescriptorView& d, std::int32_t requested_width);
+
+// Where the image lies that the palette writer draws, requested_width
+// pixels per line (<= 0: one pixel per cell), of a whole grid of columns x
+// rows cells placed at `grid`: the same rules as above, in double precision
+// throughout. Nothing when the grid has no cells or a number comes out not
+// finite.
+std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std::int32_t columns,
+                                         std::int32_t rows, std::int32_t requested_width);
 
 // The six lines, each number in the fewest digits that read back exactly.
 std::string world_file_text(const WorldFile& w);
