@@ -252,6 +252,19 @@ bool read_grid(const NameText& input, const NameText& work, Descriptor& d, Conso
     return true;
 }
 
+// The world file of the image of the working grid d, placed from the
+// grid's header when the working grid is the whole grid, as it is when read
+// with steps of 1 over the header's extent.
+void write_world_file(const NameText& image, const NameText& input, const Descriptor& header, const Descriptor& d,
+                      std::int32_t width, std::int32_t& status) {
+    if (d.columns() == header.columns() && d.rows() == header.rows()) {
+        gridlib_write_grid_world_file(image.data(), image.length(), input.data(), input.length(), header.integers(),
+                                      header.reals(), &width, &status);
+    } else {
+        gridlib_write_world_file(image.data(), image.length(), d.integers(), d.reals(), &width, &status);
+    }
+}
+
 }  // namespace
 
 int convert(std::span<const std::string> arguments, Console& console) {
@@ -280,6 +293,9 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(std::string(message::format_unknown) + std::to_string(status));
         return 1;
     }
+    // The header as read places the whole grid with every digit its file
+    // has; the working grid's descriptor holds 32-bit reals.
+    const Descriptor header = d;
     const bool png = is_png_name(*output);
     const std::string image_kind = png ? "PNG" : "BMP";
     const std::string world_file = settings->world_file ? world_file_name(*output) : std::string();
@@ -307,7 +323,7 @@ int convert(std::span<const std::string> arguments, Console& console) {
     // zero or not a number) is refused before the image is drawn.
     const std::int32_t width = settings->width > 0 ? settings->width : d.columns();
     if (settings->world_file) {
-        gridlib_write_world_file(output_text.data(), output_text.length(), d.integers(), d.reals(), &width, &status);
+        write_world_file(output_text, input_text, header, d, width, status);
         if (status != GRIDLIB_OK) {
             console.stop_line(world_file_failure(status, world_file));
             return 1;

@@ -20,6 +20,7 @@ public:
     std::int32_t* integers() { return ihead_.data(); }
     const std::int32_t* integers() const { return ihead_.data(); }
     float* reals() { return rhead_.data(); }
+    const float* reals() const { return rhead_.data(); }
     char* band_names() { return band_names_.data(); }
     const std::int32_t* band_name_length() const { return &kBandNameLength; }
 

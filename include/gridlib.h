@@ -625,6 +625,38 @@ GRIDLIB_API void gridlib_write_world_file(const char *image_name, const int32_t 
                                           const int32_t *ihead, const float *rhead, const int32_t *image_width,
                                           int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* The six numbers of GDAL's affine geotransform of the grid file grid_name
+ * (the name GRDRDH read), into geotransform[0..5]: the x of the grid's west
+ * edge, the column width, 0, the y of its north edge, 0, and minus the row
+ * height. ihead and rhead hold the header as GRDRDH left it; its format code
+ * says where the numbers come from. Formats that write them as text or as
+ * 64-bit reals (ESRI ASCII, GXF, ER Mapper, Surfer 6 and 7) give them from
+ * the header itself, to the last digit written: the descriptor holds 32-bit
+ * reals, about a metre apart at projected coordinates of 1e7. The others
+ * give them from the descriptor, whose coordinates name the point of a cell
+ * that gridlib_write_world_file explains. A rotation stated in the header is
+ * ignored, as by the readers. Status: GRIDLIB_OK; GRIDLIB_REFUSED
+ * (geotransform untouched) for a missing argument, an empty name, a format
+ * code without a format, a grid without cells, or a cell size of zero or a
+ * number not finite. */
+GRIDLIB_API void gridlib_read_geotransform(const char *grid_name, const int32_t *grid_name_length,
+                                           const int32_t *ihead, const float *rhead, double *geotransform,
+                                           int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* Writes the world file of the image that GRD2BMP or GRD2PNG draw of the
+ * WHOLE grid file grid_name when asked for image_width pixels per line (<= 0:
+ * one pixel per column), placed as gridlib_read_geotransform places the grid
+ * (ihead and rhead as GRDRDH left them, or as GRDRDG left them after reading
+ * the whole grid with steps of 1), and otherwise as gridlib_write_world_file
+ * writes it. Use it for images of whole grids: its numbers keep every digit
+ * the header has. Status: GRIDLIB_OK; GRIDLIB_REFUSED (nothing is written)
+ * for a missing argument, an empty name, or a grid that cannot be placed (see
+ * gridlib_read_geotransform); GRIDLIB_IMAGE_WRITE_FAILED. */
+GRIDLIB_API void gridlib_write_grid_world_file(const char *image_name, const int32_t *image_name_length,
+                                               const char *grid_name, const int32_t *grid_name_length,
+                                               const int32_t *ihead, const float *rhead,
+                                               const int32_t *image_width, int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* Outputs that appear together or not at all, such as an image and its world
  * file. After gridlib_begin_outputs, every image and world file that the
  * routines above finish on the calling thread stays under its temporary name
@@ -709,7 +741,7 @@ enum gridlib_routine {
     GRIDLIB_ROUTINE_GRDHST = 3,
     GRIDLIB_ROUTINE_IMAGE = 4,           /* GRD2BMP, GRD2PNG, GRDSUN2BMP, GRD2BMPCOLTAB */
     GRIDLIB_ROUTINE_GRDGRAD = 5,
-    GRIDLIB_ROUTINE_WORLD_FILE = 6,      /* gridlib_write_world_file */
+    GRIDLIB_ROUTINE_WORLD_FILE = 6,      /* gridlib_write_world_file, gridlib_write_grid_world_file */
     GRIDLIB_ROUTINE_WORLD_FILE_NAME = 7, /* gridlib_world_file_name */
     GRIDLIB_ROUTINE_GRDVAL = 8,
     GRIDLIB_ROUTINE_ROWS = 9,            /* GRDRDL, GRDWRL, DRVRDL, BYTRDL */

@@ -1,7 +1,9 @@
-// C entry points of the world files that go beside images.
+// C entry points of the world files that go beside images, and of the
+// placement they come from.
 #include "gridlib.h"
 
 #include "capi/c_args.h"
+#include "formats/grid_placement.h"
 #include "image/world_file.h"
 
 #include <algorithm>
@@ -44,5 +46,49 @@ extern "C" void gridlib_write_world_file(const char* image_name, const int32_t* 
         capi::set_status(status, image.path.empty() ? GRIDLIB_REFUSED : write_world_file(image.path, d, *image_width));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
+    }
+}
+
+extern "C" void gridlib_write_grid_world_file(const char* image_name, const int32_t* image_name_length,
+                                              const char* grid_name, const int32_t* grid_name_length,
+                                              const int32_t* ihead, const float* rhead, const int32_t* image_width,
+                                              int32_t* status) noexcept {
+    if (!ihead || !rhead || !image_width) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
+    try {
+        const capi::FileName image(image_name, image_name_length), grid(grid_name, grid_name_length);
+        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        if (image.path.empty() || grid.path.empty()) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        capi::set_status(status, write_world_file(image.path, whole_grid_world_file(grid.path, d, *image_width)));
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
+    }
+}
+
+extern "C" void gridlib_read_geotransform(const char* grid_name, const int32_t* grid_name_length,
+                                          const int32_t* ihead, const float* rhead, double* geotransform,
+                                          int32_t* status) noexcept {
+    if (!ihead || !rhead || !geotransform) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
+    try {
+        const capi::FileName grid(grid_name, grid_name_length);
+        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        const auto placement = grid.path.empty() ? std::nullopt : formats::grid_placement(grid.path, d);
+        if (!placement) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        const auto six = placement->geotransform();
+        std::copy(six.begin(), six.end(), geotransform);
+        capi::set_status(status, GRIDLIB_OK);
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_REFUSED);
     }
 }

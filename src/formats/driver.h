@@ -44,12 +44,6 @@ struct RowRequest {
     const std::string& scratch_directory;
 };
 
-// The point of each cell that the descriptor's coordinates name (west x,
-// south y and the x and y of every column and row): its centre, which a
-// format of grid nodes states, or one of its corners. Map software places a
-// grid by its cells' extent, so an image's position depends on it.
-enum class CellPoint : std::uint8_t { centre, lower_left_corner, upper_left_corner };
-
 // Why a stored row could not be read, in the words of a format of written
 // numbers or raw elements; a format that codes its values says more.
 inline constexpr std::string_view kRowFailureCauses = "it is missing, short or not a number";

@@ -15,22 +15,28 @@ bool is_usable(const GridPlacement& p) {
 
 }  // namespace
 
-std::optional<GridPlacement> descriptor_placement(const DescriptorView& d) {
-    const auto point = cell_point_of(d.format());
-    if (!point || d.columns() <= 0 || d.rows() <= 0) return std::nullopt;
-    GridPlacement p;
-    p.column_width = d.column_spacing();
-    p.row_height = d.row_spacing();
-    // The descriptor names the west x and south y of a cell's point; the
-    // north edge lies rows - 1 cells above the southern row's point.
+GridPlacement placement_from_point(CellPoint point, double west_x, double south_y, double column_width,
+                                   double row_height, std::int32_t rows) {
+    // The north edge lies rows - 1 cells above the southern row's point.
     double west_of_point = 0, south_of_point = 0;
-    switch (*point) {
+    switch (point) {
     case CellPoint::centre: west_of_point = 0.5, south_of_point = 0.5; break;
     case CellPoint::lower_left_corner: west_of_point = 0.0, south_of_point = 0.0; break;
     case CellPoint::upper_left_corner: west_of_point = 0.0, south_of_point = 1.0; break;
     }
-    p.west = double(d.west_x()) - west_of_point * p.column_width;
-    p.north = double(d.south_y()) - south_of_point * p.row_height + double(d.rows()) * p.row_height;
+    GridPlacement p;
+    p.column_width = column_width;
+    p.row_height = row_height;
+    p.west = west_x - west_of_point * column_width;
+    p.north = south_y - south_of_point * row_height + double(rows) * row_height;
+    return p;
+}
+
+std::optional<GridPlacement> descriptor_placement(const DescriptorView& d) {
+    const auto point = cell_point_of(d.format());
+    if (!point || d.columns() <= 0 || d.rows() <= 0) return std::nullopt;
+    const GridPlacement p =
+        placement_from_point(*point, d.west_x(), d.south_y(), d.column_spacing(), d.row_spacing(), d.rows());
     if (!is_usable(p)) return std::nullopt;
     return p;
 }

@@ -15,6 +15,12 @@
 
 namespace gridlib::formats {
 
+// The point of each cell that the descriptor's coordinates name (west x,
+// south y and the x and y of every column and row): its centre, which a
+// format of grid nodes states, or one of its corners. Map software places a
+// grid by its cells' extent, so an image's position depends on it.
+enum class CellPoint : std::uint8_t { centre, lower_left_corner, upper_left_corner };
+
 // The outer corner of the grid's north-western cell and the size of a cell.
 // y falls by row_height from one row to the next, southward.
 struct GridPlacement {
@@ -37,5 +43,10 @@ std::optional<GridPlacement> grid_placement(const std::string& grid_name, const 
 
 // The placement the descriptor's own coordinates give (see above).
 std::optional<GridPlacement> descriptor_placement(const DescriptorView& d);
+
+// The placement of a grid of `rows` rows whose west x and south y name
+// `point` of its south-western cell, as the drivers' own fields give them.
+GridPlacement placement_from_point(CellPoint point, double west_x, double south_y, double column_width,
+                                   double row_height, std::int32_t rows);
 
 }  // namespace gridlib::formats

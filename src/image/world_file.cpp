@@ -111,6 +111,13 @@ std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std
     return w;
 }
 
+std::optional<WorldFile> whole_grid_world_file(const std::string& grid_name, const DescriptorView& d,
+                                               std::int32_t requested_width) {
+    const auto grid = formats::grid_placement(grid_name, d);
+    if (!grid) return std::nullopt;
+    return image_placement(*grid, d.columns(), d.rows(), requested_width);
+}
+
 std::string world_file_text(const WorldFile& w) {
     std::string text;
     append_number(text, w.pixel_width);
@@ -138,7 +145,10 @@ std::string world_file_name(const std::string& image_path) {
 
 std::int32_t write_world_file(const std::string& image_path, const DescriptorView& d,
                               std::int32_t requested_width) {
-    const auto world = world_file_of(d, requested_width);
+    return write_world_file(image_path, world_file_of(d, requested_width));
+}
+
+std::int32_t write_world_file(const std::string& image_path, const std::optional<WorldFile>& world) {
     if (!world) return GRIDLIB_REFUSED;
     const std::string text = world_file_text(*world);
     PendingFile out(world_file_name(image_path));

@@ -41,6 +41,13 @@ std::optional<WorldFile> world_file_of(const DescriptorView& d, std::int32_t req
 std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std::int32_t columns,
                                          std::int32_t rows, std::int32_t requested_width);
 
+// The same of an image drawn of the whole grid named grid_name, whose header
+// d holds as read_grid_header left it, placed where formats::grid_placement
+// says: from the header's own numbers in double precision where the format
+// has them. Nothing when the grid cannot be placed.
+std::optional<WorldFile> whole_grid_world_file(const std::string& grid_name, const DescriptorView& d,
+                                               std::int32_t requested_width);
+
 // The six lines, each number in the fewest digits that read back exactly.
 std::string world_file_text(const WorldFile& w);
 
@@ -56,5 +63,7 @@ std::string world_file_name(const std::string& image_path);
 // GRIDLIB_IMAGE_WRITE_FAILED.
 std::int32_t write_world_file(const std::string& image_path, const DescriptorView& d,
                               std::int32_t requested_width);
+// The same for a world file already computed; nothing: GRIDLIB_REFUSED.
+std::int32_t write_world_file(const std::string& image_path, const std::optional<WorldFile>& world);
 
 }  // namespace gridlib

@@ -47,15 +47,6 @@ bool convert_fields(std::span<const char> text, std::span<T> values, std::size_t
     return k == values.size();
 }
 
-// The nearest 32-bit real. From 2^128 - 2^103 on, rounding goes to infinity;
-// that case is spelt out since the language leaves it undefined.
-float to_float(double v) {
-    constexpr double overflow = 0x1.ffffffp127;
-    if (v >= overflow) return std::numeric_limits<float>::infinity();
-    if (v <= -overflow) return -std::numeric_limits<float>::infinity();
-    return static_cast<float>(v);
-}
-
 }  // namespace
 
 std::size_t justify_left(std::span<char> text) {
@@ -111,6 +102,15 @@ bool parse_integers(std::span<const char> text, std::span<std::int32_t> values) 
     return convert_fields(text, values, text.size(), kWindow - 1, integer_value);
 }
 
-float float_value(std::string_view field) { return to_float(real_value(field)); }
+// From 2^128 - 2^103 on, rounding goes to infinity; that case is spelt out
+// since the language leaves it undefined.
+float nearest_float(double v) {
+    constexpr double overflow = 0x1.ffffffp127;
+    if (v >= overflow) return std::numeric_limits<float>::infinity();
+    if (v <= -overflow) return -std::numeric_limits<float>::infinity();
+    return static_cast<float>(v);
+}
+
+float float_value(std::string_view field) { return nearest_float(real_value(field)); }
 
 }  // namespace gridlib::text

@@ -35,6 +35,8 @@ bool parse_integers(std::span<const char> text, std::span<std::int32_t> values);
 double real_value(std::string_view field);
 // real_value rounded to the nearest 32-bit real (infinite beyond its range).
 float float_value(std::string_view field);
+// The rounding float_value applies, for a real already converted.
+float nearest_float(double v);
 // Integer conversion of one field: sign and decimal digits; 0 when none.
 // Values beyond the 32-bit range saturate at its ends.
 std::int32_t integer_value(std::string_view field);

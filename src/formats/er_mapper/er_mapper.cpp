@@ -134,10 +134,17 @@ struct Registration {
     bool seen() const { return cell_x || cell_y; }
 };
 
+// The registration point and cell sizes as written, which the descriptor
+// holds as 32-bit reals: at projected coordinates of 1e7 those are a metre apart.
+struct WrittenPlacement {
+    std::optional<double> x, y, column_width, row_height;
+};
+
 // What the header lines have told so far, besides the descriptor entries.
 struct Scan {
     int keywords = 0;  // lines counted towards a complete header
     Registration registration;
+    WrittenPlacement written;
     bool geographic = false;
     bool skipping = false;  // inside a block whose coordinates are not the grid's
     std::size_t band_names = 0;
@@ -159,10 +166,12 @@ Status take_keyword(HeaderLine& line, platform::File& file, DescriptorView& d, S
         apply_cell_type(value_of(line, 9), d);
         ++scan.keywords;
     } else if (line.contains("XDIMENSION")) {
-        d.column_spacing() = narrow(real_of(value_of(line, 11)));
+        scan.written.column_width = real_of(value_of(line, 11));
+        d.column_spacing() = narrow(*scan.written.column_width);
         ++scan.keywords;
     } else if (line.contains("YDIMENSION")) {
-        d.row_spacing() = narrow(real_of(value_of(line, 11)));
+        scan.written.row_height = real_of(value_of(line, 11));
+        d.row_spacing() = narrow(*scan.written.row_height);
         ++scan.keywords;
     } else if (line.contains("NROFLINES")) {
         d.rows() = integer_of(value_of(line, 10));
@@ -174,14 +183,18 @@ Status take_keyword(HeaderLine& line, platform::File& file, DescriptorView& d, S
         d.set_byte_order(value_of(line, 11).find("MSB") != std::string::npos ? ByteOrder::most_significant_first
                                                                               : ByteOrder::least_significant_first);
     } else if (line.contains("METERSX") || line.contains("EASTINGS")) {
-        d.west_x() = narrow(real_of(value_of(line, 9)));
+        scan.written.x = real_of(value_of(line, 9));
+        d.west_x() = narrow(*scan.written.x);
         ++scan.keywords;
     } else if (line.contains("METERSY") || line.contains("NORTHINGS")) {
-        d.south_y() = narrow(real_of(value_of(line, 9)));
+        scan.written.y = real_of(value_of(line, 9));
+        d.south_y() = narrow(*scan.written.y);
         ++scan.keywords;
     } else if (scan.geographic && (line.contains("LATITUDE") || line.contains("LONGITUDE"))) {
-        const float angle = narrow(angle_of(value_of(line, 9, 256)));
-        (line.contains("LONGITUDE") ? d.west_x() : d.south_y()) = angle;
+        const double angle = angle_of(value_of(line, 9, 256));
+        const bool longitude = line.contains("LONGITUDE");
+        (longitude ? scan.written.x : scan.written.y) = angle;
+        (longitude ? d.west_x() : d.south_y()) = narrow(angle);
         ++scan.keywords;
     } else if (line.contains("ORIGINCELLX") || line.contains("REGISTRATIONCELLX")) {
         scan.registration.cell_x = real_of(value_of(line, 11));
@@ -218,7 +231,8 @@ void place_grid(DescriptorView& d, const Registration& reg) {
     if (cell_y > 0.01) d.set_storage_order(StorageOrder::rows_from_north_west);
 }
 
-Status read_header(platform::File& file, DescriptorView& d) {
+// Reads the header lines into d and scan, and checks that they describe a grid.
+Status scan_header(platform::File& file, DescriptorView& d, Scan& scan) {
     d.band_count() = 1;
     d.selected_band() = 1;
     d.data_offset() = 0;
@@ -226,7 +240,6 @@ Status read_header(platform::File& file, DescriptorView& d) {
     d.set_storage_order(StorageOrder::rows_from_south_west);
     d.set_byte_order(ByteOrder::most_significant_first);  // ER Mapper's default
 
-    Scan scan;
     HeaderLine line;
     while (line.read(file)) {
         if (scan.skipping) {
@@ -241,10 +254,36 @@ Status read_header(platform::File& file, DescriptorView& d) {
 
     if (scan.keywords < kKeywordsNeeded) return kIncomplete;
     if (d.columns() <= 0 || d.rows() <= 0) return GRIDLIB_NO_USABLE_SIZE;
+    return GRIDLIB_OK;
+}
+
+Status read_header(platform::File& file, DescriptorView& d) {
+    Scan scan;
+    if (const Status s = scan_header(file, d, scan); s != GRIDLIB_OK) return s;
     place_grid(d, scan.registration);
     // 4-byte integer cells are read in thousandths; the null value must match.
     if (in_thousandths(cell_type(d))) d.null_value() = d.null_value() / 1000;
     return GRIDLIB_OK;
+}
+
+// The placement place_grid gives, from the numbers as written; nothing when
+// one of them is not written (the descriptor's then holds whatever the
+// caller left in it).
+std::optional<GridPlacement> read_placement(const std::string& grid_name, const DescriptorView& d) {
+    auto file = platform::File::open_read(grid_name);
+    if (!file) return std::nullopt;
+    GridDescriptor scratch;
+    DescriptorView again = scratch.view();
+    Scan scan;
+    if (scan_header(*file, again, scan) != GRIDLIB_OK || again.columns() != d.columns() || again.rows() != d.rows())
+        return std::nullopt;
+    const WrittenPlacement& w = scan.written;
+    if (!w.x || !w.y || !w.column_width || !w.row_height) return std::nullopt;
+    const double cell_x = scan.registration.cell_x.value_or(0.0), cell_y = scan.registration.cell_y.value_or(0.0);
+    const double west = *w.x - cell_x * *w.column_width;
+    const double south = *w.y - (again.rows() - cell_y) * *w.row_height;
+    return placement_from_point(CellPoint::lower_left_corner, west, south, *w.column_width, *w.row_height,
+                                again.rows());
 }
 
 // The header names a.ers, the data lie in a, or else in a.erm.
@@ -314,6 +353,7 @@ extern constinit const Driver er_mapper_driver{
     .extensions = kExtensions,
     .data_file = data_file,
     .read_header = read_header,
+    .read_placement = read_placement,
     .plan_rows = plan_rows,
     .header_statuses = kHeaderStatuses,
     .read_statuses = kReadStatuses,

@@ -29,7 +29,19 @@ std::string_view value_of(std::string_view line) {
     return blank == std::string_view::npos ? std::string_view{} : line.substr(blank + 1);
 }
 
-Status read_header(platform::File& file, DescriptorView& d) {
+// The numbers of the header as written, which the descriptor holds as
+// 32-bit reals: at projected coordinates of 1e7 those are a metre apart.
+struct WrittenPlacement {
+    std::optional<double> x_corner, y_corner, x_centre, y_centre;
+    std::optional<double> column_width, row_height;
+};
+
+// The first word of a prepared line.
+std::string_view keyword_of(std::string_view line) { return line.substr(0, line.find(' ')); }
+
+// Reads the header lines into d and their placement numbers into `written`,
+// up to the first line of numbers.
+Status read_header_lines(platform::File& file, DescriptorView& d, WrittenPlacement& written) {
     d.band_count() = 1;
     d.selected_band() = 1;
     header_lines(d) = 0;  // counts the lines read, then the lines in front of the data
@@ -37,11 +49,6 @@ Status read_header(platform::File& file, DescriptorView& d) {
     d.set_storage_order(StorageOrder::rows_from_south_west);
     d.set_byte_order(ByteOrder::most_significant_first);
     d.null_value() = kDefaultNullValue;
-
-    // The origin may be given as the centre of the lower-left cell instead of
-    // its corner, and before the cell size it needs; each axis on its own.
-    std::optional<float> x_centre;
-    std::optional<float> y_centre;
 
     HeaderLine line;
     // The row reader skips whole lines, so the pieces of a line longer than
@@ -58,6 +65,7 @@ Status read_header(platform::File& file, DescriptorView& d) {
         const bool piece_began_line = new_line;
         new_line = !line.filled();
         const std::string_view value = value_of(line.text());
+        const std::string_view keyword = keyword_of(line.text());
         // Found anywhere in the line, in this order: "XLLCENTER" and "XLLCORNER"
         // are told apart by their first six letters.
         if (line.contains("NCOLS")) {
@@ -65,18 +73,28 @@ Status read_header(platform::File& file, DescriptorView& d) {
         } else if (line.contains("NROWS")) {
             d.rows() = text::integer_value(value);
         } else if (line.contains("CELLSIZE")) {
+            written.column_width = written.row_height = text::real_value(value);
             d.column_spacing() = text::float_value(value);
             d.row_spacing() = d.column_spacing();
         } else if (line.contains("XLLCEN")) {
-            x_centre = text::float_value(value);
+            written.x_centre = text::real_value(value);
         } else if (line.contains("YLLCEN")) {
-            y_centre = text::float_value(value);
+            written.y_centre = text::real_value(value);
         } else if (line.contains("XLLCOR")) {
+            written.x_corner = text::real_value(value);
             d.west_x() = text::float_value(value);
         } else if (line.contains("YLLCOR")) {
+            written.y_corner = text::real_value(value);
             d.south_y() = text::float_value(value);
         } else if (line.contains("NODATA")) {
             d.null_value() = text::float_value(value);
+        } else if (keyword == "DX") {
+            // GDAL writes DX and DY instead of CELLSIZE for cells that are not square.
+            written.column_width = text::real_value(value);
+            d.column_spacing() = text::float_value(value);
+        } else if (keyword == "DY") {
+            written.row_height = text::real_value(value);
+            d.row_spacing() = text::float_value(value);
         } else if (!line.blank()) {
             // The first line of numbers, which is no header line. Numbers in the
             // tail of a long header line are not taken for the data: the rows
@@ -85,13 +103,44 @@ Status read_header(platform::File& file, DescriptorView& d) {
             break;
         }
     }
+    return GRIDLIB_OK;
+}
 
-    if (x_centre) d.west_x() = DescriptorView::to_float(double(*x_centre) - d.column_spacing() / 2.0);
-    if (y_centre) d.south_y() = DescriptorView::to_float(double(*y_centre) - d.row_spacing() / 2.0);
+Status read_header(platform::File& file, DescriptorView& d) {
+    WrittenPlacement written;
+    if (const Status s = read_header_lines(file, d, written); s != GRIDLIB_OK) return s;
+    // The origin may be given as the centre of the lower-left cell instead of
+    // its corner, and before the cell size it needs; each axis on its own.
+    // The centre is taken as a 32-bit real first, as the descriptor holds it.
+    if (written.x_centre) {
+        const float x_centre = text::nearest_float(*written.x_centre);
+        d.west_x() = DescriptorView::to_float(double(x_centre) - d.column_spacing() / 2.0);
+    }
+    if (written.y_centre) {
+        const float y_centre = text::nearest_float(*written.y_centre);
+        d.south_y() = DescriptorView::to_float(double(y_centre) - d.row_spacing() / 2.0);
+    }
     d.value_type() = GRIDLIB_ELEMENTS_AS_TEXT;
     d.derive_east_from_columns();
     d.derive_north_from_rows();
     return GRIDLIB_OK;
+}
+
+std::optional<GridPlacement> read_placement(const std::string& grid_name, const DescriptorView& d) {
+    auto file = platform::File::open_read(grid_name);
+    if (!file) return std::nullopt;
+    GridDescriptor scratch;
+    DescriptorView again = scratch.view();
+    WrittenPlacement written;
+    if (read_header_lines(*file, again, written) != GRIDLIB_OK || again.columns() != d.columns() ||
+        again.rows() != d.rows())
+        return std::nullopt;
+    const double width = written.column_width.value_or(d.column_spacing());
+    const double height = written.row_height.value_or(d.row_spacing());
+    // A corner or centre not written is where the descriptor has it (0).
+    const double west = written.x_centre ? *written.x_centre - width / 2.0 : written.x_corner.value_or(d.west_x());
+    const double south = written.y_centre ? *written.y_centre - height / 2.0 : written.y_corner.value_or(d.south_y());
+    return placement_from_point(CellPoint::lower_left_corner, west, south, width, height, d.rows());
 }
 
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
@@ -122,6 +171,7 @@ extern constinit const Driver esri_ascii_driver{
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,
+    .read_placement = read_placement,
     .plan_rows = plan_rows,
     .header_statuses = kHeaderStatuses,
 };

@@ -9,6 +9,8 @@
 #include "text/fields.h"
 
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -84,11 +86,18 @@ void complete(DescriptorView& d) {
     d.std_dev() = d.null_value();
 }
 
-// Reads keyword lines into d up to the "#GRID" line and past it, leaving
-// the file at the first data line. The row reader runs it again to find the
-// data: the very line that ended the header, whatever its case and whatever
-// value lines before it happen to hold.
-Status read_keywords(platform::File& file, DescriptorView& d) {
+// The origin and separations as written, which the descriptor holds as
+// 32-bit reals: at projected coordinates of 1e7 those are a metre apart.
+struct WrittenPlacement {
+    std::optional<double> x_origin, y_origin, point_separation, row_separation;
+};
+
+// Reads keyword lines into d and the placement numbers into `written` up to
+// the "#GRID" line and past it, leaving the file at the first data line.
+// The row reader runs it again to find the data: the very line that ended
+// the header, whatever its case and whatever value lines before it happen
+// to hold.
+Status read_keywords(platform::File& file, DescriptorView& d, WrittenPlacement& written) {
     HeaderLine line;
     HeaderLine value_line;
     for (;;) {
@@ -105,13 +114,25 @@ Status read_keywords(platform::File& file, DescriptorView& d) {
         switch (keyword->key) {
             case Key::points: d.columns() = text::integer_value(value); break;
             case Key::rows: d.rows() = text::integer_value(value); break;
-            case Key::pt_sep: d.column_spacing() = text::float_value(value); break;
-            case Key::rw_sep: d.row_spacing() = text::float_value(value); break;
+            case Key::pt_sep:
+                written.point_separation = text::real_value(value);
+                d.column_spacing() = text::float_value(value);
+                break;
+            case Key::rw_sep:
+                written.row_separation = text::real_value(value);
+                d.row_spacing() = text::float_value(value);
+                break;
             case Key::rotation: d.rotation() = text::float_value(value); break;
             case Key::sense: d.storage_order() = text::integer_value(value); break;
             case Key::gtype: compression_width(d) = text::integer_value(value); break;
-            case Key::x_origin: d.west_x() = text::float_value(value); break;
-            case Key::y_origin: d.south_y() = text::float_value(value); break;
+            case Key::x_origin:
+                written.x_origin = text::real_value(value);
+                d.west_x() = text::float_value(value);
+                break;
+            case Key::y_origin:
+                written.y_origin = text::real_value(value);
+                d.south_y() = text::float_value(value);
+                break;
             case Key::z_min: d.data_min() = text::float_value(value); break;
             case Key::z_max: d.data_max() = text::float_value(value); break;
             case Key::transform: apply_transform(value, d); break;
@@ -124,7 +145,7 @@ Status read_keywords(platform::File& file, DescriptorView& d) {
     return GRIDLIB_OK;
 }
 
-Status read_header(platform::File& file, DescriptorView& d) {
+void preset(DescriptorView& d) {
     d.west_x() = 0.0f;
     d.south_y() = 0.0f;
     d.column_spacing() = 1.0f;
@@ -134,9 +155,33 @@ Status read_header(platform::File& file, DescriptorView& d) {
     d.scale_divisor() = 1.0f;
     compression_width(d) = 0;
     d.set_storage_order(StorageOrder::rows_from_south_west);
-    if (const Status s = read_keywords(file, d); s != GRIDLIB_OK) return s;
+}
+
+Status read_header(platform::File& file, DescriptorView& d) {
+    preset(d);
+    WrittenPlacement unused;
+    if (const Status s = read_keywords(file, d, unused); s != GRIDLIB_OK) return s;
     complete(d);
     return GRIDLIB_OK;
+}
+
+std::optional<GridPlacement> read_placement(const std::string& grid_name, const DescriptorView& d) {
+    auto file = platform::File::open_read(grid_name);
+    if (!file) return std::nullopt;
+    GridDescriptor scratch;
+    DescriptorView again = scratch.view();
+    preset(again);
+    WrittenPlacement written;
+    if (read_keywords(*file, again, written) != GRIDLIB_OK) return std::nullopt;
+    // A number not written is the preset the descriptor holds.
+    double width = written.point_separation.value_or(again.column_spacing());
+    double height = written.row_separation.value_or(again.row_spacing());
+    const double x = written.x_origin.value_or(again.west_x()), y = written.y_origin.value_or(again.south_y());
+    complete(again);
+    if (again.columns() != d.columns() || again.rows() != d.rows()) return std::nullopt;
+    // As in complete(): stored columns make the separations swap roles.
+    if (rows::directions_of(again.storage_order()).columns_stored) std::swap(width, height);
+    return placement_from_point(CellPoint::centre, x, y, width, height, again.rows());
 }
 
 // The stored vectors: written numbers, or values coded in characters.
@@ -145,7 +190,8 @@ Status open_vectors(const RowRequest& request, std::unique_ptr<rows::TextVectors
     if (!unit) return GRIDLIB_REFUSED;
     GridDescriptor header_again;
     DescriptorView skipped = header_again.view();
-    if (read_keywords(unit->file(), skipped) != GRIDLIB_OK) return GRIDLIB_GXF_NO_GRID_LINE;
+    WrittenPlacement unused;
+    if (read_keywords(unit->file(), skipped, unused) != GRIDLIB_OK) return GRIDLIB_GXF_NO_GRID_LINE;
     const std::int64_t width = rows::magnitude(compression_width(request.d));
     if (width == 0) {
         vectors = std::make_unique<rows::WrittenNumbers>(std::move(*unit));
@@ -210,6 +256,7 @@ extern constinit const Driver gxf_driver{
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,
+    .read_placement = read_placement,
     .plan_rows = plan_rows,
     .header_statuses = kHeaderStatuses,
     .read_statuses = kReadStatuses,

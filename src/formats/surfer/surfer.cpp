@@ -7,6 +7,8 @@
 
 #include <array>
 #include <bit>
+#include <optional>
+#include <string>
 
 namespace gridlib::formats {
 namespace {
@@ -25,8 +27,12 @@ std::uint32_t tag_of(const char (&name)[5]) {
     return v;
 }
 
-Status read_surfer6_header(platform::File& file, DescriptorView& d) {
-    std::array<std::byte, 56> h{};
+using Surfer6Header = std::array<std::byte, 56>;
+// The GRID section of a Surfer 7 file, up to the blank value.
+using Surfer7Geometry = std::array<std::byte, 72>;
+
+// Fills d from the header, which is left in h.
+Status read_surfer6_fields(platform::File& file, DescriptorView& d, Surfer6Header& h) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
 
     d.columns() = int16_at(h, 4);
@@ -52,6 +58,11 @@ Status read_surfer6_header(platform::File& file, DescriptorView& d) {
     return check_data_extent(file, d, 56, 4 * static_cast<std::uint64_t>(d.columns()));
 }
 
+Status read_surfer6_header(platform::File& file, DescriptorView& d) {
+    Surfer6Header h{};
+    return read_surfer6_fields(file, d, h);
+}
+
 // A Surfer 7 file is a chain of sections, each a 4-character tag and a 32-bit
 // length followed by that many bytes: the "DSRB" header first, then "GRID"
 // with the geometry, then "DATA" with the values, and possibly others (fault
@@ -59,7 +70,8 @@ Status read_surfer6_header(platform::File& file, DescriptorView& d) {
 // stated lengths, so a header or grid section longer than usual still leads
 // to the data. A section of another kind before the data is refused: what it
 // would mean for the grid is unknown, and guessing could draw the wrong bytes.
-Status read_surfer7_header(platform::File& file, DescriptorView& d) {
+// The GRID section is left in g.
+Status read_surfer7_sections(platform::File& file, DescriptorView& d, Surfer7Geometry& g) {
     const auto file_size = file.size();
     if (!file_size) return GRIDLIB_BINARY_TOO_SHORT;
 
@@ -95,7 +107,6 @@ Status read_surfer7_header(platform::File& file, DescriptorView& d) {
         if (next > *file_size) return GRIDLIB_BINARY_TOO_SHORT;
 
         if (tag == tag_of("GRID")) {
-            std::array<std::byte, 72> g{};
             if (length < 72 || !file.read_exact(g)) return GRIDLIB_NO_USABLE_SIZE;
             d.data_offset() = 100;  // replaced by the true offset once the data section is found
             set_element_size(d, ElementSize::real64);
@@ -123,6 +134,40 @@ Status read_surfer7_header(platform::File& file, DescriptorView& d) {
     }
 }
 
+Status read_surfer7_header(platform::File& file, DescriptorView& d) {
+    Surfer7Geometry g{};
+    return read_surfer7_sections(file, d, g);
+}
+
+// The header of the grid d describes, read again into h; false when it no
+// longer describes that grid.
+template <typename Header>
+bool read_again(const std::string& grid_name, const DescriptorView& d,
+                Status (*read)(platform::File&, DescriptorView&, Header&), Header& h) {
+    auto file = platform::File::open_read(grid_name);
+    if (!file) return false;
+    GridDescriptor scratch;
+    DescriptorView again = scratch.view();
+    return read(*file, again, h) == GRIDLIB_OK && again.columns() == d.columns() && again.rows() == d.rows();
+}
+
+// The header's own doubles, which the descriptor holds as 32-bit reals.
+std::optional<GridPlacement> read_surfer6_placement(const std::string& grid_name, const DescriptorView& d) {
+    Surfer6Header h{};
+    if (!read_again(grid_name, d, read_surfer6_fields, h) || d.columns() < 2 || d.rows() < 2) return std::nullopt;
+    const double west = surfer_real(h, 8), east = surfer_real(h, 16);
+    const double south = surfer_real(h, 24), north = surfer_real(h, 32);
+    return placement_from_point(CellPoint::centre, west, south, (east - west) / (d.columns() - 1),
+                                (north - south) / (d.rows() - 1), d.rows());
+}
+
+std::optional<GridPlacement> read_surfer7_placement(const std::string& grid_name, const DescriptorView& d) {
+    Surfer7Geometry g{};
+    if (!read_again(grid_name, d, read_surfer7_sections, g)) return std::nullopt;
+    return placement_from_point(CellPoint::centre, surfer_real(g, 8), surfer_real(g, 16), surfer_real(g, 24),
+                                surfer_real(g, 32), d.rows());
+}
+
 // Blank cells are matched whatever the element size; the rows start in the south.
 constexpr BinaryFamilyRules kSurferRules{.always_south_first = true, .real_null_tolerance = kNullTolerance};
 
@@ -148,6 +193,7 @@ extern constinit const Driver surfer6_driver{
     .cell_point = CellPoint::centre,
     .content_tests = kSurfer6ContentTests,
     .read_header = read_surfer6_header,
+    .read_placement = read_surfer6_placement,
     .plan_rows = plan_rows,
 };
 
@@ -157,6 +203,7 @@ extern constinit const Driver surfer7_driver{
     .cell_point = CellPoint::centre,
     .content_tests = kSurfer7ContentTests,
     .read_header = read_surfer7_header,
+    .read_placement = read_surfer7_placement,
     .plan_rows = plan_rows,
     .header_statuses = kSurfer7Statuses,
 };
