@@ -1,5 +1,5 @@
 // Grids written by GDAL (Surfer 6, Surfer 7, ER Mapper with 4- and 8-byte
-// reals and signed and unsigned 16-bit integers), read through header and
+// reals and signed and unsigned 16-bit integers, ESRI ASCII), read through header and
 // working grid, must hold the values GDAL reads from the same files. tools/make_gdal_samples.sh makes
 // the samples and, for each, "<name>.expected.asc" with GDAL's values.
 #include "grid/grid_reader.h"
@@ -128,10 +128,14 @@ INSTANTIATE_TEST_SUITE_P(
                       Sample{"ers_float32.ers", "ers_float32.expected.asc", FormatCode::er_mapper, false},
                       Sample{"ers_float64.ers", "ers_float64.expected.asc", FormatCode::er_mapper, false},
                       Sample{"ers_int16.ers", "ers_int16.expected.asc", FormatCode::er_mapper, false},
-                      Sample{"ers_uint16.ers", "ers_uint16.expected.asc", FormatCode::er_mapper, false}),
+                      Sample{"ers_uint16.ers", "ers_uint16.expected.asc", FormatCode::er_mapper, false},
+                      // GDAL's ESRI ASCII of cells that are not square: dx and dy, no cellsize.
+                      Sample{"ers_float32.expected.asc", "ers_float32.expected.asc", FormatCode::esri_ascii, false}),
     [](const auto& info) {
         std::string name = info.param.file;
-        return name.substr(0, name.find('.'));
+        name.resize(name.rfind('.'));
+        std::replace(name.begin(), name.end(), '.', '_');
+        return name;
     });
 
 }  // namespace

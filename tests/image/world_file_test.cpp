@@ -30,8 +30,8 @@ struct GdalGrid {
     std::array<double, 6> geotransform{};
 };
 
-std::vector<GdalGrid> gdal_geotransforms() {
-    std::istringstream in(testing::read_text(testing::gdal_sample("geotransforms.txt")));
+std::vector<GdalGrid> gdal_geotransforms(const std::string& list = testing::gdal_sample("geotransforms.txt")) {
+    std::istringstream in(testing::read_text(list));
     std::vector<GdalGrid> grids;
     for (std::string line; std::getline(in, line);) {
         if (line.empty() || line[0] == '#') continue;
@@ -94,6 +94,61 @@ TEST(WorldFile, PixelCentresLandWhereGdalPlacesTheCellCentres) {
                         gdal_position(west, width, columns, s, last_x, false), tolerance);
             EXPECT_NEAR(w->y, gdal_position(north, height, rows, s, 0, true), tolerance);
             EXPECT_NEAR(w->y + static_cast<double>(last_y) * w->pixel_height,
+                        gdal_position(north, height, rows, s, last_y, true), tolerance);
+        }
+    }
+}
+
+// The six numbers of a world file as written.
+std::array<double, 6> world_file_numbers(const std::string& path) {
+    std::istringstream in(testing::read_text(path));
+    std::array<double, 6> v{};
+    for (double& n : v) in >> n;
+    return v;
+}
+
+// Grids at projected coordinates, where 32-bit reals are a metre or more
+// off (tools/make_placement_samples.sh): the geotransform and the world
+// files of whole-grid images keep every digit of the header, to a
+// millionth of a cell of GDAL's.
+TEST(WorldFile, WholeGridsArePlacedToTheLastDigitOfTheirHeaders) {
+    const auto grids = gdal_geotransforms(testing::test_data("placed/geotransforms.txt"));
+    ASSERT_EQ(grids.size(), 8u);
+    for (const GdalGrid& g : grids) {
+        SCOPED_TRACE(g.file);
+        const std::string input = testing::test_data("placed/" + g.file);
+        const auto name_length = static_cast<std::int32_t>(input.size());
+        GridDescriptor desc;
+        DescriptorView d = desc.view();
+        ASSERT_EQ(read_grid_header(input, d), GRIDLIB_OK);
+        const auto [west, width, rotation_x, north, rotation_y, height] = g.geotransform;
+        const double cell = std::min(width, -height);
+
+        std::array<double, 6> ours{};
+        std::int32_t status = 99;
+        gridlib_read_geotransform(input.data(), &name_length, desc.ihead.data(), desc.rhead.data(), ours.data(),
+                                  &status);
+        ASSERT_EQ(status, GRIDLIB_OK);
+        for (std::size_t k = 0; k < 6; ++k) EXPECT_NEAR(ours[k], g.geotransform[k], 1e-6 * cell) << "number " << k;
+
+        const std::int32_t columns = d.columns(), rows = d.rows();
+        for (const std::int32_t requested : {0, 3 * columns, columns / 2, columns / 3}) {
+            SCOPED_TRACE("requested width " + std::to_string(requested));
+            TempDir dir;
+            const std::string image = dir.file("i.png");
+            const auto image_length = static_cast<std::int32_t>(image.size());
+            gridlib_write_grid_world_file(image.data(), &image_length, input.data(), &name_length,
+                                          desc.ihead.data(), desc.rhead.data(), &requested, &status);
+            ASSERT_EQ(status, GRIDLIB_OK);
+            const auto [pixel_width, zero_1, zero_2, pixel_height, x, y] = world_file_numbers(dir.file("i.pgw"));
+            const image::ImageScale s = image::image_scale(requested, columns);
+            const std::int64_t last_x = s.side(columns) - 1, last_y = s.side(rows) - 1;
+            const double tolerance = 1e-6 * cell;
+            EXPECT_NEAR(x, gdal_position(west, width, columns, s, 0, false), tolerance);
+            EXPECT_NEAR(x + static_cast<double>(last_x) * pixel_width,
+                        gdal_position(west, width, columns, s, last_x, false), tolerance);
+            EXPECT_NEAR(y, gdal_position(north, height, rows, s, 0, true), tolerance);
+            EXPECT_NEAR(y + static_cast<double>(last_y) * pixel_height,
                         gdal_position(north, height, rows, s, last_y, true), tolerance);
         }
     }

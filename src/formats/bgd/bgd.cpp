@@ -4,14 +4,18 @@
 #include "formats/driver.h"
 
 #include <array>
+#include <optional>
+#include <string>
 
 namespace gridlib::formats {
 namespace {
 
-Status read_header(platform::File& file, DescriptorView& d) {
-    std::array<std::byte, 512> h{};
+using BgdHeader = std::array<std::byte, 512>;
+constexpr Endian be = Endian::big;
+
+// Fills d from the header, which is left in h.
+Status read_fields(platform::File& file, DescriptorView& d, BgdHeader& h) {
     if (!file.read_exact(h)) return GRIDLIB_BINARY_TOO_SHORT;
-    constexpr Endian be = Endian::big;
 
     d.data_offset() = 512;
     d.value_type() = GRIDLIB_ELEMENT_REAL32;
@@ -41,6 +45,21 @@ Status read_header(platform::File& file, DescriptorView& d) {
     d.null_value() = real32_at(h, 232, be);
     d.mean() = d.std_dev() = d.null_value();
     return check_data_extent(file, d, 512, 4 * static_cast<std::uint64_t>(d.columns()));
+}
+
+Status read_header(platform::File& file, DescriptorView& d) {
+    BgdHeader h{};
+    return read_fields(file, d, h);
+}
+
+// The stated west and south edges: moved half a cell in, as 32-bit reals,
+// they lose the last bits that place the grid.
+std::optional<GridPlacement> read_placement(const std::string& grid_name, const DescriptorView& d) {
+    BgdHeader h{};
+    if (!read_again(grid_name, d, read_fields, h)) return std::nullopt;
+    const double column_width = real32_at(h, 120, be), row_height = real32_at(h, 124, be);
+    return placement_from_point(CellPoint::lower_left_corner, real32_at(h, 88, be), real32_at(h, 96, be),
+                                column_width, row_height, d.rows());
 }
 
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
@@ -76,6 +95,7 @@ extern constinit const Driver bgd_driver{
     .extensions = kExtensions,
     .content_tests = kContentTests,
     .read_header = read_header,
+    .read_placement = read_placement,
     .plan_rows = plan_rows,
     .read_statuses = kReadStatuses,
 };

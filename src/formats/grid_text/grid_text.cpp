@@ -11,6 +11,8 @@
 #include <array>
 #include <cmath>
 #include <memory>
+#include <optional>
+#include <string>
 #include <string_view>
 #include <utility>
 
@@ -51,6 +53,7 @@ public:
     std::string_view field(Field f) const { return {text_.data() + f.first - 1, f.last - f.first + 1}; }
     std::int32_t integer(Field f) const { return text::integer_value(field(f)); }
     float real(Field f) const { return text::float_value(field(f)); }
+    double written_real(Field f) const { return text::real_value(field(f)); }
 
 private:
     std::array<char, 90> text_{};  // the last field ends in column 90
@@ -67,18 +70,26 @@ float scale_divisor_for(std::int32_t width) {
 }
 
 // When the x extent spans exactly one cell per column, it runs along the
-// outer cell edges, and every edge moves half a cell in to the centres;
-// otherwise the extent runs from centre to centre already.
-void place_at_cell_centres(DescriptorView& d) {
+// outer cell edges, and every edge moves half a cell in to the centres
+// (true); otherwise the extent runs from centre to centre already.
+bool place_at_cell_centres(DescriptorView& d) {
     const float cells = (d.east_x() - d.west_x()) / d.column_spacing();
-    if (!(std::fabs(cells) < 2147483648.0f) || static_cast<std::int32_t>(cells) != d.columns()) return;
+    if (!(std::fabs(cells) < 2147483648.0f) || static_cast<std::int32_t>(cells) != d.columns()) return false;
     d.west_x() += d.column_spacing() / 2;
     d.east_x() -= d.column_spacing() / 2;
     d.south_y() += d.row_spacing() / 2;
     d.north_y() -= d.row_spacing() / 2;
+    return true;
 }
 
-Status read_header(platform::File& file, DescriptorView& d) {
+// The west and south edges and the spacings as written, which the
+// descriptor holds as 32-bit reals.
+struct WrittenPlacement {
+    double west = 0, south = 0, column_width = 0, row_height = 0;
+    bool at_outer_edges = false;
+};
+
+Status read_fields(platform::File& file, DescriptorView& d, WrittenPlacement& written) {
     FixedLine line;
     if (!line.read(file)) return GRIDLIB_GRID_TEXT_NO_LINE_1;
     d.columns() = line.integer(kColumns);
@@ -92,22 +103,43 @@ Status read_header(platform::File& file, DescriptorView& d) {
     d.north_y() = line.real(kNorth);
     d.east_x() = line.real(kEast);
     d.south_y() = line.real(kSouth);
+    written.west = line.written_real(kWest);
+    written.south = line.written_real(kSouth);
 
     if (!rows::skip_lines(file, extra_lines(std::as_const(d)))) return GRIDLIB_GRID_TEXT_EXTRA_LINES_CUT;
 
     if (!line.read(file)) return GRIDLIB_GRID_TEXT_NO_LINE_3;
     d.column_spacing() = line.real(kColumnSpacing);
     d.row_spacing() = line.real(kRowSpacing);
+    written.column_width = line.written_real(kColumnSpacing);
+    written.row_height = line.written_real(kRowSpacing);
     d.rotation() = line.real(kRotation);
     d.data_min() = line.real(kMinimum);
     d.data_max() = line.real(kMaximum);
 
-    place_at_cell_centres(d);
+    written.at_outer_edges = place_at_cell_centres(d);
     d.null_value() = kStatedNull;
     if (!GridTextRows::width_supported(value_width(std::as_const(d)))) return GRIDLIB_GRID_TEXT_BAD_WIDTH;
     d.scale_divisor() = scale_divisor_for(value_width(std::as_const(d)));
     d.mean() = d.std_dev() = d.null_value();
     return GRIDLIB_OK;
+}
+
+Status read_header(platform::File& file, DescriptorView& d) {
+    WrittenPlacement unused;
+    return read_fields(file, d, unused);
+}
+
+std::optional<GridPlacement> read_placement(const std::string& grid_name, const DescriptorView& d) {
+    auto file = platform::File::open_read(grid_name);
+    if (!file) return std::nullopt;
+    GridDescriptor scratch;
+    DescriptorView again = scratch.view();
+    WrittenPlacement w;
+    if (read_fields(*file, again, w) != GRIDLIB_OK || again.columns() != d.columns() || again.rows() != d.rows())
+        return std::nullopt;
+    const CellPoint stated = w.at_outer_edges ? CellPoint::lower_left_corner : CellPoint::centre;
+    return placement_from_point(stated, w.west, w.south, w.column_width, w.row_height, d.rows());
 }
 
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
@@ -153,6 +185,7 @@ extern constinit const Driver grid_text_driver{
     .cell_point = CellPoint::centre,
     .content_tests = kContentTests,
     .read_header = read_header,
+    .read_placement = read_placement,
     .plan_rows = plan_rows,
     .header_statuses = kHeaderStatuses,
     .row_failure_causes = "it is missing, short or not validly coded",

@@ -139,18 +139,6 @@ Status read_surfer7_header(platform::File& file, DescriptorView& d) {
     return read_surfer7_sections(file, d, g);
 }
 
-// The header of the grid d describes, read again into h; false when it no
-// longer describes that grid.
-template <typename Header>
-bool read_again(const std::string& grid_name, const DescriptorView& d,
-                Status (*read)(platform::File&, DescriptorView&, Header&), Header& h) {
-    auto file = platform::File::open_read(grid_name);
-    if (!file) return false;
-    GridDescriptor scratch;
-    DescriptorView again = scratch.view();
-    return read(*file, again, h) == GRIDLIB_OK && again.columns() == d.columns() && again.rows() == d.rows();
-}
-
 // The header's own doubles, which the descriptor holds as 32-bit reals.
 std::optional<GridPlacement> read_surfer6_placement(const std::string& grid_name, const DescriptorView& d) {
     Surfer6Header h{};

@@ -45,6 +45,26 @@ TEST(EsriAsciiHeader, CentreOriginUsesTheCellSizeWhereverItComes) {
     EXPECT_EQ(mixed.d().south_y(), 40.0f);
 }
 
+TEST(EsriAsciiHeader, DxAndDyForCellsThatAreNotSquareInAnyOrder) {
+    // GDAL writes them after the corner; others may not.
+    for (const char* text : {"ncols 3\nnrows 2\nxllcorner 10\nyllcorner 20\ndx 0.5\ndy 2\n1 2 3\n",
+                             "DY\t2\nncols 3\nDX 0.5\nnrows 2\nxllcorner 10\nyllcorner 20\n1 2 3\n",
+                             "ncols 3\nnrows 2\ndy 2\nxllcenter 10.25\ndx 0.5\nyllcenter 21\n1 2 3\n"}) {
+        auto r = read_esri(text);
+        ASSERT_EQ(r.status, 0) << text;
+        auto d = r.d();
+        EXPECT_EQ(d.column_spacing(), 0.5f) << text;
+        EXPECT_EQ(d.row_spacing(), 2.0f) << text;
+        EXPECT_EQ(d.west_x(), 10.0f) << text;
+        EXPECT_EQ(d.east_x(), 11.0f) << text;
+        EXPECT_EQ(d.north_y(), 22.0f) << text;
+        EXPECT_EQ(d.data_offset(), 6) << text;
+    }
+    // Only the whole first word: a "dxf" line is no spacing but the first data line.
+    EXPECT_EQ(read_esri("ncols 3\nnrows 2\ncellsize 4\ndxf 1\n1 2 3\n").d().column_spacing(), 4.0f);
+    EXPECT_EQ(read_esri("ncols 3\nnrows 2\ncellsize 4\ndxf 1\n1 2 3\n").d().data_offset(), 3);
+}
+
 TEST(EsriAsciiHeader, AnyCaseTabsCrLfAndBlankLines) {
     auto r = read_esri("NCols 7\r\nnRoWs\t\t4\r\n   \r\nCellSize\t0.5\r\n  xllCorner -1.5\r\n\t\r\n0 1\r\n");
     ASSERT_EQ(r.status, 0);

@@ -1,5 +1,6 @@
 // "$$GRID$$" headers: fields in fixed columns, the extra lines, the extent
 // moved from the cell edges to the centres, and headers cut short.
+#include "formats/grid_header.h"
 #include "formats/header_test_support.h"
 
 #include <gtest/gtest.h>
@@ -72,6 +73,29 @@ TEST(GridTextHeader, FieldsFromTheirColumns) {
     ASSERT_EQ(r.status, 0);
     EXPECT_EQ(r.d().east_x(), 4.0f);
     EXPECT_EQ(r.d().storage_order(), 0);
+}
+
+TEST(GridTextHeader, PlacedFromTheWrittenFieldsWhetherEdgesOrCentres) {
+    // 10 columns of 10, rows of 12.5 from a south edge or centre of 150;
+    // 5123401.37 is 5123401.5 as a 32-bit real.
+    struct {
+        const char* east;
+        double west, north;
+    } const cases[] = {{"5123501.37", 5123401.37, 150.0 + 5 * 12.5},
+                       {"5123491.37", 5123401.37 - 5.0, 150.0 - 6.25 + 5 * 12.5}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.east);
+        testing::TempDir dir;
+        const std::string path = dir.file("placed");
+        testing::write_file(path, header("  10", "   2", "5123401.37", c.east));
+        GridDescriptor g;
+        ASSERT_EQ(read_grid_header(path, g.view()), 0);
+        const auto placement = grid_placement(path, g.view());
+        ASSERT_TRUE(placement);
+        EXPECT_NEAR(placement->west, c.west, 1e-9);
+        EXPECT_NEAR(placement->north, c.north, 1e-9);
+        EXPECT_EQ(placement->column_width, 10.0);
+    }
 }
 
 TEST(GridTextHeader, MissingLinesAndBadWidths) {
