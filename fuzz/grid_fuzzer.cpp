@@ -1,7 +1,7 @@
 // Fuzzes one format family from the file to the working grid: the input is
 // written under the family's name (GRID_NAME, with the extension that
 // selects it, or a neutral name for formats known by their first bytes),
-// its header is read, and when that succeeds the grid is read into a working
+// its header is read, and when that succeeds the grid is placed and read into a working
 // grid. A family whose values live in a second file (COMPANION_NAME) gets
 // the part of the input after a line "%%" as that file's content. The
 // input's choices (fuzz_files.h) replace descriptor words and the window.
@@ -9,6 +9,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "formats/grid_header.h"
+#include "formats/grid_placement.h"
 #include "grid/grid_reader.h"
 
 #include <string>
@@ -29,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     d.format_code() = FALLBACK_FORMAT;
     d.null_value() = kNullValue;
     if (read_grid_header(grid, d) != 0) return 0;
+    // The drivers read their headers again for the placement, in double precision.
+    formats::grid_placement(grid, d);
     GridWindow window{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
     if (choose.given()) {
         // A caller may hand the reader any descriptor: sizes, layout words

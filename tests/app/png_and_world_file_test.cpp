@@ -90,6 +90,23 @@ TEST_F(PngAndWorldFile, WorldFileBesideTheImageAsWritten) {
     EXPECT_EQ(files_in(dir.path()), (std::set<std::string>{"g.asc", "g.bmp", "g.bpw", "g.png", "g.pgw"}));
 }
 
+TEST_F(PngAndWorldFile, WorldFileKeepsTheDigitsOfTheHeader) {
+    // The grid users reported: 50 x 50 cells of 0.3 m at Web Mercator
+    // eastings, where 32-bit reals are 2 m apart and the image came out a
+    // whole pixel off. GDAL puts the upper-left centre at (-13623456.55, 4545693.70).
+    std::string grid = "ncols 50\nnrows 50\nxllcorner -13623456.7\nyllcorner 4545678.85\ncellsize 0.3\n";
+    for (int k = 0; k < 50 * 50; ++k) grid += std::to_string(k % 97) + (k % 50 == 49 ? "\n" : " ");
+    write_file(dir.file("m.asc"), grid);
+    ASSERT_EQ(run({"m.asc", "m.png", "-G"}).status, 0);
+    std::istringstream lines(read_text(dir.file("m.pgw")));
+    std::array<double, 6> w{};
+    for (double& v : w) lines >> v;
+    EXPECT_NEAR(w[0], 0.3, 1e-12);
+    EXPECT_NEAR(w[3], -0.3, 1e-12);
+    EXPECT_NEAR(w[4], -13623456.55, 1e-6 * 0.3);
+    EXPECT_NEAR(w[5], 4545693.70, 1e-6 * 0.3);
+}
+
 // GDAL's geotransform of a file, as gdalinfo prints it; empty when gdalinfo
 // fails or is missing.
 std::vector<double> gdal_geotransform(const std::string& path) {
