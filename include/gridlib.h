@@ -630,9 +630,10 @@ GRIDLIB_API void gridlib_write_world_file(const char *image_name, const int32_t 
  * edge, the column width, 0, the y of its north edge, 0, and minus the row
  * height. ihead and rhead hold the header as GRDRDH left it; its format code
  * says where the numbers come from. Formats that write them as text or as
- * 64-bit reals (ESRI ASCII, GXF, ER Mapper, Surfer 6 and 7) give them from
- * the header itself, to the last digit written: the descriptor holds 32-bit
- * reals, about a metre apart at projected coordinates of 1e7. The others
+ * 64-bit reals (ESRI ASCII, GXF, ER Mapper, $$GRID$$, Surfer 6 and 7), and
+ * $$BGD, whose stated edges the descriptor holds moved half a cell, give them
+ * from the header itself, to the last digit written: the descriptor holds
+ * 32-bit reals, about a metre apart at projected coordinates of 1e7. The others
  * give them from the descriptor, whose coordinates name the point of a cell
  * that gridlib_write_world_file explains. A rotation stated in the header is
  * ignored, as by the readers. Status: GRIDLIB_OK; GRIDLIB_REFUSED

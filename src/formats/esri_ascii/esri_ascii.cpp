@@ -137,7 +137,7 @@ std::optional<GridPlacement> read_placement(const std::string& grid_name, const 
         return std::nullopt;
     const double width = written.column_width.value_or(d.column_spacing());
     const double height = written.row_height.value_or(d.row_spacing());
-    // A corner or centre not written is where the descriptor has it (0).
+    // A number not written is what the descriptor holds for it.
     const double west = written.x_centre ? *written.x_centre - width / 2.0 : written.x_corner.value_or(d.west_x());
     const double south = written.y_centre ? *written.y_centre - height / 2.0 : written.y_corner.value_or(d.south_y());
     return placement_from_point(CellPoint::lower_left_corner, west, south, width, height, d.rows());
