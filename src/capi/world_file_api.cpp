@@ -1,7 +1,10 @@
-// C entry points of the world files that go beside images.
+// C entry points of the world files that go beside images, and of the
+// placement that goes into a GeoTIFF image.
 #include "gridlib.h"
 
 #include "capi/c_args.h"
+#include "formats/grid_selection.h"
+#include "image/geotiff_placement.h"
 #include "image/world_file.h"
 
 #include <algorithm>
@@ -44,5 +47,33 @@ extern "C" void gridlib_write_world_file(const char* image_name, const int32_t* 
         capi::set_status(status, image.path.empty() ? GRIDLIB_REFUSED : write_world_file(image.path, d, *image_width));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
+    }
+}
+
+extern "C" void gridlib_place_geotiff(const char* image_name, const int32_t* image_name_length,
+                                      const char* grid_name, const int32_t* grid_name_length, const int32_t* ihead,
+                                      const float* rhead, int32_t* status) noexcept {
+    try {
+        // A refused call leaves no earlier placement to misplace the image.
+        forget_geotiff_placement();
+        const capi::FileName image(image_name, image_name_length), grid(grid_name, grid_name_length);
+        if (!ihead || !rhead || image.path.empty() || grid.path.empty()) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        // The descriptor is only read.
+        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        const auto placement = formats::grid_placement(grid.path, d);
+        if (!placement) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        // A grid that is no GeoTIFF, or whose keys do not hold together,
+        // places the image without a coordinate system.
+        GeoKeys keys = read_geo_keys(formats::split_selection(grid.path).file).value_or(GeoKeys{});
+        place_next_geotiff(image.path, {*placement, d.columns(), d.rows(), std::move(keys)});
+        capi::set_status(status, GRIDLIB_OK);
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_REFUSED);
     }
 }

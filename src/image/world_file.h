@@ -7,6 +7,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "formats/grid_placement.h"
+#include "image/image_lines.h"
 
 #include <cstdint>
 #include <optional>
@@ -40,12 +41,15 @@ std::optional<WorldFile> world_file_of(const DescriptorView& d, std::int32_t req
 // finite.
 std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std::int32_t columns,
                                          std::int32_t rows, std::int32_t requested_width);
+// The same for an image drawn at a scale already settled.
+std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std::int32_t columns,
+                                         std::int32_t rows, const image::ImageScale& scale);
 
 // The six lines, each number in the fewest digits that read back exactly.
 std::string world_file_text(const WorldFile& w);
 
-// The world file's name: the image's extension replaced by ".pgw" for a PNG
-// and ".bpw" for a BMP, in upper case when the extension was; appended when
+// The world file's name: the image's extension replaced by ".pgw" for a PNG,
+// ".tfw" for a TIFF and ".bpw" for a BMP, in upper case when the extension was; appended when
 // the image has no extension or has that one.
 std::string world_file_name(const std::string& image_path);
 
