@@ -37,7 +37,9 @@ bool keys_in_bounds(const GeoKeys& k) {
 }  // namespace
 
 std::optional<GeoKeys> read_geo_keys(const std::string& path) {
-    const auto t = tiff_library::open_read(path);
+    auto file = platform::File::open_read(path);
+    if (!file) return std::nullopt;
+    const auto t = tiff_library::open_read(*file);
     if (!t) return std::nullopt;
     auto directory = tiff_library::shorts(t.get(), TIFFTAG_GEOKEYDIRECTORY);
     if (!directory) return std::nullopt;

@@ -39,71 +39,83 @@ private:
     bmp::FileSink sink_;
 };
 
-// Each block is compressed on the thread that painted it, and its stream
-// written in order.
-class PngLines final : public LineSink {
+// A sink that compresses each block on the thread that painted it, with a
+// compressor of the block's slot, and writes it in order: PNG's and TIFF's.
+template <typename Compressor>
+class CompressedLines : public LineSink {
+public:
+    void prepare(const PaintedBlock& block, std::size_t slot) override {
+        Slot& s = slots_[slot];
+        s.compressed = compress(*s.compressor, block);
+    }
+
+protected:
+    template <typename... Args>
+    void make_compressors(std::size_t slots, const Args&... args) {
+        slots_.clear();
+        for (std::size_t s = 0; s < slots; ++s) slots_.push_back({std::make_unique<Compressor>(args...)});
+    }
+    // False when zlib failed. May throw std::bad_alloc.
+    virtual bool compress(Compressor& compressor, const PaintedBlock& block) = 0;
+    // The slot's compressor once its block is compressed; null when that failed.
+    const Compressor* compressed(std::size_t slot) const {
+        const Slot& s = slots_[slot];
+        return s.compressed ? s.compressor.get() : nullptr;
+    }
+
+private:
+    struct Slot {
+        std::unique_ptr<Compressor> compressor;
+        bool compressed = false;
+    };
+    std::vector<Slot> slots_;
+};
+
+// Blocks of lines, each compressed into a piece of the image's zlib stream.
+class PngLines final : public CompressedLines<png::BlockCompressor> {
 public:
     PngLines(std::unique_ptr<png::Writer> writer, const png::Layout& layout)
         : writer_(std::move(writer)), layout_(layout) {}
     void use_slots(std::size_t slots) override {
-        slots_.clear();
-        const std::size_t pixel_bytes = layout_.line_bytes / layout_.width;
-        for (std::size_t s = 0; s < slots; ++s)
-            slots_.push_back({std::make_unique<png::BlockCompressor>(layout_.line_bytes, pixel_bytes)});
-    }
-    void prepare(const PaintedBlock& block, std::size_t slot) override {
-        Slot& s = slots_[slot];
-        s.compressed = s.compressor->compress(block.lines, block.replication, block.last);
+        make_compressors(slots, layout_.line_bytes, layout_.line_bytes / layout_.width);
     }
     bool write(const PaintedBlock&, std::size_t slot) override {
-        const Slot& s = slots_[slot];
-        return s.compressed && writer_->write_image_data(joiner_.pieces(*s.compressor));
+        const auto* c = compressed(slot);
+        return c && writer_->write_image_data(joiner_.pieces(*c));
     }
     bool finish() { return writer_->finish(); }
 
 private:
+    bool compress(png::BlockCompressor& c, const PaintedBlock& block) override {
+        return c.compress(block.lines, block.replication, block.last);
+    }
+
     std::unique_ptr<png::Writer> writer_;
     const png::Layout layout_;
-    struct Slot {
-        std::unique_ptr<png::BlockCompressor> compressor;
-        bool compressed = false;
-    };
-    std::vector<Slot> slots_;
     png::StreamJoiner joiner_;
 };
 
-// Each row of tiles is compressed on the thread that painted it, and its
-// tiles written in order.
-class TiffLines final : public LineSink {
+// Bands of a row of tiles, each tile compressed into a stream of its own.
+class TiffLines final : public CompressedLines<tiff::TileCompressor> {
 public:
     TiffLines(std::unique_ptr<tiff::Writer> writer, const tiff::Layout& layout)
         : writer_(std::move(writer)), layout_(layout) {}
     std::int64_t band_lines() const override { return tiff::kTileSide; }
-    void use_slots(std::size_t slots) override {
-        slots_.clear();
-        for (std::size_t s = 0; s < slots; ++s) slots_.push_back({std::make_unique<tiff::TileCompressor>(layout_)});
-    }
-    void prepare(const PaintedBlock& block, std::size_t slot) override {
-        Slot& s = slots_[slot];
-        s.compressed = s.compressor->compress(block.lines);
-    }
+    void use_slots(std::size_t slots) override { make_compressors(slots, layout_); }
     bool write(const PaintedBlock&, std::size_t slot) override {
-        const Slot& s = slots_[slot];
-        if (!s.compressed) return false;
+        const auto* c = compressed(slot);
+        if (!c) return false;
         for (std::size_t t = 0; t < layout_.tiles_across; ++t)
-            if (!writer_->write_tile(s.compressor->tile(t))) return false;
+            if (!writer_->write_tile(c->tile(t))) return false;
         return true;
     }
     bool finish() { return writer_->finish(); }
 
 private:
+    bool compress(tiff::TileCompressor& c, const PaintedBlock& block) override { return c.compress(block.lines); }
+
     std::unique_ptr<tiff::Writer> writer_;
     const tiff::Layout layout_;
-    struct Slot {
-        std::unique_ptr<tiff::TileCompressor> compressor;
-        bool compressed = false;
-    };
-    std::vector<Slot> slots_;
 };
 
 }  // namespace

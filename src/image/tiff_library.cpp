@@ -38,6 +38,12 @@ struct QuietOptions {
 platform::File& file_of(thandle_t h) { return *static_cast<platform::File*>(h); }
 
 tmsize_t read_nothing(thandle_t, void*, tmsize_t) { return 0; }
+tmsize_t read_file(thandle_t h, void* data, tmsize_t n) {
+    if (n < 0) return -1;
+    const std::size_t got = file_of(h).read(std::span(static_cast<std::byte*>(data), static_cast<std::size_t>(n)));
+    return file_of(h).error() ? -1 : static_cast<tmsize_t>(got);
+}
+tmsize_t write_nothing(thandle_t, void*, tmsize_t) { return -1; }
 tmsize_t write_file(thandle_t h, void* data, tmsize_t n) {
     if (n < 0) return -1;
     const bool ok = file_of(h).write(std::span(static_cast<const std::byte*>(data), static_cast<std::size_t>(n)));
@@ -92,11 +98,12 @@ bool set_array(TIFF* t, std::uint32_t tag, const std::vector<T>& values) {
 
 void Closer::operator()(TIFF* t) const { TIFFClose(t); }
 
-Handle open_read(const std::string& path) {
+Handle open_read(platform::File& file) {
     const QuietOptions quiet;
     if (!quiet.options) return nullptr;
     // Not mapped: a file cut short by another process must not fault the reader.
-    return Handle(TIFFOpenExt(path.c_str(), "rm", quiet.options));
+    return Handle(TIFFClientOpenExt("grid", "rm", &file, read_file, write_nothing, seek_file, close_nothing, size_of,
+                                    map_nothing, unmap_nothing, quiet.options));
 }
 
 Handle open_write(platform::File& file, bool big) {

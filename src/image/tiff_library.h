@@ -22,8 +22,10 @@ struct Closer {
 };
 using Handle = std::unique_ptr<::tiff, Closer>;
 
-// An existing file opened for reading; nothing when it is no TIFF.
-Handle open_read(const std::string& path);
+// A TIFF read through the file, which stays open and owned by the caller
+// (opened by platform::File, so that a FIFO or device is never waited on);
+// nothing when it is no TIFF.
+Handle open_read(platform::File& file);
 // A new TIFF written through the file, which stays open and owned by the
 // caller: closing the handle writes the directory but leaves the file
 // open. BigTIFF when `big`. Nothing when libtiff fails.

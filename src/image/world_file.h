@@ -49,8 +49,8 @@ std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std
 std::string world_file_text(const WorldFile& w);
 
 // The world file's name: the image's extension replaced by ".pgw" for a PNG,
-// ".tfw" for a TIFF and ".bpw" for a BMP, in upper case when the extension was; appended when
-// the image has no extension or has that one.
+// ".tfw" for a TIFF and ".bpw" for a BMP, in upper case when the extension
+// was; appended when the image has no extension or has that one.
 std::string world_file_name(const std::string& image_path);
 
 // Writes the world file of the image at image_path (see world_file_of)

@@ -20,6 +20,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 namespace gridlib {
 namespace {
 
@@ -130,6 +132,9 @@ TEST(GeoKeys, ReadWhenTheyHoldTogether) {
         EXPECT_EQ(keys->ascii, c.read->ascii);
     }
     EXPECT_FALSE(read_geo_keys(dir.file("missing.tif")));
+    // Never waited on: no writer will come.
+    ASSERT_EQ(::mkfifo(dir.file("fifo.tif").c_str(), 0600), 0);
+    EXPECT_FALSE(read_geo_keys(dir.file("fifo.tif")));
 }
 
 // A grid read for drawing: its header, and the working grid of it.
