@@ -10,13 +10,16 @@
 
 #include <array>
 
+// libtiff's struct tiff is a global name: gridlib::tiff is named by an
+// alias in the function, never brought in by a using-directive.
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    using namespace gridlib;
-    const std::string grid = fuzz::scratch_file("grid.tif"), image = fuzz::scratch_file("image.tif");
-    fuzz::write_whole(grid, fuzz::as_text(data, size));
-    const auto keys = read_geo_keys(grid);
+    namespace tiff = gridlib::tiff;
+    using gridlib::fuzz::scratch_file;
+    const std::string grid = scratch_file("grid.tif"), image = scratch_file("image.tif");
+    gridlib::fuzz::write_whole(grid, gridlib::fuzz::as_text(data, size));
+    const auto keys = gridlib::read_geo_keys(grid);
     if (!keys) return 0;
-    auto file = platform::File::create(image);
+    auto file = gridlib::platform::File::create(image);
     const auto layout = tiff::plan(1, 1, 0);
     if (!file || !layout) std::abort();
     auto writer = tiff::Writer::start(*file, *layout, std::nullopt, tiff::GeoTags{{1, -1, 0.5, 0.5}, *keys});
