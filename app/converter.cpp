@@ -230,6 +230,16 @@ private:
     bool open_ = false;
 };
 
+// Places the GeoTIFF image on a map: where the grid lies, in its coordinate
+// system when it is a GeoTIFF itself. A grid that cannot be placed (a cell
+// size that is zero or not a number) still draws, as an image without geo
+// tags; -G reports it through the world file.
+void place_geotiff(const NameText& image, const NameText& input, Descriptor& d) {
+    std::int32_t status = GRIDLIB_OK;
+    gridlib_place_geotiff(image.data(), image.length(), input.data(), input.length(), d.integers(), d.reals(),
+                          &status);
+}
+
 // Reads the whole grid into the working grid; false when the run has to stop
 // (the message is printed).
 bool read_grid(const NameText& input, const NameText& work, Descriptor& d, Console& console) {
@@ -296,8 +306,7 @@ int convert(std::span<const std::string> arguments, Console& console) {
     // The header as read places the whole grid with every digit its file
     // has; the working grid's descriptor holds 32-bit reals.
     const Descriptor header = d;
-    const bool png = is_png_name(*output);
-    const std::string image_kind = png ? "PNG" : "BMP";
+    const std::string image_kind = image_kind_of(*output);
     const std::string world_file = settings->world_file ? world_file_name(*output) : std::string();
     if (const auto refusal = outputs_refusal(*output, image_kind, world_file, input_text, d, *settings)) {
         console.stop_line(*refusal);
@@ -314,10 +323,12 @@ int convert(std::span<const std::string> arguments, Console& console) {
         return 1;
     }
     const NameText work_text(work.path(), work.path().size() + 1);
+    const NameText output_text(*output, kNameLength);
+    // From the header as read, before the grid is.
+    if (image_kind == "TIFF") place_geotiff(output_text, input_text, d);
     if (!read_grid(input_text, work_text, d, console)) return 1;
 
     Outputs outputs;
-    const NameText output_text(*output, kNameLength);
     // One pixel per column unless a width is asked for. The world file is
     // written first, so that a grid it cannot place (a cell size that is
     // zero or not a number) is refused before the image is drawn.
@@ -346,7 +357,8 @@ int convert(std::span<const std::string> arguments, Console& console) {
             return 1;
         }
     } else {
-        const auto draw = png ? GRD2PNG : GRD2BMP;
+        // GRD2BMP draws a TIFF as well, by its name.
+        const auto draw = image_kind == "PNG" ? GRD2PNG : GRD2BMP;
         draw(work_text.data(), work_text.length(), output_text.data(), output_text.length(), d.integers(),
              d.reals(), &mapping, levels.data(), &colours.count, colours.values.data(), &status);
         if (status != GRIDLIB_OK) {

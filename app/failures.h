@@ -12,7 +12,7 @@ namespace rastrify {
 // status that is both a failed positioning and row 2000's failure.
 std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int32_t rows);
 std::string histogram_failure(std::int32_t status);
-// The image writer's, for an image of the kind "BMP" or "PNG".
+// The image writer's, for an image of the kind "BMP", "PNG" or "TIFF".
 std::string image_failure(std::int32_t status, const std::string& kind);
 std::string world_file_failure(std::int32_t status, const std::string& name);
 // GRDGRAD, for a shaded relief.

@@ -31,11 +31,21 @@ bool exists_as_non_regular(const std::string& path) {
     return !ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status);
 }
 
-bool is_png_name(const std::string& path) {
-    constexpr std::string_view kPng = ".png";
-    if (path.size() < kPng.size()) return false;
-    return std::equal(kPng.begin(), kPng.end(), path.end() - static_cast<std::ptrdiff_t>(kPng.size()),
+namespace {
+
+// True when path ends in the lower-case extension, in any case.
+bool ends_in(const std::string& path, std::string_view extension) {
+    if (path.size() < extension.size()) return false;
+    return std::equal(extension.begin(), extension.end(), path.end() - static_cast<std::ptrdiff_t>(extension.size()),
                       [](char a, char b) { return a == std::tolower(static_cast<unsigned char>(b)); });
+}
+
+}  // namespace
+
+std::string image_kind_of(const std::string& path) {
+    if (ends_in(path, ".png")) return "PNG";
+    if (ends_in(path, ".tif") || ends_in(path, ".tiff")) return "TIFF";
+    return "BMP";
 }
 
 std::string directory_of(const std::string& path) {

@@ -17,9 +17,10 @@ bool same_file(const std::string& a, const std::string& b);
 // True when path exists (links followed) and is not a regular file: a
 // directory, device, FIFO or socket.
 bool exists_as_non_regular(const std::string& path);
-// True when the image named path is written as a PNG: its name ends in
-// ".png", in any case, as the library's writers take it.
-bool is_png_name(const std::string& path);
+// The kind of image the library's writers make of the name path, for
+// messages: "PNG" when it ends in ".png", "TIFF" when in ".tif" or ".tiff"
+// (in any case), otherwise "BMP".
+std::string image_kind_of(const std::string& path);
 // The directory part of a path including its final '/', or "" for a bare name.
 std::string directory_of(const std::string& path);
 

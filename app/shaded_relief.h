@@ -19,8 +19,8 @@ namespace rastrify {
 // gridlib_mapping_mode; negative inverts the colours) and the level table say,
 // brightness by the light on each cell's slope, with level ground at half
 // brightness. The image width word asks for the line width as for the flat
-// image; an output name ending in ".png" makes a PNG (image_kind names it in
-// messages). Returns the message that ends the run, if any.
+// image; an output name ending in ".png" makes a PNG, one in ".tif" or
+// ".tiff" a GeoTIFF (image_kind names it in messages). Returns the message that ends the run, if any.
 std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
                                               const NameText& work, const NameText& output, Descriptor& d,
                                               std::int32_t mapping, const LevelTable& levels,

@@ -5,13 +5,15 @@
 // limits, a requested width of any value, a light vector, a mapping mode and
 // format codes from its header's spare bytes. The same file serves as the
 // shaded writer's gradient file and as the user colour table. IMAGE_NAME
-// names the image, and so its format.
+// names the image, and so its format; a GeoTIFF palette image is placed
+// where the header's doubles say.
 #include "fuzz_files.h"
 #include "working_grid_input.h"
 
 #include "colour/colour_map.h"
 #include "colour/histogram.h"
 #include "descriptor/grid_descriptor.h"
+#include "image/geotiff_placement.h"
 #include "image/palette_writer.h"
 #include "image/shaded_writer.h"
 #include "image/user_colour_writer.h"
@@ -46,6 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int32_t count = build_colour_table(2, {}, {}, {}, 0, ColourTableView(colours));
     const std::int32_t mode = static_cast<std::int8_t>(data[200]) % 3;
     const std::int32_t width = d.image_width();
+    const formats::GridPlacement grid_place{h.real64(36), h.real64(44), h.real64(20), h.real64(28)};
+    place_next_geotiff(image, {grid_place, d.columns(), d.rows(), {}});
     write_palette_image(grid, image, d, mode, levels, count, ConstColourTableView(colours), image_format_of(image));
 
     // Colours of any value from the input, and a user count that may exceed them.

@@ -1,5 +1,6 @@
 /* gridlib: read gridded data in fourteen grid formats, reduce it to a working
- * grid of 32-bit reals, and draw it as an 8-bit palette BMP or PNG image.
+ * grid of 32-bit reals, and draw it as an 8-bit palette BMP, PNG or GeoTIFF
+ * image.
  *
  * The routines in upper case are those every caller of this family of grid
  * routines already knows, with their names and argument order unchanged; the
@@ -250,7 +251,8 @@ enum gridlib_status {
     GRIDLIB_HISTOGRAM_UNREADABLE = -3,  /* the working grid could not be read */
 
     /* GRD2BMP */
-    GRIDLIB_IMAGE_TOO_LARGE = -2,       /* beyond the image format, or a block of lines beyond memory */
+    GRIDLIB_IMAGE_TOO_LARGE = -2,       /* beyond the image format, or a block of lines (a TIFF: a row of
+                                           tiles) beyond memory */
     GRIDLIB_IMAGE_WRITE_FAILED = -3,
     GRIDLIB_IMAGE_GRID_UNREADABLE = -4,
 
@@ -263,8 +265,8 @@ enum gridlib_status {
      * GRD2BMPCOLTAB writing a BMP: the file's size is known before it is
      * made, and its file system has not that many bytes available (as df
      * shows them). Nothing is written; gridlib_room_shortage tells the sizes.
-     * A PNG, whose size is known only once it is compressed, is not refused
-     * ahead. */
+     * A PNG or TIFF, whose size is known only once it is compressed, is not
+     * refused ahead. */
     GRIDLIB_NO_ROOM = -5
 };
 
@@ -424,7 +426,8 @@ GRIDLIB_API void RGBHSL(const float *red, const float *green, const float *blue,
 GRIDLIB_API void HSLRGB(const float *hue, const float *saturation, const float *lightness,
                         float *red, float *green, float *blue) GRIDLIB_NOEXCEPT;
 
-/* Draws the working grid as an 8-bit palette BMP. mapping_mode is a
+/* Draws the working grid as an 8-bit palette BMP (a GeoTIFF when the image
+ * name ends in ".tif" or ".tiff", see below). mapping_mode is a
  * gridlib_mapping_mode, or its negative to invert the levels; with
  * GRIDLIB_MAPPING_THROUGH_LEVELS, levels holds GRIDLIB_LEVELS int32, the level
  * of bin k (1..GRIDLIB_LEVELS) in levels[k - 1]. ihead[GRIDLIB_IMAGE_WIDTH]
@@ -589,12 +592,41 @@ GRIDLIB_API void GRD2PNG(const char *working_name, const int32_t *working_name_l
                          const int32_t *colour_count, const int32_t *colour_table,
                          int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* GeoTIFF images. GRD2BMP, GRDSUN2BMP and GRD2BMPCOLTAB write a GeoTIFF
+ * when their image name ends in ".tif" or ".tiff" (any case): the pixels
+ * of the PNG of the same call (an 8-bit palette image whose index 0, the
+ * colour of null cells, is GDAL's no-data value, or red, green, blue and
+ * alpha with the cells without data transparent), in Deflate-compressed
+ * tiles of 256 x 256 pixels, a BigTIFF when it could outgrow 4 GiB. It is
+ * placed on a map when gridlib_place_geotiff was called for it; otherwise
+ * it holds no geo tags. */
+
+/* Tells where the next GeoTIFF written under image_name on the calling
+ * thread lies: the grid file grid_name, whose header GRDRDH read into
+ * ihead and rhead (before GRDRDG changes them), in double precision where
+ * its format gives it so. The image routine then writes the pixel scale and
+ * the tie point (PixelIsArea) of the image it draws, by the rules of
+ * gridlib_write_world_file, and, when the grid file is a GeoTIFF, its
+ * GeoKeys (GeoKeyDirectory, GeoDoubleParams, GeoAsciiParams, with the raster
+ * type made PixelIsArea): the grid's coordinate system. The placement
+ * replaces any made before on the thread and is used up by the next image
+ * written under that name; one drawn of a working grid of another size than
+ * the header's is written without geo tags. Status: GRIDLIB_OK, or
+ * GRIDLIB_REFUSED (any earlier placement dropped) for a missing argument, an
+ * empty name, a format code without a format, a grid without cells, or a
+ * cell size of zero or not finite. */
+GRIDLIB_API void gridlib_place_geotiff(const char *image_name, const int32_t *image_name_length,
+                                       const char *grid_name, const int32_t *grid_name_length,
+                                       const int32_t *ihead, const float *rhead,
+                                       int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* A world file beside an image places it on a map for GIS software: six
  * lines, the pixel width, two rotation terms (0), the negative pixel height,
  * and the map x and y of the centre of the upper-left pixel. */
 
 /* The name of the world file of an image: the image's extension replaced by
- * ".pgw" when the image name ends in ".png" (any case), otherwise by ".bpw",
+ * ".pgw" when the image name ends in ".png" (any case), ".tfw" when it ends
+ * in ".tif" or ".tiff", otherwise by ".bpw",
  * in upper case when the extension was; appended when the name has no
  * extension or has that one. Written NUL-terminated into world_name.
  * Status: GRIDLIB_OK, or GRIDLIB_REFUSED for an empty image name or a name

@@ -10,7 +10,9 @@ using namespace gridlib;
 
 namespace {
 
-// GRD2BMP and GRD2PNG: the same arguments, the same palette indices.
+// GRD2BMP and GRD2PNG: the same arguments, the same palette indices. A
+// GRD2BMP image named as a TIFF is one: a BMP under that name would be
+// read as no TIFF at all.
 void draw_palette_image(const char* working_name, const int32_t* working_name_length, const char* image_name,
                         const int32_t* image_name_length, int32_t* ihead, const float* rhead,
                         const int32_t* mapping_mode, const int32_t* levels, const int32_t* colour_count,
@@ -27,9 +29,10 @@ void draw_palette_image(const char* working_name, const int32_t* working_name_le
             levels ? std::span<const std::int32_t>(levels, kLevels) : std::span<const std::int32_t>();
         const ConstColourTableView colours(std::span<const std::int32_t, kColourTableValues>(colour_table,
                                                                                              kColourTableValues));
-        capi::set_status(status, write_palette_image(capi::FileName(working_name, working_name_length).path,
-                                                     capi::FileName(image_name, image_name_length).path, d,
-                                                     *mapping_mode, level_table, *colour_count, colours, format));
+        const std::string image = capi::FileName(image_name, image_name_length).path;
+        if (format == ImageFormat::bmp && image_format_of(image) == ImageFormat::tiff) format = ImageFormat::tiff;
+        capi::set_status(status, write_palette_image(capi::FileName(working_name, working_name_length).path, image,
+                                                     d, *mapping_mode, level_table, *colour_count, colours, format));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }

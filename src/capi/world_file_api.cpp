@@ -1,9 +1,11 @@
 // C entry points of the world files that go beside images, and of the
-// placement they come from.
+// placement they come from, which also goes into a GeoTIFF image.
 #include "gridlib.h"
 
 #include "capi/c_args.h"
 #include "formats/grid_placement.h"
+#include "formats/grid_selection.h"
+#include "image/geotiff_placement.h"
 #include "image/world_file.h"
 
 #include <algorithm>
@@ -87,6 +89,34 @@ extern "C" void gridlib_read_geotransform(const char* grid_name, const int32_t* 
         }
         const auto six = placement->geotransform();
         std::copy(six.begin(), six.end(), geotransform);
+        capi::set_status(status, GRIDLIB_OK);
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+    }
+}
+
+extern "C" void gridlib_place_geotiff(const char* image_name, const int32_t* image_name_length,
+                                      const char* grid_name, const int32_t* grid_name_length, const int32_t* ihead,
+                                      const float* rhead, int32_t* status) noexcept {
+    try {
+        // A refused call leaves no earlier placement to misplace the image.
+        forget_geotiff_placement();
+        const capi::FileName image(image_name, image_name_length), grid(grid_name, grid_name_length);
+        if (!ihead || !rhead || image.path.empty() || grid.path.empty()) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        // The descriptor is only read.
+        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        const auto placement = formats::grid_placement(grid.path, d);
+        if (!placement) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        // A grid that is no GeoTIFF, or whose keys do not hold together,
+        // places the image without a coordinate system.
+        GeoKeys keys = read_geo_keys(formats::split_selection(grid.path).file).value_or(GeoKeys{});
+        place_next_geotiff(image.path, {*placement, d.columns(), d.rows(), std::move(keys)});
         capi::set_status(status, GRIDLIB_OK);
     } catch (...) {
         capi::set_status(status, GRIDLIB_REFUSED);

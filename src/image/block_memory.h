@@ -11,9 +11,10 @@
 
 namespace gridlib::image {
 
-// The bytes of one block's grid rows and painted lines, and for a PNG the
-// least its compressor holds for the block (its stream grows with the
-// replication), for a grid of `columns` >= 1 columns drawn at `scale`.
+// The bytes of one block's grid rows and painted lines (for a TIFF, a row of
+// tiles), and the least its compressor holds for the block (a PNG's stream
+// grows with the replication), for a grid of `columns` >= 1 columns drawn
+// at `scale`.
 std::uint64_t least_block_memory(const ImageLayout& layout, std::int32_t columns, const ImageScale& scale);
 
 }  // namespace gridlib::image

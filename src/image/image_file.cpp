@@ -1,12 +1,15 @@
 // The image file around the shared line loop: a BMP's headers and lines
-// from the bottom up, or a PNG's chunks and lines from the top down.
+// from the bottom up, a PNG's chunks and lines from the top down, or a
+// TIFF's rows of tiles from the top down.
 #include "image/image_file.h"
 
 #include "gridlib.h"
 #include "grid/working_grid.h"
 #include "image/block_memory.h"
+#include "image/geotiff_placement.h"
 #include "image/pending_file.h"
 #include "image/png_blocks.h"
+#include "image/tiff_tiles.h"
 #include "platform/file_system_room.h"
 #include "platform/physical_memory.h"
 
@@ -36,37 +39,83 @@ private:
     bmp::FileSink sink_;
 };
 
-// Each block is compressed on the thread that painted it, and its stream
-// written in order.
-class PngLines final : public LineSink {
+// A sink that compresses each block on the thread that painted it, with a
+// compressor of the block's slot, and writes it in order: PNG's and TIFF's.
+template <typename Compressor>
+class CompressedLines : public LineSink {
+public:
+    void prepare(const PaintedBlock& block, std::size_t slot) override {
+        Slot& s = slots_[slot];
+        s.compressed = compress(*s.compressor, block);
+    }
+
+protected:
+    template <typename... Args>
+    void make_compressors(std::size_t slots, const Args&... args) {
+        slots_.clear();
+        for (std::size_t s = 0; s < slots; ++s) slots_.push_back({std::make_unique<Compressor>(args...)});
+    }
+    // False when zlib failed. May throw std::bad_alloc.
+    virtual bool compress(Compressor& compressor, const PaintedBlock& block) = 0;
+    // The slot's compressor once its block is compressed; null when that failed.
+    const Compressor* compressed(std::size_t slot) const {
+        const Slot& s = slots_[slot];
+        return s.compressed ? s.compressor.get() : nullptr;
+    }
+
+private:
+    struct Slot {
+        std::unique_ptr<Compressor> compressor;
+        bool compressed = false;
+    };
+    std::vector<Slot> slots_;
+};
+
+// Blocks of lines, each compressed into a piece of the image's zlib stream.
+class PngLines final : public CompressedLines<png::BlockCompressor> {
 public:
     PngLines(std::unique_ptr<png::Writer> writer, const png::Layout& layout)
         : writer_(std::move(writer)), layout_(layout) {}
     void use_slots(std::size_t slots) override {
-        slots_.clear();
-        const std::size_t pixel_bytes = layout_.line_bytes / layout_.width;
-        for (std::size_t s = 0; s < slots; ++s)
-            slots_.push_back({std::make_unique<png::BlockCompressor>(layout_.line_bytes, pixel_bytes)});
-    }
-    void prepare(const PaintedBlock& block, std::size_t slot) override {
-        Slot& s = slots_[slot];
-        s.compressed = s.compressor->compress(block.lines, block.replication, block.last);
+        make_compressors(slots, layout_.line_bytes, layout_.line_bytes / layout_.width);
     }
     bool write(const PaintedBlock&, std::size_t slot) override {
-        const Slot& s = slots_[slot];
-        return s.compressed && writer_->write_image_data(joiner_.pieces(*s.compressor));
+        const auto* c = compressed(slot);
+        return c && writer_->write_image_data(joiner_.pieces(*c));
     }
     bool finish() { return writer_->finish(); }
 
 private:
+    bool compress(png::BlockCompressor& c, const PaintedBlock& block) override {
+        return c.compress(block.lines, block.replication, block.last);
+    }
+
     std::unique_ptr<png::Writer> writer_;
     const png::Layout layout_;
-    struct Slot {
-        std::unique_ptr<png::BlockCompressor> compressor;
-        bool compressed = false;
-    };
-    std::vector<Slot> slots_;
     png::StreamJoiner joiner_;
+};
+
+// Bands of a row of tiles, each tile compressed into a stream of its own.
+class TiffLines final : public CompressedLines<tiff::TileCompressor> {
+public:
+    TiffLines(std::unique_ptr<tiff::Writer> writer, const tiff::Layout& layout)
+        : writer_(std::move(writer)), layout_(layout) {}
+    std::int64_t band_lines() const override { return tiff::kTileSide; }
+    void use_slots(std::size_t slots) override { make_compressors(slots, layout_); }
+    bool write(const PaintedBlock&, std::size_t slot) override {
+        const auto* c = compressed(slot);
+        if (!c) return false;
+        for (std::size_t t = 0; t < layout_.tiles_across; ++t)
+            if (!writer_->write_tile(c->tile(t))) return false;
+        return true;
+    }
+    bool finish() { return writer_->finish(); }
+
+private:
+    bool compress(tiff::TileCompressor& c, const PaintedBlock& block) override { return c.compress(block.lines); }
+
+    std::unique_ptr<tiff::Writer> writer_;
+    const tiff::Layout layout_;
 };
 
 }  // namespace
@@ -79,13 +128,22 @@ std::optional<ImageLayout> ImageLayout::plan(ImageFormat format, std::int64_t wi
         if (auto l = png::plan(width, height, indexed ? palette_entries : 0)) return ImageLayout(*l);
         return std::nullopt;
     }
+    if (format == ImageFormat::tiff) {
+        if (auto l = tiff::plan(width, height, indexed ? palette_entries : 0)) return ImageLayout(*l);
+        return std::nullopt;
+    }
     if (auto l = bmp::plan(width, height, indexed ? 8 : 24, indexed ? palette_entries : 0)) return ImageLayout(*l);
     return std::nullopt;
 }
 
+ImageFormat ImageLayout::format() const {
+    if (std::holds_alternative<png::Layout>(layout_)) return ImageFormat::png;
+    if (std::holds_alternative<tiff::Layout>(layout_)) return ImageFormat::tiff;
+    return ImageFormat::bmp;
+}
+
 std::size_t ImageLayout::line_bytes() const {
-    if (const auto* png = std::get_if<png::Layout>(&layout_)) return png->line_bytes;
-    return std::get<bmp::Layout>(layout_).line_bytes;
+    return std::visit([](const auto& l) -> std::size_t { return l.line_bytes; }, layout_);
 }
 
 std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
@@ -97,7 +155,7 @@ std::int32_t write_image(const std::string& working_path, const std::string& ima
     // must not cost buffers for the rows it does not have.
     if (!grid || !grid->holds_rows(rows)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
 
-    // A BMP's size is known ahead, a PNG's only once it is compressed.
+    // A BMP's size is known ahead, a PNG's or TIFF's only once it is compressed.
     if (const auto* bmp_layout = std::get_if<bmp::Layout>(&layout.layout());
         bmp_layout && platform::room_shortage(platform::final_link_target(image_path), bmp_layout->file_size,
                                               platform::Writing::beside))
@@ -111,6 +169,14 @@ std::int32_t write_image(const std::string& working_path, const std::string& ima
             if (!lines.start(*bmp_layout, palette)) return GRIDLIB_IMAGE_WRITE_FAILED;
             status = write_lines(*grid, rows, columns, scale, LineOrder::bottom_up, layout.line_bytes(), lines,
                                  make_painter);
+        } else if (const auto* tiff_layout = std::get_if<tiff::Layout>(&layout.layout())) {
+            const auto geo = take_geo_tags(image_path, columns, static_cast<std::int32_t>(rows), scale);
+            auto writer = tiff::Writer::start(out.file(), *tiff_layout, palette, geo);
+            if (!writer) return GRIDLIB_IMAGE_WRITE_FAILED;
+            TiffLines lines(std::move(writer), *tiff_layout);
+            status = write_lines(*grid, rows, columns, scale, LineOrder::top_down, layout.line_bytes(), lines,
+                                 make_painter);
+            if (status == GRIDLIB_OK && !lines.finish()) status = GRIDLIB_IMAGE_WRITE_FAILED;
         } else {
             auto writer = png::Writer::start(out.file(), std::get<png::Layout>(layout.layout()), palette);
             if (!writer) return GRIDLIB_IMAGE_WRITE_FAILED;

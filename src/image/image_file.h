@@ -9,6 +9,7 @@
 #include "image/image_format.h"
 #include "image/image_lines.h"
 #include "image/png_format.h"
+#include "image/tiff_format.h"
 #include "image/true_colour.h"
 
 #include <cstddef>
@@ -30,19 +31,19 @@ public:
     static std::optional<ImageLayout> plan(ImageFormat format, std::int64_t width, std::int64_t height, Pixels pixels,
                                            std::uint32_t palette_entries);
 
-    ImageFormat format() const {
-        return std::holds_alternative<png::Layout>(layout_) ? ImageFormat::png : ImageFormat::bmp;
-    }
+    using Layouts = std::variant<bmp::Layout, png::Layout, tiff::Layout>;
+
+    ImageFormat format() const;
     // The bytes of one line as the painter fills it, padding included.
     std::size_t line_bytes() const;
-    // How a true-colour painter stores its pixels: with alpha in a PNG.
-    TrueColourPixels true_colour() const { return TrueColourPixels(format() == ImageFormat::png); }
+    // How a true-colour painter stores its pixels: with alpha in a PNG or TIFF.
+    TrueColourPixels true_colour() const { return TrueColourPixels(format() != ImageFormat::bmp); }
 
-    const std::variant<bmp::Layout, png::Layout>& layout() const { return layout_; }
+    const Layouts& layout() const { return layout_; }
 
 private:
-    explicit ImageLayout(std::variant<bmp::Layout, png::Layout> layout) : layout_(layout) {}
-    std::variant<bmp::Layout, png::Layout> layout_;
+    explicit ImageLayout(Layouts layout) : layout_(layout) {}
+    Layouts layout_;
 };
 
 // Draws the working grid of columns x rows cells at working_path into the

@@ -1,5 +1,6 @@
 // The file format an image is written in, chosen by the output name: a name
-// ending in ".png", in any case, makes a PNG; any other name a BMP.
+// ending in ".png", in any case, makes a PNG; one ending in ".tif" or
+// ".tiff" a GeoTIFF; any other name a BMP.
 #pragma once
 
 #include <cstdint>
@@ -7,7 +8,7 @@
 
 namespace gridlib {
 
-enum class ImageFormat { bmp, png };
+enum class ImageFormat { bmp, png, tiff };
 
 // The resolution both formats state, so that an image prints at one size
 // whichever of them it was written in.

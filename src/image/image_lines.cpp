@@ -39,20 +39,32 @@ struct LineBlock {
     std::int32_t status = GRIDLIB_OK;
 };
 
-// The lines of the image and how a block of them is read and painted.
+// The blocks of the image's lines: as many kept rows as fit the block size,
+// or bands of image lines, each kept row repeated in them.
+threads::BlockPlan line_plan(std::int64_t kept_rows, std::int64_t repeats, std::int64_t band_lines,
+                             std::size_t row_bytes) {
+    if (band_lines > 0) return threads::BlockPlan(kept_rows * repeats, band_lines);
+    return threads::BlockPlan(kept_rows, row_bytes, kBlockBytes);
+}
+
+// The lines of the image and how a block of them is read and painted. A
+// line of the plan is a kept row, or in bands, one of its repeats.
 class LineRun {
 public:
     LineRun(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns, const ImageScale& scale,
-            LineOrder order, std::size_t line_bytes)
+            LineOrder order, std::size_t line_bytes, std::int64_t band_lines)
         : grid_(grid), rows_(rows), columns_(static_cast<std::size_t>(columns)), scale_(scale), order_(order),
-          line_bytes_(line_bytes),
-          plan_((rows - 1) / scale.step + 1, columns_ * sizeof(float) + line_bytes, kBlockBytes) {}
+          line_bytes_(line_bytes), kept_rows_((rows - 1) / scale.step + 1),
+          repeats_(band_lines > 0 ? scale.replication : 1),
+          plan_(line_plan(kept_rows_, repeats_, band_lines, columns_ * sizeof(float) + line_bytes)) {}
 
     const threads::BlockPlan& plan() const { return plan_; }
 
     void make_buffers(LineBlock& block, const PainterMaker& make_painter) const {
         // Not initialised: a short file must not cost the touch of a huge buffer.
-        block.rows = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(plan_.per_block()) * columns_);
+        // A band holds fewer kept rows than lines when they repeat.
+        const std::int64_t kept = std::min(plan_.per_block(), plan_.per_block() / repeats_ + 1);
+        block.rows = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(kept) * columns_);
         block.lines.assign(static_cast<std::size_t>(plan_.per_block()) * line_bytes_, std::byte{0});
         block.paint = make_painter();
     }
@@ -60,29 +72,36 @@ public:
     // Reads and paints the lines of block b.
     void paint(std::int64_t b, LineBlock& block) const {
         const std::int64_t first = plan_.first(b), count = plan_.rows_in(b);
+        const std::int64_t first_kept = first / repeats_, kept = (first + count - 1) / repeats_ - first_kept + 1;
         block.done = 0;
         block.status = GRIDLIB_OK;
         // With every row drawn, the rows of a block lie side by side in the
         // file: one read for all of them.
-        const bool together = scale_.step == 1 && count > 1;
+        const bool together = scale_.step == 1 && kept > 1;
         std::int64_t lowest = 0;
         if (together) {
-            lowest = std::min(stored_row(first), stored_row(first + count - 1));
-            if (!grid_.read_rows_concurrently(lowest, {block.rows.get(), static_cast<std::size_t>(count) * columns_}))
+            lowest = std::min(stored_row(first_kept), stored_row(first_kept + kept - 1));
+            if (!grid_.read_rows_concurrently(lowest, {block.rows.get(), static_cast<std::size_t>(kept) * columns_}))
                 return fail(block, GRIDLIB_IMAGE_GRID_UNREADABLE);
         }
         for (std::int64_t j = 0; j < count; ++j) {
-            const std::int64_t stored = stored_row(first + j);
+            const std::span<std::byte> line(block.lines.data() + static_cast<std::size_t>(j) * line_bytes_,
+                                            line_bytes_);
+            const std::int64_t n = (first + j) / repeats_;
+            if (j > 0 && n == (first + j - 1) / repeats_) {
+                // A repeat of the line above.
+                std::copy_n(line.data() - line_bytes_, line_bytes_, line.data());
+                block.done = j + 1;
+                continue;
+            }
+            const std::int64_t stored = stored_row(n);
             std::span<float> row(block.rows.get(), columns_);
             if (together) {
                 row = {block.rows.get() + static_cast<std::size_t>(stored - lowest) * columns_, columns_};
             } else if (!grid_.read_rows_concurrently(stored, row)) {
                 return fail(block, GRIDLIB_IMAGE_GRID_UNREADABLE);
             }
-            const std::span<std::byte> line(block.lines.data() + static_cast<std::size_t>(j) * line_bytes_,
-                                            line_bytes_);
-            if (!block.paint(rows_ - 1 - from_south(first + j), row, line))
-                return fail(block, GRIDLIB_IMAGE_GRID_UNREADABLE);
+            if (!block.paint(rows_ - 1 - from_south(n), row, line)) return fail(block, GRIDLIB_IMAGE_GRID_UNREADABLE);
             block.done = j + 1;
         }
     }
@@ -90,14 +109,14 @@ public:
     // The lines of block b, once painted without failure.
     PaintedBlock painted(std::int64_t b, const LineBlock& block) const {
         return {{block.lines.data(), static_cast<std::size_t>(block.done) * line_bytes_}, line_bytes_,
-                scale_.replication, b == plan_.blocks() - 1};
+                scale_.replication / repeats_, b == plan_.blocks() - 1};
     }
 
 private:
     // Sampling starts at the southern row: the kept rows are n x step rows
     // north of it, for n = 0 .. lines - 1.
     std::int64_t from_south(std::int64_t n) const {
-        return (order_ == LineOrder::bottom_up ? n : plan_.rows() - 1 - n) * scale_.step;
+        return (order_ == LineOrder::bottom_up ? n : kept_rows_ - 1 - n) * scale_.step;
     }
     std::int64_t stored_row(std::int64_t n) const {
         return grid_.north_first() ? rows_ - from_south(n) : from_south(n) + 1;
@@ -110,6 +129,8 @@ private:
     const ImageScale scale_;
     const LineOrder order_;
     const std::size_t line_bytes_;
+    const std::int64_t kept_rows_;
+    const std::int64_t repeats_;  // of each kept row in the plan's lines
     const threads::BlockPlan plan_;
 };
 
@@ -123,7 +144,7 @@ std::int64_t lines_per_block(std::int32_t columns, std::size_t line_bytes) {
 std::int32_t write_lines(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns,
                          const ImageScale& scale, LineOrder order, std::size_t line_bytes, LineSink& sink,
                          const PainterMaker& make_painter) {
-    const LineRun run(grid, rows, columns, scale, order, line_bytes);
+    const LineRun run(grid, rows, columns, scale, order, line_bytes, sink.band_lines());
     threads::BlockPass<LineBlock> pass(run.plan());
     pass.make_buffers(
         threads::thread_count(), [&](LineBlock& block) { run.make_buffers(block, make_painter); },

@@ -43,7 +43,7 @@ using LinePainter =
 using PainterMaker = std::function<LinePainter()>;
 
 // The lines of one block as painted, in the order the file stores them,
-// each to be stored `replication` times.
+// each to be stored `replication` times (1 for a sink of bands).
 struct PaintedBlock {
     std::span<const std::byte> lines;
     std::size_t line_bytes = 0;
@@ -58,6 +58,11 @@ struct PaintedBlock {
 class LineSink {
 public:
     virtual ~LineSink() = default;
+    // 0: blocks hold whole painted rows, each to be stored `replication`
+    // times, as many as fit the loop's block size. n > 0: every block holds
+    // n image lines (the last block fewer), the rows already repeated, so
+    // that a tiled format gets one row of tiles a block.
+    virtual std::int64_t band_lines() const { return 0; }
     // Before the first block: the number of slots. May throw std::bad_alloc.
     virtual void use_slots(std::size_t) {}
     // On the thread that painted the block, several blocks at once: work on

@@ -1,6 +1,7 @@
 // The palette image writer: draws a working grid as an 8-bit palette image,
-// BMP or PNG, in which every valid cell gets a colour chosen by its value and
-// null cells get palette index 0 (transparent in a PNG), enlarged by pixel
+// BMP, PNG or TIFF, in which every valid cell gets a colour chosen by its value
+// and null cells get palette index 0 (transparent in a PNG, no data in a
+// TIFF), enlarged by pixel
 // replication or reduced by keeping every n-th row and column to approach a
 // requested line width.
 #pragma once

@@ -213,9 +213,10 @@ std::int32_t write_shaded_image(const std::string& working_path, const std::stri
     const bool palette = colours.bits_per_pixel == 8;
     const ImageFormat format = image_format_of(image_path);
     // A PNG decoder may reject an index beyond the palette, which a BMP
-    // reader shows as it will: the PNG's palette covers every index drawn.
+    // reader shows as it will: the PNG's (and TIFF's) palette covers every
+    // index drawn.
     const std::int32_t entries =
-        format == ImageFormat::png ? std::max(colours.colour_count, kPaletteIndices) : colours.colour_count;
+        format != ImageFormat::bmp ? std::max(colours.colour_count, kPaletteIndices) : colours.colour_count;
     const auto layout = image::ImageLayout::plan(format, scale.side(columns), scale.side(rows),
                                                  palette ? image::Pixels::palette_indices : image::Pixels::true_colour,
                                                  palette ? static_cast<std::uint32_t>(entries) : 0);

@@ -2,7 +2,7 @@
 // chosen by its value and its brightness by the light falling on its slope,
 // which a gradient file gives as two slope codes per cell: an 8-bit image
 // whose palette holds 15 value steps at each of 15 brightness steps, or a
-// true-colour image coloured by the tinted rainbow; BMP or PNG, enlarged or
+// true-colour image coloured by the tinted rainbow; BMP, PNG or TIFF, enlarged or
 // reduced like the palette image to approach a requested line width.
 #pragma once
 
@@ -31,7 +31,7 @@ struct ShadedColours {
 
 // Draws the working grid at working_path, lit through the gradient file at
 // gradient_path, into the image file image_path: a PNG when its name ends
-// in ".png" (any case), otherwise a BMP. The descriptor supplies the size,
+// in ".png" (any case), a TIFF when in ".tif" or ".tiff", otherwise a BMP. The descriptor supplies the size,
 // the colour limits colour_min() < colour_max() and the requested width
 // image_width() (<= 0: one pixel per cell), which is left as it is, the
 // descriptor being only read. A valid value gets
@@ -41,8 +41,8 @@ struct ShadedColours {
 // (brightness x 15 / 64) x 15 + step x 15 / 4096 + 1, so 1..225; 24-bit
 // pixels are the tinted rainbow at fraction step / 4095 and tint
 // (brightness - 31.5) / 35. Null cells and cells without shading data are
-// palette index 0, or white; in a PNG they are transparent, and an 8-bit
-// PNG's palette holds at least the 226 entries its indices reach (beyond
+// palette index 0, or white; in a PNG or TIFF they are transparent, and an
+// 8-bit PNG's or TIFF's palette holds at least the 226 entries its indices reach (beyond
 // colour_count, from the colour table too). The image appears only when it
 // is complete; refusals create nothing. Allocates a block of grid rows and
 // image lines and a gradient record per thread, and 64 KB of tables for the

@@ -88,8 +88,12 @@ std::optional<WorldFile> world_file_of(const DescriptorView& d, std::int32_t req
 
 std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std::int32_t columns,
                                          std::int32_t rows, std::int32_t requested_width) {
+    return image_placement(grid, columns, rows, image::image_scale(requested_width, columns));
+}
+
+std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std::int32_t columns,
+                                         std::int32_t rows, const image::ImageScale& scale) {
     if (columns <= 0 || rows <= 0) return std::nullopt;
-    const image::ImageScale scale = image::image_scale(requested_width, columns);
     const auto replication = static_cast<double>(scale.replication), step = static_cast<double>(scale.step);
     const double dx = grid.column_width, dy = grid.row_height;
     // The northernmost row drawn: sampling keeps the southern row and every
@@ -129,7 +133,12 @@ std::string world_file_text(const WorldFile& w) {
 }
 
 std::string world_file_name(const std::string& image_path) {
-    const std::string_view extension = image_format_of(image_path) == ImageFormat::png ? ".pgw" : ".bpw";
+    std::string_view extension = ".bpw";
+    switch (image_format_of(image_path)) {
+    case ImageFormat::png: extension = ".pgw"; break;
+    case ImageFormat::tiff: extension = ".tfw"; break;
+    case ImageFormat::bmp: break;
+    }
     const std::size_t slash = image_path.rfind('/');
     const std::size_t name_start = slash == std::string::npos ? 0 : slash + 1;
     const std::size_t dot = image_path.rfind('.');

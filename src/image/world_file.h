@@ -7,6 +7,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "formats/grid_placement.h"
+#include "image/image_lines.h"
 
 #include <cstdint>
 #include <optional>
@@ -40,6 +41,9 @@ std::optional<WorldFile> world_file_of(const DescriptorView& d, std::int32_t req
 // finite.
 std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std::int32_t columns,
                                          std::int32_t rows, std::int32_t requested_width);
+// The same for an image drawn at a scale already settled.
+std::optional<WorldFile> image_placement(const formats::GridPlacement& grid, std::int32_t columns,
+                                         std::int32_t rows, const image::ImageScale& scale);
 
 // The same of an image drawn of the whole grid named grid_name, whose header
 // d holds as read_grid_header left it, placed where formats::grid_placement
@@ -51,9 +55,9 @@ std::optional<WorldFile> whole_grid_world_file(const std::string& grid_name, con
 // The six lines, each number in the fewest digits that read back exactly.
 std::string world_file_text(const WorldFile& w);
 
-// The world file's name: the image's extension replaced by ".pgw" for a PNG
-// and ".bpw" for a BMP, in upper case when the extension was; appended when
-// the image has no extension or has that one.
+// The world file's name: the image's extension replaced by ".pgw" for a PNG,
+// ".tfw" for a TIFF and ".bpw" for a BMP, in upper case when the extension
+// was; appended when the image has no extension or has that one.
 std::string world_file_name(const std::string& image_path);
 
 // Writes the world file of the image at image_path (see world_file_of)

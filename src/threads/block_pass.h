@@ -23,6 +23,9 @@ public:
     BlockPlan(std::int64_t rows, std::size_t row_bytes, std::size_t block_bytes)
         : rows_(rows), per_block_(rows_per_block(row_bytes, block_bytes)),
           blocks_(rows > 0 ? (rows + per_block_ - 1) / per_block_ : 0) {}
+    // Blocks of per_block >= 1 rows each (the last one fewer).
+    BlockPlan(std::int64_t rows, std::int64_t per_block)
+        : rows_(rows), per_block_(per_block), blocks_(rows > 0 ? (rows + per_block_ - 1) / per_block_ : 0) {}
 
     // At least one row a block, however long a row is.
     static std::int64_t rows_per_block(std::size_t row_bytes, std::size_t block_bytes) {

@@ -4,6 +4,7 @@
 // leaves neither behind.
 #include "run_support.h"
 
+#include "support/gdal_info.h"
 #include "support/png_decode.h"
 #include "support/samples.h"
 #include "support/temp_dir.h"
@@ -12,16 +13,14 @@
 
 #include <array>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <memory>
-#include <sstream>
 
 namespace rastrify::testing {
 namespace {
 
 using gridlib::testing::decode_png;
+using gridlib::testing::gdal_geotransform;
 using gridlib::testing::read_text;
 using gridlib::testing::TempDir;
 using gridlib::testing::write_file;
@@ -105,25 +104,6 @@ TEST_F(PngAndWorldFile, WorldFileKeepsTheDigitsOfTheHeader) {
     EXPECT_NEAR(w[3], -0.3, 1e-12);
     EXPECT_NEAR(w[4], -13623456.55, 1e-6 * 0.3);
     EXPECT_NEAR(w[5], 4545693.70, 1e-6 * 0.3);
-}
-
-// GDAL's geotransform of a file, as gdalinfo prints it; empty when gdalinfo
-// fails or is missing.
-std::vector<double> gdal_geotransform(const std::string& path) {
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(("gdalinfo -json '" + path + "' 2>/dev/null").c_str(), "r"),
-                                               ::pclose);
-    std::string text;
-    char chunk[4096];
-    while (pipe && std::fgets(chunk, sizeof chunk, pipe.get())) text += chunk;
-    const auto at = text.find("\"geoTransform\"");
-    if (at == std::string::npos) return {};
-    std::istringstream numbers(text.substr(text.find('[', at) + 1));
-    std::vector<double> gt;
-    for (double v; gt.size() < 6 && numbers >> v;) {
-        gt.push_back(v);
-        numbers.ignore(1);  // the comma
-    }
-    return gt;
 }
 
 TEST_F(PngAndWorldFile, GdalPlacesThePngWhereItPlacesTheGrid) {

@@ -205,6 +205,8 @@ TEST(WorldFile, NamedAfterTheImage) {
     EXPECT_EQ(world_file_name("terrain.pNg"), "terrain.pgw");
     EXPECT_EQ(world_file_name("dir.v2/Terrain.PNG"), "dir.v2/Terrain.PGW");
     EXPECT_EQ(world_file_name("terrain.img"), "terrain.bpw");  // a BMP whatever its extension
+    EXPECT_EQ(world_file_name("terrain.tif"), "terrain.tfw");
+    EXPECT_EQ(world_file_name("TERRAIN.TIFF"), "TERRAIN.TFW");
     EXPECT_EQ(world_file_name("dir.v2/terrain"), "dir.v2/terrain.bpw");
     EXPECT_EQ(world_file_name(".png"), ".png.pgw");  // a hidden file's name, not an extension
     EXPECT_EQ(world_file_name("a.bpw"), "a.bpw.bpw");  // never the image itself
