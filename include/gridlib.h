@@ -237,7 +237,7 @@ enum gridlib_status {
     GRIDLIB_GRID_TEXT_EXTRA_LINES_CUT = -2025, /* the file ends within the lines after it */
     GRIDLIB_GRID_TEXT_NO_LINE_3 = -2026,      /* the line of the spacings and the data range */
     GRIDLIB_GRID_TEXT_BAD_WIDTH = -2027,
-    /* GeoTIFF */
+    /* GeoTIFF grids */
     GRIDLIB_TIFF_UNREADABLE = -2040,  /* no TIFF file libtiff can read, or its first image is damaged */
     GRIDLIB_TIFF_SAMPLES = -2041,     /* values other than 8-, 16-, 32-bit integers or 32-, 64-bit reals */
     GRIDLIB_TIFF_LAYOUT = -2042,      /* a compression not decoded here, subsampled colours, empty strips or tiles */
