@@ -120,6 +120,16 @@ expect(write('f32_south_up', 'f32', STRIPS, gt=(100.0, 2.0, 0.0, 200.0, 0.0, 3.0
 expect(write('f32_no_georeference', 'f32', STRIPS, gt=None))
 write('f32_rotated', 'f32', STRIPS, gt=(1000.0, 10.0, 2.0, 5000.0, 1.5, -10.0))
 
+# One strip too large to keep decoded (2100 x 2100 reals, 17 MB), read row by
+# row: zeros but for three cells, which Zstandard keeps in under 1 KB.
+ds = gdal.GetDriverByName('GTiff').Create(os.path.join(out, 'f32_one_large_strip.tif'), 2100, 2100, 1,
+                                          gdal.GDT_Float32, ['BLOCKYSIZE=2100', 'COMPRESS=ZSTD', 'ZSTD_LEVEL=19'])
+ds.SetGeoTransform((0, 1, 0, 0, 0, -1))
+a = np.zeros((2100, 2100), dtype=np.float32)
+a[0, 0], a[1000, 2000], a[2099, 2099] = 1, 2, 3
+ds.GetRasterBand(1).WriteArray(a)
+ds = None
+
 # A hand-made header that declares 2^31 - 1 by 2^30 cells in one strip of
 # 16 bytes: refused before anything of that size is allocated.
 entries = [(256, 4, 1, 2 ** 31 - 1), (257, 4, 1, 2 ** 30), (258, 3, 1, 32), (259, 3, 1, 8),

@@ -170,6 +170,24 @@ TEST(Geotiff, NodataIsTheDescriptorsNullValue) {
     EXPECT_EQ(d.selected_band(), 2);
 }
 
+// A strip of 17 MB decoded is read row by row, never held whole.
+TEST(Geotiff, LargeStripIsReadRowByRow) {
+    GridDescriptor g;
+    DescriptorView d = g.view();
+    const std::string input = sample("f32_one_large_strip.tif");
+    ASSERT_EQ(read_grid_header(input, d), 0);
+    TempDir dir;
+    const GridWindow window{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
+    ASSERT_EQ(read_into_working_grid(input, dir.file("work.tmp"), d, window), 0);
+    const auto cells = working_values(dir.file("work.tmp"), 2100u * 2100u);
+    ASSERT_EQ(cells.size(), 2100u * 2100u);
+    EXPECT_EQ(cells[0], 1.0f);
+    EXPECT_EQ(cells[1000u * 2100u + 2000u], 2.0f);
+    EXPECT_EQ(cells.back(), 3.0f);
+    EXPECT_EQ(d.data_min(), 0.0f);
+    EXPECT_EQ(d.data_max(), 3.0f);
+}
+
 // Files that cannot be read as a grid: each header failure has its status
 // and words of its own, and a file damaged after its header fails to read
 // rather than giving made-up values.
