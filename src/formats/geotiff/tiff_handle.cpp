@@ -21,10 +21,8 @@ toff_t size_proc(thandle_t h) { return handle_of(h).file_size(); }
 int map_proc(thandle_t, void**, toff_t*) { return 0; }
 void unmap_proc(thandle_t, void*, toff_t) {}
 
-int record_error(TIFF*, void* user_data, const char* module, const char* format, va_list args) {
-    char text[512];
-    std::vsnprintf(text, sizeof text, format, args);
-    static_cast<TiffHandle*>(user_data)->record_error(std::string(module ? module : "") + ": " + text);
+int count_error(TIFF*, void* user_data, const char*, const char*, va_list) {
+    static_cast<TiffHandle*>(user_data)->count_error();
     return 1;  // handled: libtiff's own handler prints nothing
 }
 
@@ -85,7 +83,7 @@ std::unique_ptr<TiffHandle> TiffHandle::open(const std::string& path) {
 
     TIFFOpenOptions* options = TIFFOpenOptionsAlloc();
     if (!options) return nullptr;
-    TIFFOpenOptionsSetErrorHandlerExtR(options, geotiff::record_error, handle.get());
+    TIFFOpenOptionsSetErrorHandlerExtR(options, geotiff::count_error, handle.get());
     TIFFOpenOptionsSetWarningHandlerExtR(options, ignore_warning, nullptr);
     // "m": no memory mapping, every byte goes through our reads.
     handle->tif_ = TIFFClientOpenExt(path.c_str(), "rm", handle.get(), read_proc, write_proc, seek_proc, close_proc,

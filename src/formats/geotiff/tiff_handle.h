@@ -1,7 +1,7 @@
 // A libtiff handle over our own file: libtiff reads through positioned reads
 // of a platform::File rather than opening the path itself, so that file
-// errors are ours to report, and its warnings and errors are kept with the
-// handle instead of being printed.
+// errors are ours to report, and its warnings and errors are counted with
+// the handle instead of being printed.
 #pragma once
 
 #include "platform/file.h"
@@ -25,18 +25,14 @@ public:
 
     tiff* get() const { return tif_; }
     std::uint64_t file_size() const { return size_; }
-    // The first error libtiff reported since the handle was opened, and how
-    // many it reported: a decoder may report damage and still fill its buffer.
-    const std::string& first_error() const { return error_; }
+    // How many errors libtiff reported since the handle was opened: a
+    // decoder may report damage and still fill its buffer.
     std::uint64_t errors() const { return errors_; }
 
     // libtiff's callbacks; not for other callers.
     std::int64_t read_bytes(void* to, std::int64_t count);
     std::uint64_t seek_to(std::uint64_t offset, int whence);
-    void record_error(const std::string& message) {
-        if (error_.empty()) error_ = message;
-        ++errors_;
-    }
+    void count_error() { ++errors_; }
 
 private:
     explicit TiffHandle(platform::File file, std::uint64_t size) : file_(std::move(file)), size_(size) {}
@@ -44,7 +40,6 @@ private:
     platform::File file_;
     std::uint64_t size_ = 0;
     std::uint64_t position_ = 0;
-    std::string error_;
     std::uint64_t errors_ = 0;
     tiff* tif_ = nullptr;
 };
