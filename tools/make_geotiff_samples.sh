@@ -120,6 +120,16 @@ expect(write('f32_south_up', 'f32', STRIPS, gt=(100.0, 2.0, 0.0, 200.0, 0.0, 3.0
 expect(write('f32_no_georeference', 'f32', STRIPS, gt=None))
 write('f32_rotated', 'f32', STRIPS, gt=(1000.0, 10.0, 2.0, 5000.0, 1.5, -10.0))
 
+# Enough cells for several blocks of rows, which cut across its tiles: cell
+# (row, column) holds (column + 7 row) mod 30000, which the predictor and
+# Deflate keep small.
+ds = gdal.GetDriverByName('GTiff').Create(os.path.join(out, 'i16_many_tiles.tif'), 300, 300, 1, gdal.GDT_Int16,
+                                          ['TILED=YES', 'BLOCKXSIZE=64', 'BLOCKYSIZE=64', 'COMPRESS=DEFLATE',
+                                           'PREDICTOR=2'])
+j, i = np.mgrid[0:300, 0:300]
+ds.GetRasterBand(1).WriteArray((i + 7 * j) % 30000)
+ds = None
+
 # One strip too large to keep decoded (2100 x 2100 reals, 17 MB), read row by
 # row: zeros but for three cells, which Zstandard keeps in under 1 KB.
 ds = gdal.GetDriverByName('GTiff').Create(os.path.join(out, 'f32_one_large_strip.tif'), 2100, 2100, 1,

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdlib>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -168,6 +169,28 @@ TEST(Geotiff, NodataIsTheDescriptorsNullValue) {
     ASSERT_EQ(read_grid_header(sample("i16_two_bands_band.tif?2"), d), 0);
     EXPECT_EQ(d.band_count(), 2);
     EXPECT_EQ(d.selected_band(), 2);
+}
+
+// Blocks of rows that cut across tiles, read on several threads at once
+// (more than the machine has, so that they take turns): every cell as
+// written, whatever the thread count.
+TEST(Geotiff, TilesSharedByBlocksOnManyThreads) {
+    const std::string input = sample("i16_many_tiles.tif");
+    for (const char* threads : {"1", "2", "5"}) {
+        ::setenv("GRIDLIB_THREADS", threads, 1);
+        GridDescriptor g;
+        DescriptorView d = g.view();
+        ASSERT_EQ(read_grid_header(input, d), 0);
+        TempDir dir;
+        const GridWindow window{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
+        ASSERT_EQ(read_into_working_grid(input, dir.file("work.tmp"), d, window), 0);
+        const auto cells = working_values(dir.file("work.tmp"), 300u * 300u);
+        ASSERT_EQ(cells.size(), 300u * 300u);
+        std::size_t wrong = 0;
+        for (std::size_t k = 0; k < cells.size(); ++k) wrong += cells[k] != float((k % 300 + 7 * (k / 300)) % 30000);
+        EXPECT_EQ(wrong, 0u) << threads << " threads";
+    }
+    ::unsetenv("GRIDLIB_THREADS");
 }
 
 // A strip of 17 MB decoded is read row by row, never held whole.
