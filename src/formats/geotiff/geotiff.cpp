@@ -114,14 +114,15 @@ constexpr std::string_view kSignatures[] = {{"II*\0", 4}, {"MM\0*", 4}, {"II+\0"
 
 constexpr StatusWords kHeaderStatuses[] = {
     {GRIDLIB_TIFF_UNREADABLE, "the file is no TIFF file that libtiff can read, or its first image is damaged"},
-    {GRIDLIB_TIFF_SAMPLES,
-     "its values are not 8-, 16- or 32-bit integers or 32- or 64-bit reals"},
+    {GRIDLIB_TIFF_SAMPLES, "the GeoTIFF's values are not 8-, 16- or 32-bit integers or 32- or 64-bit reals"},
     {GRIDLIB_TIFF_LAYOUT,
-     "its compression cannot be decoded here, its colours are subsampled, or its strips or tiles have no size"},
-    {GRIDLIB_TIFF_NO_BAND, "the band selected after \"?\" is not a band of the file (bands count from 1)"},
+     "the GeoTIFF's compression cannot be decoded here, its colours are subsampled, or its strips or tiles "
+     "have no size"},
+    {GRIDLIB_TIFF_NO_BAND, "the band selected after \"?\" is not a band of the GeoTIFF (bands count from 1)"},
     {GRIDLIB_TIFF_TOO_LARGE,
-     "it declares more than 2147483647 columns or rows, or more values than its file could hold"},
-    {GRIDLIB_TIFF_ROTATED, "its placement rotates or shears the grid, which a grid of rows and columns cannot show"},
+     "the GeoTIFF declares more than 2147483647 columns or rows, or more values than its file could hold"},
+    {GRIDLIB_TIFF_ROTATED,
+     "the GeoTIFF's placement rotates or shears the grid, which an image drawn north up cannot show"},
     {GRIDLIB_NO_USABLE_SIZE, "the image has no columns or no rows"},
 };
 

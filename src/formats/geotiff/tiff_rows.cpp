@@ -38,7 +38,8 @@ float from_real(double v) {
 }
 
 template <typename T>
-void convert_as(const std::byte* from, std::size_t stride, std::span<float> values, const std::optional<double>& nodata) {
+void convert_as(const std::byte* from, std::size_t stride, std::span<float> values,
+                const std::optional<double>& nodata) {
     const std::size_t step = stride * sizeof(T);
     const double null = nodata.value_or(0.0);
     const bool has_null = nodata.has_value();
@@ -213,6 +214,8 @@ rows::ConcurrentRows::Read TiffRows::read_rows(std::int64_t first, std::int64_t 
 
 rows::Status TiffRows::read(std::int64_t k, std::span<float> values) {
     if (!by_scanline_) return read_rows(k, 1, 1, false, {}, values).status;
+    // A row wider than the image would read past the decoded one.
+    if (values.size() > layout_.columns) return rows::row_status(k);
     TIFF* tif = scanline_handle_->get();
     const std::uint64_t errors = scanline_handle_->errors();
     const auto sample = static_cast<std::uint16_t>(layout_.planar ? layout_.band : 0);
