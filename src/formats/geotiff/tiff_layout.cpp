@@ -51,9 +51,12 @@ std::optional<double> nodata_of(TIFF* tif) {
 }  // namespace
 
 std::uint32_t TiffLayout::chunk_index(std::uint32_t row, std::uint32_t across) const {
-    const std::uint32_t down = (rows - 1) / chunk_rows + 1;
-    const std::uint32_t plane = planar ? band : 0u;
-    return (plane * down + row / chunk_rows) * chunks_across() + across;
+    const std::uint64_t down = (rows - 1) / chunk_rows + 1;
+    const std::uint64_t plane = planar ? band : 0u;
+    const std::uint64_t index = (plane * down + row / chunk_rows) * chunks_across() + across;
+    // libtiff numbers its chunks in 32 bits and refuses the last number as out of range.
+    return index < std::numeric_limits<std::uint32_t>::max() ? static_cast<std::uint32_t>(index)
+                                                             : std::numeric_limits<std::uint32_t>::max();
 }
 
 std::optional<std::uint16_t> selected_band(const std::string_view selection) {
