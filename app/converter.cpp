@@ -283,7 +283,7 @@ int convert(std::span<const std::string> arguments, Console& console) {
 
     const auto input = obtain_name(arguments, 0, message::input_prompt, "input grid file", console);
     if (!input) return 1;
-    if (!file_exists(*input)) {
+    if (!grid_file_exists(*input)) {
         console.stop(message::grid_missing);
         return 1;
     }

@@ -15,6 +15,12 @@ bool file_exists(const std::string& path) {
     return !path.empty() && !ec && std::filesystem::exists(status) && !std::filesystem::is_directory(status);
 }
 
+bool grid_file_exists(const std::string& name) {
+    if (file_exists(name)) return true;
+    const auto mark = name.rfind('?');
+    return mark != std::string::npos && file_exists(name.substr(0, mark));
+}
+
 bool is_regular_file(const std::string& path) {
     std::error_code ec;
     return std::filesystem::is_regular_file(path, ec);

@@ -8,6 +8,9 @@ namespace rastrify {
 
 // True when path names an existing file that is not a directory.
 bool file_exists(const std::string& path);
+// The grid a name gives exists: the file it names, or for "dem.tif?2" (one
+// grid of a file that holds several) the file before the last question mark.
+bool grid_file_exists(const std::string& name);
 // True when path names an existing regular file: the only kind that can be
 // read to its end without waiting (a FIFO would block, a device never end).
 bool is_regular_file(const std::string& path);

@@ -116,7 +116,11 @@ enum gridlib_format {
     GRIDLIB_FORMAT_K_BLOCKS = 12,   /* 16-bit values in blocks of 64 */
     GRIDLIB_FORMAT_SURFER6 = 13,
     GRIDLIB_FORMAT_SURFER7 = 14,
-    GRIDLIB_FORMAT_GEOTIFF = 15,    /* GeoTIFF (and BigTIFF), read through libtiff */
+    GRIDLIB_FORMAT_GEOTIFF = 15,    /* GeoTIFF and BigTIFF, read through libtiff: one band ("file.tif?N" for
+                                       band N) of 8-, 16-, 32-bit integers or 32-, 64-bit reals, in strips or
+                                       tiles, chunky or planar, any compression libtiff decodes (predictors
+                                       included); GDAL's nodata tag; placed as GDAL places it (PixelIsPoint
+                                       moved half a cell), rotated placements refused */
     GRIDLIB_FORMAT_NETCDF = 16      /* netCDF grids (GMT, COARDS, CF), read through libnetcdf */
 };
 
@@ -234,6 +238,13 @@ enum gridlib_status {
     GRIDLIB_GRID_TEXT_EXTRA_LINES_CUT = -2025, /* the file ends within the lines after it */
     GRIDLIB_GRID_TEXT_NO_LINE_3 = -2026,      /* the line of the spacings and the data range */
     GRIDLIB_GRID_TEXT_BAD_WIDTH = -2027,
+    /* GeoTIFF grids */
+    GRIDLIB_TIFF_UNREADABLE = -2040,  /* no TIFF file libtiff can read, or its first image is damaged */
+    GRIDLIB_TIFF_SAMPLES = -2041,     /* values other than 8-, 16-, 32-bit integers or 32-, 64-bit reals */
+    GRIDLIB_TIFF_LAYOUT = -2042,      /* a compression not decoded here, subsampled colours, empty strips or tiles */
+    GRIDLIB_TIFF_NO_BAND = -2043,     /* "file.tif?N" names no band of the file */
+    GRIDLIB_TIFF_TOO_LARGE = -2044,   /* over 2^31-1 columns or rows, or more values than the file could hold */
+    GRIDLIB_TIFF_ROTATED = -2045,     /* a placement that rotates or shears the grid */
 
     /* GRDRDG */
     GRIDLIB_WORKING_GRID_FAILED = -2,   /* the working grid, or the scratch file beside it that turns

@@ -1,0 +1,77 @@
+// GeoTIFF placement tags into a grid placement.
+#include "formats/geotiff/georeference.h"
+
+#include "gridlib.h"
+
+#include <geotiff.h>
+#include <geovalues.h>
+#include <tiffio.h>
+#include <xtiffio.h>
+
+#include <array>
+#include <cmath>
+#include <optional>
+#include <span>
+
+namespace gridlib::formats::geotiff {
+namespace {
+
+std::span<const double> doubles(TIFF* tif, std::uint32_t tag) {
+    std::uint16_t count = 0;
+    const double* values = nullptr;
+    if (TIFFGetField(tif, tag, &count, &values) != 1 || !values) return {};
+    return {values, count};
+}
+
+void ignore_geokey_error(GTIF*, int, const char*, ...) {}
+
+bool pixel_is_point(TIFF* tif) {
+    GTIF* keys = GTIFNewEx(tif, ignore_geokey_error, nullptr);
+    if (!keys) return false;
+    unsigned short raster_type = RasterPixelIsArea;
+    const bool point = GTIFKeyGetSHORT(keys, GTRasterTypeGeoKey, &raster_type, 0, 1) == 1 &&
+                       raster_type == RasterPixelIsPoint;
+    GTIFFree(keys);
+    return point;
+}
+
+// GDAL's six numbers, or nothing when the tags place nothing.
+std::optional<std::array<double, 6>> geotransform(TIFF* tif) {
+    const auto scale = doubles(tif, TIFFTAG_GEOPIXELSCALE);
+    const auto tie = doubles(tif, TIFFTAG_GEOTIEPOINTS);
+    const auto matrix = doubles(tif, TIFFTAG_GEOTRANSMATRIX);
+    if (scale.size() >= 2 && scale[0] != 0.0 && scale[1] != 0.0) {
+        if (tie.size() < 6) return std::nullopt;
+        // GDAL reads a negative y scale as a positive one, as most writers mean it.
+        const double column = scale[0], row = -std::fabs(scale[1]);
+        return std::array{tie[3] - tie[0] * column, column, 0.0, tie[4] - tie[1] * row, 0.0, row};
+    }
+    if (matrix.size() == 16) return std::array{matrix[3], matrix[0], matrix[1], matrix[7], matrix[4], matrix[5]};
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::int32_t read_georeference(TIFF* tif, std::uint32_t columns, std::uint32_t rows, Georeference& out) {
+    auto t = geotransform(tif);
+    if (!t) {
+        out = Georeference{{0.0, static_cast<double>(rows), 1.0, 1.0}};
+        return GRIDLIB_OK;
+    }
+    auto& g = *t;
+    if (g[2] != 0.0 || g[4] != 0.0) return GRIDLIB_TIFF_ROTATED;
+    if (pixel_is_point(tif)) {
+        g[0] -= g[1] * 0.5;
+        g[3] -= g[5] * 0.5;
+    }
+    out = Georeference{};
+    out.columns_from_east = g[1] < 0;
+    out.rows_from_south = g[5] > 0;
+    out.placement.column_width = std::fabs(g[1]);
+    out.placement.row_height = std::fabs(g[5]);
+    out.placement.west = out.columns_from_east ? g[0] + g[1] * columns : g[0];
+    out.placement.north = out.rows_from_south ? g[3] + g[5] * rows : g[3];
+    return GRIDLIB_OK;
+}
+
+}  // namespace gridlib::formats::geotiff
