@@ -260,7 +260,8 @@ int convert(std::span<const std::string> arguments, Console& console) {
 
     const auto input = obtain_name(arguments, 0, message::input_prompt, "input grid file", console);
     if (!input) return 1;
-    if (!file_exists(*input)) {
+    // "survey.nc?gravity" names a grid in a file that holds several.
+    if (!file_exists(*input) && !file_exists(input->substr(0, input->rfind('?')))) {
         console.stop(message::grid_missing);
         return 1;
     }
