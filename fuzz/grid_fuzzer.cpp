@@ -9,6 +9,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "formats/grid_header.h"
+#include "formats/grid_placement.h"
 #include "grid/grid_reader.h"
 
 #include <string>
@@ -29,6 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     d.format_code() = FALLBACK_FORMAT;
     d.null_value() = kNullValue;
     if (read_grid_header(grid, d) != 0) return 0;
+    // Drivers that place the grid from their own fields read the file again.
+    formats::grid_placement(grid, d);
     GridWindow window{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
     if (choose.given()) {
         // A caller may hand the reader any descriptor: sizes, layout words

@@ -116,7 +116,9 @@ enum gridlib_format {
     GRIDLIB_FORMAT_SURFER6 = 13,
     GRIDLIB_FORMAT_SURFER7 = 14,
     GRIDLIB_FORMAT_GEOTIFF = 15,    /* GeoTIFF (and BigTIFF), read through libtiff */
-    GRIDLIB_FORMAT_NETCDF = 16      /* netCDF grids (GMT, COARDS, CF), read through libnetcdf */
+    GRIDLIB_FORMAT_NETCDF = 16      /* netCDF grids (GMT, COARDS, CF), read through libnetcdf; the grid
+                                       name "file.nc?variable" selects a variable, of which the first
+                                       index of any dimension before the rows and columns is read */
 };
 
 /* Storage orders in ihead[GRIDLIB_STORAGE_ORDER]: whether the stored vectors

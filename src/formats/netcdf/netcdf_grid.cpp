@@ -2,6 +2,7 @@
 #include "formats/netcdf/netcdf_grid.h"
 
 #include "formats/grid_selection.h"
+#include "formats/netcdf/classic_header.h"
 
 #include <netcdf.h>
 
@@ -271,6 +272,7 @@ float Grid::value_of(double stored) const {
 
 Status open_grid(const std::string& grid_name, File& file, Grid& grid) {
     const GridSelection selected = split_selection(grid_name);
+    if (!classic_header_fits(selected.file)) return GRIDLIB_NETCDF_UNREADABLE;
     const auto lock = library_lock();
     int id = -1;
     if (nc_open(selected.file.c_str(), NC_NOWRITE, &id) != NC_NOERR) return GRIDLIB_NETCDF_UNREADABLE;
