@@ -18,8 +18,8 @@
 
 namespace gridlib::formats::netcdf {
 
-std::unique_lock<std::mutex> library_lock() {
-    static std::mutex lock;
+std::unique_lock<std::recursive_mutex> library_lock() {
+    static std::recursive_mutex lock;
     return std::unique_lock(lock);
 }
 

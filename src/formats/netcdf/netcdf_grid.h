@@ -15,8 +15,9 @@
 namespace gridlib::formats::netcdf {
 
 // libnetcdf keeps global state without locks of its own (HDF5 beneath it
-// too), so every nc_* call of the library holds this lock.
-std::unique_lock<std::mutex> library_lock();
+// too), so every nc_* call of the library holds this lock. Recursive, so
+// that a File closed while it is held (one replaced, say) cannot deadlock.
+std::unique_lock<std::recursive_mutex> library_lock();
 
 // An open netCDF file, closed (under the lock) when it goes.
 class File {
