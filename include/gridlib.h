@@ -235,7 +235,8 @@ enum gridlib_status {
     GRIDLIB_GRID_TEXT_EXTRA_LINES_CUT = -2025, /* the file ends within the lines after it */
     GRIDLIB_GRID_TEXT_NO_LINE_3 = -2026,      /* the line of the spacings and the data range */
     GRIDLIB_GRID_TEXT_BAD_WIDTH = -2027,
-    /* netCDF. A dimension of the grid that is empty or beyond 2147483647 is GRIDLIB_NO_USABLE_SIZE. */
+    /* netCDF. A dimension of the grid that is empty or beyond 2147483647 is GRIDLIB_NO_USABLE_SIZE, a
+     * classic file shorter than its variables GRIDLIB_BINARY_TOO_SHORT (libnetcdf would read zeros). */
     GRIDLIB_NETCDF_UNREADABLE = -2901,     /* libnetcdf cannot open the file or read its grid's coordinates */
     GRIDLIB_NETCDF_NO_GRID = -2902,        /* no numeric variable of 2 or more dimensions (of the name selected) */
     GRIDLIB_NETCDF_IRREGULAR_AXIS = -2903, /* a coordinate variable of the grid is not evenly spaced */
