@@ -268,15 +268,5 @@ TEST_F(NetcdfGrid, CutShortIsRefusedNotReadAsZeros) {
     EXPECT_EQ(read(path).header, GRIDLIB_BINARY_TOO_SHORT);
 }
 
-TEST_F(NetcdfGrid, DescriptorOfAnotherSizeIsRefused) {
-    write(grid_dimensions(), {x_axis(), y_axis(), {"z", NC_FLOAT, {"y", "x"}, {1, 2, 3, 4, 5, 6}}});
-    GridDescriptor g;
-    DescriptorView d = g.view();
-    ASSERT_EQ(read_grid_header(path, d), 0);
-    d.rows() = 1000;
-    rows::ReadPlan plan;
-    EXPECT_EQ(plan_rows(path, d, {1, 1000, 1}, "/tmp", plan), GRIDLIB_REFUSED);
-}
-
 }  // namespace
 }  // namespace gridlib::formats
