@@ -227,8 +227,17 @@ def colours():
         put('colour', 'scheme%d' % scheme, head + struct.pack('<12f', *(k / 12 for k in range(12))))
 
 
+def netcdf():
+    # The netCDF samples GMT and GDAL wrote (tools/make_netcdf_samples.sh):
+    # classic and netCDF-4 files are too intricate to write here.
+    folder = os.path.join(os.path.dirname(HERE), 'tests', 'data', 'netcdf')
+    for name in sorted(os.listdir(folder)):
+        if not name.endswith('.txt'):
+            put('netcdf', name, open(os.path.join(folder, name), 'rb').read())
+
+
 for make in (esri, gxf, er_mapper, bgd, grid_text, surfer, binary_512, binary_24, tool, k_blocks, byte_images,
-             working_grids, gradients, point_lookups, colours):
+             working_grids, gradients, point_lookups, colours, netcdf):
     make()
 
 
@@ -247,7 +256,7 @@ ROW_CHOICES = (
     struct.pack('<B3x5i', 2 | 4 | 8 | 16, 0, 3, 1, 1, 1 << 30),
 )
 GRID_TARGETS = ('esri_ascii', 'gxf', 'er_mapper', 'bgd', 'grid_text', 'surfer', 'binary_512', 'binary_24', 'tool',
-                'k_blocks', 'pcidsk', 'bil')
+                'k_blocks', 'pcidsk', 'bil', 'netcdf')
 for target, choices in [(t, CHOICES) for t in GRID_TARGETS] + [(t, ROW_CHOICES) for t in ('pcidsk_rows', 'bil_rows')]:
     folder = os.path.join(HERE, 'corpus', target)
     for name in sorted(os.listdir(folder)):

@@ -121,7 +121,9 @@ enum gridlib_format {
                                        tiles, chunky or planar, any compression libtiff decodes (predictors
                                        included); GDAL's nodata tag; placed as GDAL places it (PixelIsPoint
                                        moved half a cell), rotated placements refused */
-    GRIDLIB_FORMAT_NETCDF = 16      /* netCDF grids (GMT, COARDS, CF), read through libnetcdf */
+    GRIDLIB_FORMAT_NETCDF = 16      /* netCDF grids (GMT, COARDS, CF), read through libnetcdf; the grid
+                                       name "file.nc?variable" selects a variable, of which the first
+                                       index of any dimension before the rows and columns is read */
 };
 
 /* Storage orders in ihead[GRIDLIB_STORAGE_ORDER]: whether the stored vectors
@@ -245,6 +247,11 @@ enum gridlib_status {
     GRIDLIB_TIFF_NO_BAND = -2043,     /* "file.tif?N" names no band of the file */
     GRIDLIB_TIFF_TOO_LARGE = -2044,   /* over 2^31-1 columns or rows, or more values than the file could hold */
     GRIDLIB_TIFF_ROTATED = -2045,     /* a placement that rotates or shears the grid */
+    /* netCDF. A dimension of the grid that is empty or beyond 2147483647 is GRIDLIB_NO_USABLE_SIZE, a
+     * classic file shorter than its variables GRIDLIB_BINARY_TOO_SHORT (libnetcdf would read zeros). */
+    GRIDLIB_NETCDF_UNREADABLE = -2901,     /* libnetcdf cannot open the file or read its grid's coordinates */
+    GRIDLIB_NETCDF_NO_GRID = -2902,        /* no numeric variable of 2 or more dimensions (of the name selected) */
+    GRIDLIB_NETCDF_IRREGULAR_AXIS = -2903, /* a coordinate variable of the grid is not evenly spaced */
 
     /* GRDRDG */
     GRIDLIB_WORKING_GRID_FAILED = -2,   /* the working grid, or the scratch file beside it that turns

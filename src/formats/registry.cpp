@@ -14,7 +14,7 @@ namespace gridlib::formats {
 // Each defined in its family's folder (some families have two codes).
 extern const Driver gxf_driver, pcidsk_driver, grid_text_driver, bgd_driver, tool_driver, surfer6_driver,
     surfer7_driver, esri_ascii_driver, k_blocks_driver, binary_512_driver, binary_24_driver, er_mapper_driver,
-    bil_driver, bip_driver, geotiff_driver;
+    bil_driver, bip_driver, geotiff_driver, netcdf_driver;
 
 namespace {
 
@@ -34,6 +34,7 @@ constexpr const Driver* kRegistry[] = {
     &bil_driver,
     &bip_driver,
     &geotiff_driver,  // by signature or extension only
+    &netcdf_driver,   // known by its signatures, tried before any extension
 };
 
 }  // namespace

@@ -194,5 +194,24 @@ TEST_F(PngAndWorldFile, PngWhoseBlockNoMachineHoldsIsRefusedBeforeItIsBegun) {
     }
 }
 
+TEST_F(PngAndWorldFile, NetcdfGridNamedAsGmtNamesItAndOneVariableOfSeveral) {
+    // GMT's gridline grid: 7 x 5 nodes, 0.5 by 0.25 apart, the north-western
+    // at (-10, 21) and null, as is the sixth of the second row.
+    std::filesystem::copy_file(gridlib::testing::test_data("netcdf/gmt_gridline.grd"), dir.file("z.grd"));
+    ASSERT_EQ(run({"z.grd", "z.png", "-G"}).status, 0);
+    EXPECT_EQ(read_text(dir.file("z.pgw")), "0.5\n0\n0\n-0.25\n-10\n21\n");
+    const auto png = decode_png(dir.file("z.png"));
+    ASSERT_TRUE(png);
+    ASSERT_EQ(png->width, 7u);
+    ASSERT_EQ(png->height, 5u);
+    for (std::size_t p = 0; p < png->pixels.size(); ++p) EXPECT_EQ(png->pixels[p] == 0, p == 0 || p == 12) << p;
+
+    std::filesystem::copy_file(gridlib::testing::test_data("netcdf/cf_two_variables.nc"), dir.file("two.nc"));
+    const RunResult r = run({"two.nc?Band2", "b.png", "-G"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_text(dir.file("b.pgw")), "0.125\n0\n0\n-0.125\n30.3125\n-12.0625\n");
+    expect_stopped({"two.nc?Band3", "c.png"}, " The grid file format could not be determined : -2902");
+}
+
 }  // namespace
 }  // namespace rastrify::testing
