@@ -300,7 +300,7 @@ int convert(std::span<const std::string> arguments, Console& console) {
     GRDRDH(input_text.data(), input_text.length(), d.integers(), d.reals(), d.band_names(), d.band_name_length(),
            &status);
     if (status < 0) {
-        console.stop_line(std::string(message::format_unknown) + std::to_string(status));
+        console.stop_line(header_failure(status, d.format(), *input));
         return 1;
     }
     // The header as read places the whole grid with every digit its file

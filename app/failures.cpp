@@ -2,6 +2,8 @@
 // set into the converter's own sentences.
 #include "failures.h"
 
+#include "console.h"
+
 #include "gridlib.h"
 
 #include <array>
@@ -34,6 +36,15 @@ std::string library_room_failure(const std::string& what, std::int32_t status) {
 }
 
 }  // namespace
+
+std::string header_failure(std::int32_t status, std::int32_t format, const std::string& name) {
+    const std::string unknown = std::string(message::format_unknown) + std::to_string(status);
+    if (format != GRIDLIB_FORMAT_GEOTIFF && format != GRIDLIB_FORMAT_NETCDF) return unknown;
+    std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
+    ihead[GRIDLIB_FORMAT] = format;
+    const auto cause = library_words(GRIDLIB_ROUTINE_GRDRDH, status, ihead.data());
+    return cause ? with_status(" The grid file " + name + " could not be read : ", *cause, status) : unknown;
+}
 
 std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int32_t rows) {
     if (status == GRIDLIB_NO_ROOM) return library_room_failure("working grid file", status);

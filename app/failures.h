@@ -7,6 +7,10 @@
 
 namespace rastrify {
 
+// GRDRDH's, for the grid file `name` of the given format code; the formats
+// read through other libraries (GeoTIFF, netCDF) say what is wrong, the
+// others keep the converter's one sentence.
+std::string header_failure(std::int32_t status, std::int32_t format, const std::string& name);
 // GRDRDG, for a grid of the given format code and stored row count: the
 // format tells byte images apart, and the row count the two meanings of the
 // status that is both a failed positioning and row 2000's failure.
