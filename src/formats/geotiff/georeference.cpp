@@ -1,6 +1,7 @@
 // GeoTIFF placement tags into a grid placement.
 #include "formats/geotiff/georeference.h"
 
+#include "formats/geotiff/geotiff_library.h"
 #include "gridlib.h"
 
 #include <geotiff.h>
@@ -25,13 +26,17 @@ std::span<const double> doubles(TIFF* tif, std::uint32_t tag) {
 
 void ignore_geokey_error(GTIF*, int, const char*, ...) {}
 
+// Without libgeotiff the tie point is taken as the corner, PixelIsArea
+// being what nearly every file says.
 bool pixel_is_point(TIFF* tif) {
-    GTIF* keys = GTIFNewEx(tif, ignore_geokey_error, nullptr);
+    const GeotiffLibrary* geotiff = geotiff_library();
+    if (!geotiff) return false;
+    GTIF* keys = geotiff->GTIFNewEx(tif, ignore_geokey_error, nullptr);
     if (!keys) return false;
     unsigned short raster_type = RasterPixelIsArea;
-    const bool point = GTIFKeyGetSHORT(keys, GTRasterTypeGeoKey, &raster_type, 0, 1) == 1 &&
+    const bool point = geotiff->GTIFKeyGetSHORT(keys, GTRasterTypeGeoKey, &raster_type, 0, 1) == 1 &&
                        raster_type == RasterPixelIsPoint;
-    GTIFFree(keys);
+    geotiff->GTIFFree(keys);
     return point;
 }
 
