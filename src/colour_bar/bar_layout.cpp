@@ -36,10 +36,14 @@ BarLayout lay_out(const BarDescription& bar, const TextWidth& text_width) {
     const double bottom = top + length;
 
     const std::vector<double> places = step_places(bar);
+    // Step edges on whole pixels: a browser that snaps fractional edges
+    // leaves a white seam between neighbours. A step shorter than half a
+    // pixel has no pixel of its own in the PNG either.
     for (std::size_t i = 0; i < bar.steps.size(); ++i) {
         const double from = places[i], to = i + 1 < places.size() ? places[i + 1] : 1.0;
-        const Box box{kMargin, bottom - to * length, kBarWidth, (to - from) * length};
-        out.steps.push_back({box, bar.steps[i].colour, bar.steps[i].begins});
+        const double y_top = std::round(bottom - to * length), y_bottom = std::round(bottom - from * length);
+        if (y_bottom > y_top)
+            out.steps.push_back({{kMargin, y_top, kBarWidth, y_bottom - y_top}, bar.steps[i].colour, bar.steps[i].begins});
     }
     const double label_x = kMargin + kBarWidth + kTickLength + kLabelGap;
     double right = label_x;

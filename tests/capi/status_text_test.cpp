@@ -30,7 +30,7 @@ std::vector<Named> named_statuses() {
     const std::map<std::string, std::int32_t> groups = {
         {"GRDRDH", GRIDLIB_ROUTINE_GRDRDH},   {"GRDRDG", GRIDLIB_ROUTINE_GRDRDG},
         {"GRDHST", GRIDLIB_ROUTINE_GRDHST},   {"GRD2BMP", GRIDLIB_ROUTINE_IMAGE},
-        {"GRDGRAD", GRIDLIB_ROUTINE_GRDGRAD},
+        {"GRDGRAD", GRIDLIB_ROUTINE_GRDGRAD}, {"gridlib_write_colour_bar", GRIDLIB_ROUTINE_COLOUR_BAR},
     };
     const std::regex group(R"(^\s*/\* (\w+) \*/\s*$)");
     const std::regex entry(R"(^\s*(GRIDLIB_\w+) = (-?\d+))");
