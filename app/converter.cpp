@@ -4,6 +4,7 @@
 // table and draws the image. The converter is a client of gridlib.h alone.
 #include "converter.h"
 
+#include "colour_bar.h"
 #include "console.h"
 #include "descriptor.h"
 #include "failures.h"
@@ -202,6 +203,20 @@ std::optional<std::string> outputs_refusal(const std::string& image, const std::
     return std::nullopt;
 }
 
+// The colour bar, when one is asked for, is refused as every output is, and
+// may be neither the image nor its world file (by name too: neither need
+// exist yet). The message that ends the run, if any.
+std::optional<std::string> colour_bar_refusal(const std::string& bar, const std::string& image,
+                                              const std::string& world_file, const NameText& input,
+                                              const Descriptor& d, const Settings& settings) {
+    if (bar.empty()) return std::nullopt;
+    if (auto refusal = output_refusal(bar, "colour bar", input, d, settings)) return refusal;
+    if (bar == image || same_file(bar, image)) return " The colour bar is the output image file : " + bar;
+    if (!world_file.empty() && (bar == world_file || same_file(bar, world_file)))
+        return " The colour bar is the world file : " + bar;
+    return std::nullopt;
+}
+
 // The run's outputs, the image and its world file, renamed into place
 // together once every one is complete, or not at all: until then each stays
 // under a temporary name beside its target, and any ending of the run
@@ -312,6 +327,10 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(*refusal);
         return 1;
     }
+    if (const auto refusal = colour_bar_refusal(settings->colour_bar, *output, world_file, input_text, d, *settings)) {
+        console.stop_line(*refusal);
+        return 1;
+    }
 
     // Beside the image, so that the working grid lands on the disk that has
     // to hold the result anyway, and never in another run's way.
@@ -363,6 +382,15 @@ int convert(std::span<const std::string> arguments, Console& console) {
              d.reals(), &mapping, levels.data(), &colours.count, colours.values.data(), &status);
         if (status != GRIDLIB_OK) {
             console.stop_line(image_failure(status, image_kind));
+            return 1;
+        }
+    }
+    if (!settings->colour_bar.empty()) {
+        // A shaded relief's bar shows its colours on level ground.
+        const BarColours bar_colours =
+            settings->shading ? level_ground_colours() : BarColours{colours.count, colours.values};
+        if (const auto failure = write_colour_bar(*settings, *input, work_text, d, mapping, levels, bar_colours)) {
+            console.stop_line(*failure);
             return 1;
         }
     }

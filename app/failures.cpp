@@ -88,6 +88,12 @@ std::string world_file_failure(std::int32_t status, const std::string& name) {
     return with_status(" The world file " + name + " could not be written : ", cause, status);
 }
 
+std::string colour_bar_failure(std::int32_t status, const std::string& name) {
+    const std::string cause =
+        library_words(GRIDLIB_ROUTINE_COLOUR_BAR, status).value_or("the colour bar file could not be written");
+    return with_status(" The colour bar " + name + " could not be written : ", cause, status);
+}
+
 std::string gradient_failure(std::int32_t status) {
     if (status == GRIDLIB_NO_ROOM) return library_room_failure("gradient file", status);
     const std::string cause =
