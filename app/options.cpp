@@ -17,6 +17,7 @@ OptionKind classify(std::string_view a) {
     if (head == "-H" || head == "-h") return OptionKind::distribution;
     if (head == "-S") return OptionKind::shading;
     if (head == "-G") return OptionKind::world_file;
+    if (head == "-C") return OptionKind::palette;
     return OptionKind::histogram_file;
 }
 
@@ -100,6 +101,9 @@ std::optional<OptionError> apply_options(std::span<const std::string> arguments,
             break;
         case OptionKind::world_file:
             s.world_file = true;
+            break;
+        case OptionKind::palette:
+            s.palette = file_name(value);
             break;
         case OptionKind::histogram_file: {
             std::string name = file_name(argument);
