@@ -43,10 +43,10 @@ std::variant<Palette, std::string> read_stops(const std::string& name) {
     }
     switch (status) {
     case GRIDLIB_OK: return Palette(std::move(stops));
-    case GRIDLIB_PALETTE_UNREADABLE: return " The palette file could not be read : " + name;
-    case GRIDLIB_PALETTE_NO_STOPS: return " The palette file holds no value with a colour : " + name;
+    case GRIDLIB_PALETTE_UNREADABLE: return "The palette file could not be read : " + name;
+    case GRIDLIB_PALETTE_NO_STOPS: return "The palette file holds no value with a colour : " + name;
     default:
-        return " The palette file has a line it cannot use, line " + std::to_string(line) + ", where " +
+        return "The palette file has a line it cannot use, line " + std::to_string(line) + ", where " +
                fault_text(status) + " : " + name;
     }
 }
