@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <fstream>
+#include <limits>
 #include <numeric>
 
 namespace gridlib {
@@ -194,8 +195,12 @@ ValueColours::ValueColours(const PaletteFile& file, double lower, double upper)
     const auto& stops = file.stops;
     std::vector<std::size_t> order(stops.size());
     std::iota(order.begin(), order.end(), std::size_t{0});
+    // A percentage far beyond 100 could reach infinity; the largest double
+    // keeps the values ordered and the ratios between them finite.
+    constexpr double kLargest = std::numeric_limits<double>::max();
     auto value_of = [&](std::size_t i) {
-        return stops[i].percent ? lower + stops[i].value / 100.0 * (upper - lower) : stops[i].value;
+        return stops[i].percent ? std::clamp(lower + stops[i].value / 100.0 * (upper - lower), -kLargest, kLargest)
+                                : stops[i].value;
     };
     std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) { return value_of(a) < value_of(b); });
     for (const std::size_t i : order) {
@@ -204,13 +209,22 @@ ValueColours::ValueColours(const PaletteFile& file, double lower, double upper)
     }
 }
 
-Rgba ValueColours::operator()(double value) const {
+Rgba ValueColours::operator()(double value, std::size_t& segment) const {
     // The first stop not below the value.
-    const auto i = static_cast<std::size_t>(std::lower_bound(values_.begin(), values_.end(), value) - values_.begin());
+    std::size_t i = segment;
+    if (!(i > 0 && i < values_.size() && values_[i - 1] < value && value < values_[i])) {
+        i = static_cast<std::size_t>(std::lower_bound(values_.begin(), values_.end(), value) - values_.begin());
+        segment = i;
+    }
     if (i == values_.size()) return value > values_.back() && above_ ? *above_ : colours_.back();
     if (values_[i] == value) return colours_[i];
     if (i == 0) return below_ ? *below_ : colours_.front();
-    const double ratio = (value - values_[i - 1]) / (values_[i] - values_[i - 1]);
+    // Halves, which are exact, keep stops at the ends of the double range
+    // from being further apart than a double holds; stops among the
+    // smallest doubles may still lose their gap, and the ratio is then
+    // kept within 0..1 (0 when it is no number at all).
+    const double fraction = (value / 2 - values_[i - 1] / 2) / (values_[i] / 2 - values_[i - 1] / 2);
+    const double ratio = fraction > 0 ? std::min(fraction, 1.0) : 0.0;
     auto channel = [&](std::int32_t a, std::int32_t b) {
         return std::clamp(static_cast<std::int32_t>(0.45 + a + ratio * (b - a)), 0, 255);
     };

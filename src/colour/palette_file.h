@@ -59,7 +59,14 @@ class ValueColours {
 public:
     // The file must hold a stop (parse_palette makes sure of it).
     ValueColours(const PaletteFile& file, double lower, double upper);
-    Rgba operator()(double value) const;
+    Rgba operator()(double value) const {
+        std::size_t segment = 0;
+        return (*this)(value, segment);
+    }
+    // The same, with the stop found for the last value in segment: where
+    // neighbouring cells fall between the same two stops, as most do, the
+    // search is skipped.
+    Rgba operator()(double value, std::size_t& segment) const;
     const std::optional<Rgba>& null_colour() const { return null_; }
 
 private:

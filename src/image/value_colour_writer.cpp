@@ -29,9 +29,10 @@ std::int32_t write_value_colour_image(const std::string& working_path, const std
     return image::write_image(
         working_path, image_path, d.columns(), d.rows(), image::ImageScale{}, *layout, std::nullopt, [&] {
             return image::LinePainter([&](std::int64_t, std::span<const float> values, std::span<std::byte> line) {
+                std::size_t segment = 0;
                 for (std::size_t c = 0; c < values.size(); ++c) {
                     if (is_valid(values[c])) {  // NaN is not
-                        const Rgba colour = colour_of(values[c]);
+                        const Rgba colour = colour_of(values[c], segment);
                         pixels.put(line, c, bgr(colour), static_cast<std::uint8_t>(colour.alpha));
                     } else if (null_colour) {
                         pixels.put(line, c, bgr(*null_colour), static_cast<std::uint8_t>(null_colour->alpha));
