@@ -158,6 +158,8 @@ std::optional<std::string> output_refusal(const std::string& output, const std::
     if (belongs) return " The " + what + " is a file of the input grid : " + output;
     if (!settings.histogram_name.empty() && same_file(output, settings.histogram_name))
         return " The " + what + " is the histogram file : " + output;
+    if (!settings.palette.empty() && same_file(output, settings.palette))
+        return " The " + what + " is the palette file : " + output;
     if (exists_as_non_regular(output)) return " The " + what + " is not a regular file : " + output;
     return std::nullopt;
 }
@@ -342,7 +344,9 @@ int convert(std::span<const std::string> arguments, Console& console) {
     // One pixel per column unless a width is asked for. The world file is
     // written first, so that a grid it cannot place (a cell size that is
     // zero or not a number) is refused before the image is drawn.
-    const std::int32_t width = settings->width > 0 ? settings->width : d.columns();
+    // A palette file's flat image has one pixel per cell, and its world file says so.
+    const bool one_pixel_per_cell = std::holds_alternative<PaletteStops>(palette) && !settings->shading;
+    const std::int32_t width = settings->width > 0 && !one_pixel_per_cell ? settings->width : d.columns();
     if (settings->world_file) {
         write_world_file(output_text, input_text, header, d, width, status);
         if (status != GRIDLIB_OK) {

@@ -177,5 +177,20 @@ TEST_F(Palettes, APaletteFileThatCannotBeUsedStopsTheRun) {
     }
 }
 
+TEST_F(Palettes, APaletteFileIsNeverReplacedAndItsImageNeverScaled) {
+    write_file(dir.file("g.asc"), esri_grid(3, 2, {1, 2, 3, 4, 5, 6}));
+    write_file(dir.file("p.bmp"), "1 0 0 0\n6 255 255 255\n");
+    const RunResult refused = run({"g.asc", "./p.bmp", "-Cp.bmp"});
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "  The output BMP file is the palette file : ./p.bmp\n");
+    EXPECT_EQ(gridlib::testing::read_text(dir.file("p.bmp")), "1 0 0 0\n6 255 255 255\n");
+    // -W does not scale it, and the world file places the pixels it has.
+    ASSERT_EQ(run({"g.asc", "g.png", "-Cp.bmp", "-W30", "-G"}).status, 0);
+    const auto png = decode_png(dir.file("g.png"));
+    ASSERT_TRUE(png);
+    EXPECT_EQ(png->width, 3u);
+    EXPECT_EQ(gridlib::testing::read_text(dir.file("g.pgw")).substr(0, 3), "10\n");
+}
+
 }  // namespace
 }  // namespace rastrify::testing
