@@ -207,29 +207,12 @@ ValueColours::ValueColours(const PaletteFile& file, double lower, double upper)
         values_.push_back(value_of(i));
         colours_.push_back(stops[i].colour);
     }
-}
-
-Rgba ValueColours::operator()(double value, std::size_t& segment) const {
-    // The first stop not below the value.
-    std::size_t i = segment;
-    if (!(i > 0 && i < values_.size() && values_[i - 1] < value && value < values_[i])) {
-        i = static_cast<std::size_t>(std::lower_bound(values_.begin(), values_.end(), value) - values_.begin());
-        segment = i;
-    }
-    if (i == values_.size()) return value > values_.back() && above_ ? *above_ : colours_.back();
-    if (values_[i] == value) return colours_[i];
-    if (i == 0) return below_ ? *below_ : colours_.front();
     // Halves, which are exact, keep stops at the ends of the double range
-    // from being further apart than a double holds; stops among the
-    // smallest doubles may still lose their gap, and the ratio is then
-    // kept within 0..1 (0 when it is no number at all).
-    const double fraction = (value / 2 - values_[i - 1] / 2) / (values_[i] / 2 - values_[i - 1] / 2);
-    const double ratio = fraction > 0 ? std::min(fraction, 1.0) : 0.0;
-    auto channel = [&](std::int32_t a, std::int32_t b) {
-        return std::clamp(static_cast<std::int32_t>(0.45 + a + ratio * (b - a)), 0, 255);
-    };
-    const Rgba &a = colours_[i - 1], &b = colours_[i];
-    return {channel(a.red, b.red), channel(a.green, b.green), channel(a.blue, b.blue), channel(a.alpha, b.alpha)};
+    // from being further apart than a double holds. A gap is only divided
+    // into when a value lies strictly inside it, so it is never 0 there.
+    inverse_gaps_.push_back(0.0);
+    for (std::size_t i = 1; i < values_.size(); ++i)
+        inverse_gaps_.push_back(1.0 / (values_[i] / 2 - values_[i - 1] / 2));
 }
 
 }  // namespace gridlib

@@ -4,6 +4,7 @@
 // colours of null cells and of values beyond the stops.
 #pragma once
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -68,11 +69,39 @@ public:
     // search is skipped.
     Rgba operator()(double value, std::size_t& segment) const;
     const std::optional<Rgba>& null_colour() const { return null_; }
+    // The stops' values, ascending.
+    std::span<const double> stop_values() const { return values_; }
 
 private:
     std::vector<double> values_;
+    // 1 / (half the gap below each stop): a product costs less than
+    // gdaldem's quotient and differs from it in the last bit at most, which
+    // moves a channel by 1 at most, and rarely.
+    std::vector<double> inverse_gaps_;
     std::vector<Rgba> colours_;
     std::optional<Rgba> below_, above_, null_;
 };
+
+// In the header: the image writer calls it for every cell.
+inline Rgba ValueColours::operator()(double value, std::size_t& segment) const {
+    // The first stop not below the value.
+    std::size_t i = segment;
+    if (!(i > 0 && i < values_.size() && values_[i - 1] < value && value < values_[i])) {
+        i = static_cast<std::size_t>(std::lower_bound(values_.begin(), values_.end(), value) - values_.begin());
+        segment = i;
+    }
+    if (i == values_.size()) return value > values_.back() && above_ ? *above_ : colours_.back();
+    if (values_[i] == value) return colours_[i];
+    if (i == 0) return below_ ? *below_ : colours_.front();
+    // Stops among the smallest doubles may lose their gap in the halves: the
+    // ratio is kept within 0..1 (0 when it is no number at all).
+    const double fraction = (value / 2 - values_[i - 1] / 2) * inverse_gaps_[i];
+    const double ratio = fraction > 0 ? std::min(fraction, 1.0) : 0.0;
+    auto channel = [&](std::int32_t a, std::int32_t b) {
+        return std::clamp(static_cast<std::int32_t>(0.45 + a + ratio * (b - a)), 0, 255);
+    };
+    const Rgba &a = colours_[i - 1], &b = colours_[i];
+    return {channel(a.red, b.red), channel(a.green, b.green), channel(a.blue, b.blue), channel(a.alpha, b.alpha)};
+}
 
 }  // namespace gridlib
