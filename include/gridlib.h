@@ -608,8 +608,9 @@ GRIDLIB_API void GRD2BMPCOLTAB(const char *working_name, const int32_t *working_
 GRIDLIB_API void gridlib_named_palette(const char *name, const int32_t *name_length, int32_t *colour_count,
                                        int32_t *colour_table, int32_t *status) GRIDLIB_NOEXCEPT;
 
-/* A palette file: a GMT colour palette table when its name ends in ".cpt"
- * (any case), otherwise a GDAL colour-relief text file.
+/* A palette file (a regular file; anything else is GRIDLIB_PALETTE_UNREADABLE):
+ * a GMT colour palette table when its name ends in ".cpt" (any case),
+ * otherwise a GDAL colour-relief text file.
  * - GDAL: lines of a value and red, green, blue (0..255) and an optional
  *   alpha, separated by blanks, tabs, commas or colons; the value "nv" gives
  *   the colour of null cells, and a value ending in "%" is a percentage of
@@ -655,7 +656,8 @@ GRIDLIB_API void gridlib_read_palette_file(const char *name, const int32_t *name
  * stops each channel interpolated linearly, 0.45 added and truncated. Null
  * cells take the null colour, or else white, transparent in a PNG or TIFF.
  * One pixel per cell. Status: those of GRD2BMPCOLTAB; GRIDLIB_REFUSED also
- * for no stops or a colour component outside 0..255. */
+ * for no stops, a stop value that is not finite, or a colour component
+ * outside 0..255. */
 GRIDLIB_API void gridlib_draw_palette_image(const char *working_name, const int32_t *working_name_length,
                                             const char *image_name, const int32_t *image_name_length,
                                             const int32_t *ihead, const float *rhead, const int32_t *stop_count,

@@ -8,6 +8,7 @@
 #include "image/value_colour_writer.h"
 
 #include <algorithm>
+#include <cmath>
 
 using namespace gridlib;
 
@@ -58,7 +59,8 @@ std::optional<PaletteFile> palette_of(const int32_t* stop_count, const double* s
     for (std::int32_t i = 0; i < *stop_count; ++i) {
         std::optional<Rgba> colour;
         const std::int32_t* c = stop_colours + 4 * i;
-        if (!std::all_of(c, c + 4, in_range) || !take_colour(c, colour)) return std::nullopt;
+        if (!std::isfinite(stop_values[i]) || !std::all_of(c, c + 4, in_range) || !take_colour(c, colour))
+            return std::nullopt;
         palette.stops.push_back({stop_values[i], stop_kinds[i] == 1, *colour});
     }
     if (!take_colour(extra_colours, palette.null_colour) || !take_colour(extra_colours + 4, palette.below) ||

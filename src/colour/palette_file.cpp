@@ -5,6 +5,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <limits>
 #include <numeric>
@@ -183,6 +184,9 @@ std::variant<PaletteFile, PaletteError> parse_palette(std::string_view text, boo
 }
 
 std::variant<PaletteFile, PaletteError> read_palette_file(const std::string& path) {
+    // A device or a FIFO (-C/dev/zero) could be read for ever.
+    std::error_code error;
+    if (!std::filesystem::is_regular_file(path, error)) return PaletteError{PaletteFault::unreadable, 0};
     std::ifstream in(path, std::ios::binary);
     if (!in) return PaletteError{PaletteFault::unreadable, 0};
     std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());

@@ -106,7 +106,8 @@ TEST(PaletteFile, NamesEndingInCptAreGmtTables) {
     EXPECT_TRUE(is_gmt_table("GEO.CPT"));
     EXPECT_FALSE(is_gmt_table("relief.txt"));
     EXPECT_FALSE(is_gmt_table("cpt"));
-    EXPECT_EQ(std::get<PaletteError>(read_palette_file("/nonexistent/p.txt")).fault, PaletteFault::unreadable);
+    for (const char* unreadable : {"/nonexistent/p.txt", "/dev/zero", "/tmp"})
+        EXPECT_EQ(std::get<PaletteError>(read_palette_file(unreadable)).fault, PaletteFault::unreadable) << unreadable;
 }
 
 TEST(ValueColours, InterpolateClampAndStepAsGdaldem) {
