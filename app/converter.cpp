@@ -12,6 +12,7 @@
 #include "levels.h"
 #include "name_text.h"
 #include "options.h"
+#include "palette.h"
 #include "progress_display.h"
 #include "shaded_relief.h"
 #include "working_file.h"
@@ -25,24 +26,6 @@
 
 namespace rastrify {
 namespace {
-
-// The converter's colour table: white for null cells, black, then the 236
-// colours of the rainbow ramp (colour scheme 2).
-struct ColourTable {
-    std::int32_t count = 0;
-    std::vector<std::int32_t> values = std::vector<std::int32_t>(3 * GRIDLIB_COLOURS, 0);
-};
-
-ColourTable rainbow_colours() {
-    const std::int32_t scheme = 2;
-    const float light_azimuth = 0.0f, light_elevation = 0.0f;
-    const std::int32_t packed_colours = 0, user_colour_count = 0;
-    const float user_colour_table = 0.0f;
-    ColourTable table;
-    COLORMAP(&scheme, &light_azimuth, &light_elevation, &packed_colours, &user_colour_count, &user_colour_table,
-             &table.count, table.values.data());
-    return table;
-}
 
 // Obtains a name from an argument or, when there is none, from a prompt.
 // Empty when the run has to stop (the message is printed).
@@ -176,6 +159,8 @@ std::optional<std::string> output_refusal(const std::string& output, const std::
     if (belongs) return " The " + what + " is a file of the input grid : " + output;
     if (!settings.histogram_name.empty() && same_file(output, settings.histogram_name))
         return " The " + what + " is the histogram file : " + output;
+    if (!settings.palette.empty() && same_file(output, settings.palette))
+        return " The " + what + " is the palette file : " + output;
     if (exists_as_non_regular(output)) return " The " + what + " is not a regular file : " + output;
     return std::nullopt;
 }
@@ -290,6 +275,28 @@ void write_world_file(const NameText& image, const NameText& input, const Descri
     }
 }
 
+// A palette file's image: every cell coloured by its value, one pixel per
+// cell, or its shaded relief (the levels options do not apply). Returns the
+// message that ends the run, if any.
+std::optional<std::string> draw_by_value(const PaletteStops& stops, const Settings& settings,
+                                         const std::string& directory, const NameText& work,
+                                         const NameText& output, Descriptor& d, const std::string& image_kind) {
+    std::int32_t status = GRIDLIB_OK;
+    if (!settings.shading) {
+        gridlib_draw_palette_image(work.data(), work.length(), output.data(), output.length(), d.integers(),
+                                   d.reals(), &stops.count, stops.values.data(), stops.kinds.data(),
+                                   stops.colours.data(), stops.extra.data(), &status);
+        if (status != GRIDLIB_OK) return image_failure(status, image_kind);
+        return std::nullopt;
+    }
+    // The shaded relief's colour steps are equal bins over the data range.
+    d.colour_min() = d.data_min();
+    d.colour_max() = widened_upper(d.data_min(), d.data_max());
+    const std::int32_t mapping = GRIDLIB_MAPPING_LINEAR;
+    return draw_shaded_relief(*settings.shading, directory, work, output, d, mapping, LevelTable{}, image_kind,
+                              step_colours(stops, d));
+}
+
 }  // namespace
 
 int convert(std::span<const std::string> arguments, Console& console) {
@@ -307,7 +314,12 @@ int convert(std::span<const std::string> arguments, Console& console) {
     const auto settings = settle_options(arguments, console);
     if (!settings) return 1;
 
-    ColourTable colours = rainbow_colours();
+    auto chosen_palette = choose_palette(settings->palette);
+    if (const auto* failure = std::get_if<std::string>(&chosen_palette)) {
+        console.stop_line(*failure);
+        return 1;
+    }
+    const Palette& palette = std::get<Palette>(chosen_palette);
 
     Descriptor d;
     const NameText input_text(*input, kNameLength);
@@ -351,7 +363,9 @@ int convert(std::span<const std::string> arguments, Console& console) {
     // One pixel per column unless a width is asked for. The world file is
     // written first, so that a grid it cannot place (a cell size that is
     // zero or not a number) is refused before the image is drawn.
-    const std::int32_t width = settings->width > 0 ? settings->width : d.columns();
+    // A palette file's flat image has one pixel per cell, and its world file says so.
+    const bool one_pixel_per_cell = std::holds_alternative<PaletteStops>(palette) && !settings->shading;
+    const std::int32_t width = settings->width > 0 && !one_pixel_per_cell ? settings->width : d.columns();
     if (settings->world_file) {
         write_world_file(output_text, input_text, header, d, width, status);
         if (status != GRIDLIB_OK) {
@@ -360,29 +374,40 @@ int convert(std::span<const std::string> arguments, Console& console) {
         }
     }
 
-    auto chosen = choose_levels(*settings, work_text, d, console);
-    if (const auto* failure = std::get_if<std::string>(&chosen)) {
-        console.stop_line(*failure);
-        return 1;
-    }
-    auto& [levels, mapping] = std::get<ChosenLevels>(chosen);
-    if (settings->invert) mapping = -mapping;
-    d.image_width() = width;  // used up by the image writer
-
-    if (settings->shading) {
-        if (const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d, mapping,
-                                                    levels, image_kind)) {
+    if (const auto* stops = std::get_if<PaletteStops>(&palette)) {
+        d.image_width() = width;  // read by the shaded relief only
+        if (const auto failure = draw_by_value(*stops, *settings, directory, work_text, output_text, d, image_kind)) {
             console.stop_line(*failure);
             return 1;
         }
     } else {
-        // GRD2BMP draws a TIFF as well, by its name.
-        const auto draw = image_kind == "PNG" ? GRD2PNG : GRD2BMP;
-        draw(work_text.data(), work_text.length(), output_text.data(), output_text.length(), d.integers(),
-             d.reals(), &mapping, levels.data(), &colours.count, colours.values.data(), &status);
-        if (status != GRIDLIB_OK) {
-            console.stop_line(image_failure(status, image_kind));
+        const ColourTable& colours = std::get<ColourTable>(palette);
+        auto chosen = choose_levels(*settings, work_text, d, console);
+        if (const auto* failure = std::get_if<std::string>(&chosen)) {
+            console.stop_line(*failure);
             return 1;
+        }
+        auto& [levels, mapping] = std::get<ChosenLevels>(chosen);
+        if (settings->invert) mapping = -mapping;
+        d.image_width() = width;  // used up by the image writer
+
+        if (settings->shading) {
+            // The default rainbow keeps the tinted rainbow of the shaded writer.
+            const auto steps = settings->palette.empty() ? std::vector<std::int32_t>() : step_colours(colours);
+            if (const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d,
+                                                        mapping, levels, image_kind, steps)) {
+                console.stop_line(*failure);
+                return 1;
+            }
+        } else {
+            // GRD2BMP draws a TIFF as well, by its name.
+            const auto draw = image_kind == "PNG" ? GRD2PNG : GRD2BMP;
+            draw(work_text.data(), work_text.length(), output_text.data(), output_text.length(), d.integers(),
+                 d.reals(), &mapping, levels.data(), &colours.count, colours.values.data(), &status);
+            if (status != GRIDLIB_OK) {
+                console.stop_line(image_failure(status, image_kind));
+                return 1;
+            }
         }
     }
     if (!settings->colour_bar.empty()) {

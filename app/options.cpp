@@ -18,6 +18,7 @@ OptionKind classify(std::string_view a) {
     if (head == "-S") return OptionKind::shading;
     if (head == "-G") return OptionKind::world_file;
     if (head == "-L") return OptionKind::colour_bar;
+    if (head == "-C") return OptionKind::palette;
     return OptionKind::histogram_file;
 }
 
@@ -120,6 +121,9 @@ std::optional<OptionError> apply_options(std::span<const std::string> arguments,
             break;
         case OptionKind::colour_bar:
             if (auto error = read_colour_bar(argument, value, s.colour_bar)) return error;
+            break;
+        case OptionKind::palette:
+            s.palette = file_name(value);
             break;
         case OptionKind::histogram_file: {
             std::string name = file_name(argument);

@@ -42,13 +42,16 @@ struct Settings {
     std::optional<Shading> shading;  // none: the flat image
     bool world_file = false;         // -G: a world file beside the image
     std::string colour_bar;          // -L: an .svg or .png colour bar beside the image; empty: none
+    std::string palette;             // -C: a palette's name or a palette file; empty: the rainbow
 };
 
-enum class OptionKind { invert, width, lower, upper, distribution, shading, histogram_file, world_file, colour_bar };
+enum class OptionKind {
+    invert, width, lower, upper, distribution, shading, histogram_file, world_file, colour_bar, palette
+};
 
 // What an argument from position 3 on is, by its first two characters,
 // case-sensitive except for -W/-w and -H/-h (so -i names a histogram file).
-// -G takes no value; -L takes a file name.
+// -G takes no value; -L takes a file name; -C a palette's name or a palette file.
 OptionKind classify(std::string_view argument);
 
 // The distribution a -H value selects: "h..." hist, "?i..." lin, "?o..." log

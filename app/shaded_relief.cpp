@@ -41,7 +41,8 @@ Sun sun_of(const Shading& light) {
 std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
                                               const NameText& work, const NameText& output, Descriptor& d,
                                               std::int32_t mapping, const LevelTable& levels,
-                                              const std::string& image_kind) {
+                                              const std::string& image_kind,
+                                              const std::vector<std::int32_t>& step_colours) {
     const WorkingFile gradient(directory, ".slopes");
     if (!gradient.created())
         return " The gradient file could not be created in " +
@@ -61,9 +62,16 @@ std::optional<std::string> draw_shaded_relief(const Shading& light, const std::s
     if (mapping < 0) std::reverse(slope_table.begin(), slope_table.end());
     const std::int32_t depth = 24, mode = std::abs(mapping);
     const Sun sun = sun_of(light);
-    GRDSUN2BMP(work.data(), work.length(), gradient_text.data(), gradient_text.length(), output.data(),
-               output.length(), d.integers(), d.reals(), &depth, &invert_flag, &mode, levels.data(), nullptr,
-               nullptr, &sun.x, &sun.y, &sun.z, &sun.dark, &sun.bright, slope_table.data(), &status);
+    if (step_colours.empty()) {
+        GRDSUN2BMP(work.data(), work.length(), gradient_text.data(), gradient_text.length(), output.data(),
+                   output.length(), d.integers(), d.reals(), &depth, &invert_flag, &mode, levels.data(), nullptr,
+                   nullptr, &sun.x, &sun.y, &sun.z, &sun.dark, &sun.bright, slope_table.data(), &status);
+    } else {
+        gridlib_draw_shaded_steps(work.data(), work.length(), gradient_text.data(), gradient_text.length(),
+                                  output.data(), output.length(), d.integers(), d.reals(), &invert_flag, &mode,
+                                  levels.data(), step_colours.data(), &sun.x, &sun.y, &sun.z, &sun.dark, &sun.bright,
+                                  slope_table.data(), &status);
+    }
     if (status != GRIDLIB_OK) return image_failure(status, image_kind);
     return std::nullopt;
 }

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace rastrify {
 
@@ -20,10 +21,13 @@ namespace rastrify {
 // brightness by the light on each cell's slope, with level ground at half
 // brightness. The image width word asks for the line width as for the flat
 // image; an output name ending in ".png" makes a PNG, one in ".tif" or
-// ".tiff" a GeoTIFF (image_kind names it in messages). Returns the message that ends the run, if any.
+// ".tiff" a GeoTIFF (image_kind names it in messages). The colours are
+// the tinted rainbow, or step_colours (see palette.h) tinted alike when
+// there are any. Returns the message that ends the run, if any.
 std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
                                               const NameText& work, const NameText& output, Descriptor& d,
                                               std::int32_t mapping, const LevelTable& levels,
-                                              const std::string& image_kind);
+                                              const std::string& image_kind,
+                                              const std::vector<std::int32_t>& step_colours = {});
 
 }  // namespace rastrify

@@ -591,6 +591,111 @@ GRIDLIB_API void GRD2BMPCOLTAB(const char *working_name, const int32_t *working_
                                const int32_t *user_colour_count, const float *user_colour_table,
                                int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* Palettes. A named palette is a colour table for GRD2BMP, GRD2PNG and
+ * GRDSUN2BMP; a palette file colours the grid by value in true colour.
+ *
+ * gridlib_named_palette fills colour_table (laid out as for COLORMAP) with
+ * entry 1 white, entry 2 black, then the palette's 236 colours from the
+ * lowest values up, and sets colour_count to 238. The names (any case):
+ *   rainbow    COLORMAP's scheme 2: blue, cyan, green, yellow, red
+ *   grey       COLORMAP's scheme 1: dark to light
+ *   viridis    perceptually uniform: dark blue, green, yellow
+ *   cividis    perceptually uniform and alike to colour-blind eyes: dark
+ *              blue, grey, yellow
+ *   magma      perceptually uniform: black, purple, orange, pale yellow
+ *   turbo      a smooth rainbow: dark blue, cyan, green, yellow, red, dark red
+ *   terrain    hypsometric: greens, pale yellow, browns, white
+ *   diverging  blue, white in the middle, red: for anomalies about zero
+ * Status: GRIDLIB_OK, or GRIDLIB_REFUSED for no palette of that name
+ * (nothing is written). */
+GRIDLIB_API void gridlib_named_palette(const char *name, const int32_t *name_length, int32_t *colour_count,
+                                       int32_t *colour_table, int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* A palette file (a regular file; anything else is GRIDLIB_PALETTE_UNREADABLE):
+ * a GMT colour palette table when its name ends in ".cpt" (any case),
+ * otherwise a GDAL colour-relief text file.
+ * - GDAL: lines of a value and red, green, blue (0..255) and an optional
+ *   alpha, separated by blanks, tabs, commas or colons; the value "nv" gives
+ *   the colour of null cells, and a value ending in "%" is a percentage of
+ *   the grid's data range.
+ * - GMT: segment lines "z0 colour z1 colour" (an annotation flag L, U or B
+ *   and a ";label" may follow), where a colour is "r/g/b", "r g b", a grey
+ *   level or "-" (not painted: transparent); lines "B colour", "F colour" and
+ *   "N colour" give the colours below the first and above the last value and
+ *   of null cells. A segment of one colour is a discrete step.
+ * In both, blank lines and lines starting with "#" are skipped; a GMT
+ * "COLOR_MODEL" other than RGB is refused. The stops (a value and a colour
+ * each; two per GMT segment) are returned in the file's order:
+ * stop_values[i], stop_kinds[i] (0 a value, 1 a percentage) and
+ * stop_colours[4 i .. 4 i + 3] (red, green, blue, alpha), for i below
+ * *stop_count. extra_colours (12 int32) receives the red, green, blue and
+ * alpha of the null colour, then of the colour below, then above; an alpha
+ * of -1 says the file gives none. *line receives the line at fault (from 1;
+ * 0 for none). Status: GRIDLIB_OK; GRIDLIB_REFUSED for a missing argument;
+ * GRIDLIB_PALETTE_TOO_MANY when the file holds more than *capacity stops
+ * (*stop_count tells how many: call again with room for them); or one of: */
+enum gridlib_palette_status {
+    GRIDLIB_PALETTE_UNREADABLE = -3101,   /* the file cannot be opened or read */
+    GRIDLIB_PALETTE_FIELDS = -3102,       /* a line with too few or too many fields */
+    GRIDLIB_PALETTE_VALUE = -3103,        /* a value that is not a finite number */
+    GRIDLIB_PALETTE_COLOUR = -3104,       /* a colour component that is not a number 0..255 */
+    GRIDLIB_PALETTE_COLOUR_MODEL = -3105, /* a GMT table in a colour model other than RGB */
+    GRIDLIB_PALETTE_NO_STOPS = -3106,     /* no value with a colour */
+    GRIDLIB_PALETTE_TOO_MANY = -3107
+};
+GRIDLIB_API void gridlib_read_palette_file(const char *name, const int32_t *name_length, const int32_t *capacity,
+                                           int32_t *stop_count, double *stop_values, int32_t *stop_kinds,
+                                           int32_t *stop_colours, int32_t *extra_colours, int32_t *line,
+                                           int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* Draws the working grid as a true-colour image (as GRD2BMPCOLTAB: a 24-bit
+ * BMP, or by its name a red, green, blue and alpha PNG or GeoTIFF), each
+ * valid value coloured through the stops of gridlib_read_palette_file as
+ * gdaldem color-relief colours it: percentages taken of
+ * rhead[GRIDLIB_DATA_MIN]..rhead[GRIDLIB_DATA_MAX], stops sorted by value
+ * (equal values keep their order), a value below the first stop the colour
+ * below (or else the first stop's), above the last the colour above (or the
+ * last's), at a stop its colour (the first of equal ones), between two
+ * stops each channel interpolated linearly, 0.45 added and truncated. Null
+ * cells take the null colour, or else white, transparent in a PNG or TIFF.
+ * One pixel per cell. Status: those of GRD2BMPCOLTAB; GRIDLIB_REFUSED also
+ * for no stops, a stop value that is not finite, or a colour component
+ * outside 0..255. */
+GRIDLIB_API void gridlib_draw_palette_image(const char *working_name, const int32_t *working_name_length,
+                                            const char *image_name, const int32_t *image_name_length,
+                                            const int32_t *ihead, const float *rhead, const int32_t *stop_count,
+                                            const double *stop_values, const int32_t *stop_kinds,
+                                            const int32_t *stop_colours, const int32_t *extra_colours,
+                                            int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* The colours of the GRIDLIB_LEVELS equal bins between
+ * rhead[GRIDLIB_COLOUR_MIN] and rhead[GRIDLIB_COLOUR_MAX], each the colour
+ * of the stops (as gridlib_draw_palette_image gives it) at the bin's middle,
+ * into step_colours (3 x GRIDLIB_LEVELS int32, the reds first): the step
+ * colours of gridlib_draw_shaded_steps. Status: GRIDLIB_OK, or
+ * GRIDLIB_REFUSED (nothing written) as gridlib_draw_palette_image refuses,
+ * and for colour limits not ascending. */
+GRIDLIB_API void gridlib_palette_steps(const int32_t *ihead, const float *rhead, const int32_t *stop_count,
+                                       const double *stop_values, const int32_t *stop_kinds,
+                                       const int32_t *stop_colours, const int32_t *extra_colours,
+                                       int32_t *step_colours, int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* GRDSUN2BMP at a pixel depth of 24 with colours of the caller's: colour
+ * step k (0..4095, as GRDSUN2BMP finds it) is row k of step_colours (3 x
+ * GRIDLIB_LEVELS int32 0..255, the reds first), darkened towards black by
+ * the factor 1 + t or lightened towards white by t, with
+ * t = (s - 31.5) / 35 for brightness s, each component truncated. The other
+ * arguments and the statuses are GRDSUN2BMP's. */
+GRIDLIB_API void gridlib_draw_shaded_steps(const char *working_name, const int32_t *working_name_length,
+                                           const char *gradient_name, const int32_t *gradient_name_length,
+                                           const char *image_name, const int32_t *image_name_length,
+                                           const int32_t *ihead, const float *rhead, const int32_t *invert_flag,
+                                           const int32_t *mapping_mode, const int32_t *levels,
+                                           const int32_t *step_colours, const float *light_x,
+                                           const float *light_y, const float *light_z,
+                                           const float *dark_reference, const float *bright_reference,
+                                           const float *slope_table, int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* PNG images and world files. A PNG shows what the BMP of the same call
  * shows, with the cells that have nothing to draw transparent: maps can be
  * laid under it, and web pages and documents show it. */

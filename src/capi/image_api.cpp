@@ -56,6 +56,50 @@ extern "C" void GRD2PNG(const char* working_name, const int32_t* working_name_le
                        levels, colour_count, colour_table, status, ImageFormat::png);
 }
 
+namespace {
+
+// The arguments GRDSUN2BMP and gridlib_draw_shaded_steps share.
+struct ShadedCall {
+    const char* working_name;
+    const int32_t* working_name_length;
+    const char* gradient_name;
+    const int32_t* gradient_name_length;
+    const char* image_name;
+    const int32_t* image_name_length;
+    const int32_t* ihead;
+    const float* rhead;
+    const int32_t* invert_flag;
+    const int32_t* mapping_mode;
+    const int32_t* levels;
+    const float *light_x, *light_y, *light_z, *dark_reference, *bright_reference, *slope_table;
+};
+
+void draw_shaded(const ShadedCall& a, ShadedColours colours, int32_t* status) noexcept {
+    if (!a.ihead || !a.rhead || !a.invert_flag || !a.mapping_mode || !a.light_x || !a.light_y || !a.light_z ||
+        !a.dark_reference || !a.bright_reference || !a.slope_table) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
+    try {
+        colours.inverted = *a.invert_flag == 2;
+        colours.through_levels = *a.mapping_mode == GRIDLIB_MAPPING_THROUGH_LEVELS;
+        // The level table is only read through mapping mode 2; other callers may omit it.
+        if (a.levels) colours.level_table = {a.levels, kLevels};
+        const Lighting light{*a.light_x, *a.light_y, *a.light_z, *a.dark_reference, *a.bright_reference};
+        // The descriptor is only read.
+        DescriptorView d(const_cast<std::int32_t*>(a.ihead), const_cast<float*>(a.rhead));
+        const std::span<const float, kSlopeSteps> slopes(a.slope_table, kSlopeSteps);
+        capi::set_status(status, write_shaded_image(capi::FileName(a.working_name, a.working_name_length).path,
+                                                    capi::FileName(a.gradient_name, a.gradient_name_length).path,
+                                                    capi::FileName(a.image_name, a.image_name_length).path, d,
+                                                    colours, light, slopes));
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
+    }
+}
+
+}  // namespace
+
 extern "C" void GRDSUN2BMP(const char* working_name, const int32_t* working_name_length, const char* gradient_name,
                            const int32_t* gradient_name_length, const char* image_name,
                            const int32_t* image_name_length, const int32_t* ihead, const float* rhead,
@@ -64,35 +108,42 @@ extern "C" void GRDSUN2BMP(const char* working_name, const int32_t* working_name
                            const float* light_x, const float* light_y, const float* light_z,
                            const float* dark_reference, const float* bright_reference, const float* slope_table,
                            int32_t* status) noexcept {
-    if (!ihead || !rhead || !pixel_depth || !invert_flag || !mapping_mode || !light_x || !light_y || !light_z ||
-        !dark_reference || !bright_reference || !slope_table) {
+    if (!pixel_depth) {
         capi::set_status(status, GRIDLIB_REFUSED);
         return;
     }
-    try {
-        ShadedColours colours;
-        colours.bits_per_pixel = *pixel_depth == 8 ? 8 : 24;
-        colours.inverted = *invert_flag == 2;
-        colours.through_levels = *mapping_mode == GRIDLIB_MAPPING_THROUGH_LEVELS;
-        // The level table is only read through mapping mode 2, the colour
-        // table only for an 8-bit image; other callers may omit them.
-        if (levels) colours.level_table = {levels, kLevels};
-        if (colour_count && colour_table) {
-            colours.colour_count = *colour_count;
-            colours.colour_table.emplace(
-                std::span<const std::int32_t, kColourTableValues>(colour_table, kColourTableValues));
-        }
-        const Lighting light{*light_x, *light_y, *light_z, *dark_reference, *bright_reference};
-        // The descriptor is only read.
-        DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
-        const std::span<const float, kSlopeSteps> slopes(slope_table, kSlopeSteps);
-        capi::set_status(status, write_shaded_image(capi::FileName(working_name, working_name_length).path,
-                                                    capi::FileName(gradient_name, gradient_name_length).path,
-                                                    capi::FileName(image_name, image_name_length).path, d, colours,
-                                                    light, slopes));
-    } catch (...) {
-        capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
+    ShadedColours colours;
+    colours.bits_per_pixel = *pixel_depth == 8 ? 8 : 24;
+    // The colour table is only read for an 8-bit image; other callers may omit it.
+    if (colour_count && colour_table) {
+        colours.colour_count = *colour_count;
+        colours.colour_table.emplace(std::span<const std::int32_t, kColourTableValues>(colour_table, kColourTableValues));
     }
+    draw_shaded({working_name, working_name_length, gradient_name, gradient_name_length, image_name,
+                 image_name_length, ihead, rhead, invert_flag, mapping_mode, levels, light_x, light_y, light_z,
+                 dark_reference, bright_reference, slope_table},
+                colours, status);
+}
+
+extern "C" void gridlib_draw_shaded_steps(const char* working_name, const int32_t* working_name_length,
+                                          const char* gradient_name, const int32_t* gradient_name_length,
+                                          const char* image_name, const int32_t* image_name_length,
+                                          const int32_t* ihead, const float* rhead, const int32_t* invert_flag,
+                                          const int32_t* mapping_mode, const int32_t* levels,
+                                          const int32_t* step_colours, const float* light_x, const float* light_y,
+                                          const float* light_z, const float* dark_reference,
+                                          const float* bright_reference, const float* slope_table,
+                                          int32_t* status) noexcept {
+    if (!step_colours) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
+    ShadedColours colours;
+    colours.step_colours = {step_colours, 3 * kLevels};
+    draw_shaded({working_name, working_name_length, gradient_name, gradient_name_length, image_name,
+                 image_name_length, ihead, rhead, invert_flag, mapping_mode, levels, light_x, light_y, light_z,
+                 dark_reference, bright_reference, slope_table},
+                colours, status);
 }
 
 extern "C" void GRD2BMPCOLTAB(const char* working_name, const int32_t* working_name_length, const char* image_name,

@@ -62,13 +62,28 @@ private:
     T at_upper_;
 };
 
-// The tinted rainbow colour of each step at each brightness, each computed
-// when first asked for: darkest at tint -0.9, brightest at +0.9. Threads
-// that paint at once share it: one that finds an entry missing computes it
-// and stores it, and two that race store the same colour.
+// The colour of a step at a brightness: darkened towards black below the
+// middle brightness and lightened towards white above it, by as much as the
+// tinted rainbow's tint (-0.9..0.9).
+Bgr tinted_step(std::span<const std::int32_t> step_colours, std::int32_t step, std::int32_t brightness) {
+    const float tint = (static_cast<float>(brightness) - 31.5f) / 35.0f;
+    auto channel = [&](std::size_t column) {
+        const auto c = static_cast<float>(std::clamp(step_colours[column * kLevels + static_cast<std::size_t>(step)], 0, 255));
+        return static_cast<std::uint8_t>(tint < 0.0f ? c * (1.0f + tint) : c + (255.0f - c) * tint);
+    };
+    return {channel(2), channel(1), channel(0)};
+}
+
+// The colour of each step at each brightness (the tinted rainbow, or the
+// caller's step colours tinted), each computed when first asked for:
+// darkest at tint -0.9, brightest at +0.9. Threads that paint at once share
+// it: one that finds an entry missing computes it and stores it, and two
+// that race store the same colour.
 class ShadedColourCache {
 public:
-    ShadedColourCache() : colours_(std::make_unique<std::atomic<std::uint32_t>[]>(kLevels * kBrightnessSteps)) {}
+    explicit ShadedColourCache(std::span<const std::int32_t> step_colours)
+        : step_colours_(step_colours),
+          colours_(std::make_unique<std::atomic<std::uint32_t>[]>(kLevels * kBrightnessSteps)) {}
     Bgr operator()(std::int32_t step, std::int32_t brightness) const {
         // Neighbouring cells differ more in value than in slope: steps side
         // by side keep their look-ups close together.
@@ -76,9 +91,11 @@ public:
             colours_[static_cast<std::size_t>(brightness) * kLevels + static_cast<std::size_t>(step)];
         std::uint32_t entry = slot.load(std::memory_order_relaxed);
         if (entry == 0) {
-            const Rgb c = scheme_colour(static_cast<float>(step) / static_cast<float>(kLastStep),
-                                        (static_cast<float>(brightness) - 31.5f) / 35.0f, 1.0f, kTintedRainbow, {});
-            const Bgr b = truncated_bytes(c);
+            const Bgr b = step_colours_.empty()
+                              ? truncated_bytes(scheme_colour(static_cast<float>(step) / static_cast<float>(kLastStep),
+                                                              (static_cast<float>(brightness) - 31.5f) / 35.0f, 1.0f,
+                                                              kTintedRainbow, {}))
+                              : tinted_step(step_colours_, step, brightness);
             entry = kKnown | std::uint32_t{b.blue} | std::uint32_t{b.green} << 8 | std::uint32_t{b.red} << 16;
             slot.store(entry, std::memory_order_relaxed);
         }
@@ -88,6 +105,7 @@ public:
 
 private:
     static constexpr std::uint32_t kKnown = 1u << 24;
+    std::span<const std::int32_t> step_colours_;
     std::unique_ptr<std::atomic<std::uint32_t>[]> colours_;
 };
 
@@ -141,14 +159,15 @@ private:
 };
 
 // 24-bit: the tinted rainbow at fraction step / 4095 and tint
-// (brightness - 31.5) / 35; null cells and cells without shading data are
-// white (and transparent where the image has alpha), and no others.
+// (brightness - 31.5) / 35, or the step colours tinted alike; null cells and
+// cells without shading data are white (and transparent where the image has alpha), and no others.
 class TrueColourPainter {
 public:
     TrueColourPainter(const Bins& bins, const ShadedColours& c, const ReliefShading& shading,
                       TrueColourPixels pixels)
         : shading_(shading), pixels_(pixels),
-          step_of_(bins, c, [](std::int32_t step) { return static_cast<std::uint16_t>(step); }) {}
+          step_of_(bins, c, [](std::int32_t step) { return static_cast<std::uint16_t>(step); }),
+          colours_(c.step_colours) {}
     void operator()(const ShadedRow& row, const image::ImageScale& scale, std::span<std::byte> line) const {
         // Null cells and cells without shading data have no colour.
         paint_row(
@@ -179,7 +198,7 @@ bool arguments_usable(DescriptorView d, const ShadedColours& c) {
     if (c.through_levels && c.level_table.size() < kLevels) return false;
     if (c.bits_per_pixel == 8)
         return c.colour_table && c.colour_count >= 1 && c.colour_count <= static_cast<std::int32_t>(kColourEntries);
-    return c.bits_per_pixel == 24;
+    return c.bits_per_pixel == 24 && (c.step_colours.empty() || c.step_colours.size() >= 3 * kLevels);
 }
 
 // Paints each line from its grid row and the gradient record of that row;

@@ -27,6 +27,10 @@ struct ShadedColours {
     // 8-bit only: the palette, colour_count (1..256) entries of the table.
     std::int32_t colour_count = 0;
     std::optional<ConstColourTableView> colour_table;
+    // 24-bit only: the colour of each step (3 x kLevels values 0..255, the
+    // reds first), which the brightness darkens or lightens as it tints the
+    // rainbow; empty for the tinted rainbow.
+    std::span<const std::int32_t> step_colours;
 };
 
 // Draws the working grid at working_path, lit through the gradient file at

@@ -32,13 +32,14 @@ class TrueColourPixels {
 public:
     explicit TrueColourPixels(bool with_alpha) : with_alpha_(with_alpha) {}
 
-    void put(std::span<std::byte> line, std::size_t c, Bgr colour) const {
+    // An image without alpha shows the colour whatever its alpha.
+    void put(std::span<std::byte> line, std::size_t c, Bgr colour, std::uint8_t alpha = 0xFF) const {
         if (with_alpha_) {
             std::byte* at = &line[4 * c];
             at[0] = std::byte{colour.red};
             at[1] = std::byte{colour.green};
             at[2] = std::byte{colour.blue};
-            at[3] = std::byte{0xFF};
+            at[3] = std::byte{alpha};
         } else {
             std::byte* at = &line[3 * c];
             at[0] = std::byte{colour.blue};

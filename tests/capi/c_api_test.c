@@ -329,6 +329,33 @@ static void test_temporary_file(void) {
     }
 }
 
+/* A palette file read with too little room, then with enough; a named
+ * palette and a name that is none. */
+static void test_palettes(void) {
+    CHECK(write_text("c_api_palette.txt", "nv 1 2 3 0\n0% 0 0 0\n100% 255 128 0 200\n"));
+    char name[32];
+    const int32_t name_length = 32;
+    set_name(name, name_length, "c_api_palette.txt");
+    double values[2];
+    int32_t kinds[2], colours[8], extra[12], count = -1, line = -1, status = GRIDLIB_OK;
+    const int32_t too_few = 1, enough = 2;
+    gridlib_read_palette_file(name, &name_length, &too_few, &count, values, kinds, colours, extra, &line, &status);
+    CHECK(status == GRIDLIB_PALETTE_TOO_MANY && count == 2);
+    gridlib_read_palette_file(name, &name_length, &enough, &count, values, kinds, colours, extra, &line, &status);
+    CHECK(status == GRIDLIB_OK && count == 2 && line == 0);
+    CHECK(values[1] == 100.0 && kinds[1] == 1 && colours[4] == 255 && colours[7] == 200);
+    CHECK(extra[0] == 1 && extra[3] == 0 && extra[7] == -1 && extra[11] == -1);
+    unlink("c_api_palette.txt");
+
+    int32_t table[3 * GRIDLIB_COLOURS], colour_count = 0;
+    set_name(name, name_length, "magma");
+    gridlib_named_palette(name, &name_length, &colour_count, table, &status);
+    CHECK(status == GRIDLIB_OK && colour_count == 238 && table[2] == 0 && table[2 * GRIDLIB_COLOURS + 2] == 4);
+    set_name(name, name_length, "jet");
+    gridlib_named_palette(name, &name_length, &colour_count, table, &status);
+    CHECK(status == GRIDLIB_REFUSED);
+}
+
 int main(void) {
     test_open_esri_ascii_grid();
     test_point_values_of_a_working_grid();
@@ -337,6 +364,7 @@ int main(void) {
     test_byte_image_rows();
     test_decode_portable_double();
     test_temporary_file();
+    test_palettes();
     if (failures) fprintf(stderr, "%d check(s) failed\n", failures);
     return failures ? 1 : 0;
 }
