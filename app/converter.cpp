@@ -320,6 +320,12 @@ int convert(std::span<const std::string> arguments, Console& console) {
         return 1;
     }
     const Palette& palette = std::get<Palette>(chosen_palette);
+    // A bar of colours by value, as palette files give them, is not drawn:
+    // refused before anything is read rather than left out unsaid.
+    if (!settings->colour_bar.empty() && std::holds_alternative<PaletteStops>(palette)) {
+        console.stop_line(" The colour bar is drawn for levels only, not for a palette file : " + settings->palette);
+        return 1;
+    }
 
     Descriptor d;
     const NameText input_text(*input, kNameLength);
@@ -409,14 +415,17 @@ int convert(std::span<const std::string> arguments, Console& console) {
                 return 1;
             }
         }
-    }
-    if (!settings->colour_bar.empty()) {
-        // A shaded relief's bar shows its colours on level ground.
-        const BarColours bar_colours =
-            settings->shading ? level_ground_colours() : BarColours{colours.count, colours.values};
-        if (const auto failure = write_colour_bar(*settings, *input, work_text, d, mapping, levels, bar_colours)) {
-            console.stop_line(*failure);
-            return 1;
+        if (!settings->colour_bar.empty()) {
+            // The rainbow's shaded relief has colours of its own, which its
+            // bar shows as on level ground; a chosen palette's bar shows the
+            // palette, which its relief lightens and darkens.
+            const BarColours bar_colours = settings->shading && settings->palette.empty()
+                                               ? level_ground_colours()
+                                               : BarColours{colours.count, colours.values};
+            if (const auto failure = write_colour_bar(*settings, *input, work_text, d, mapping, levels, bar_colours)) {
+                console.stop_line(*failure);
+                return 1;
+            }
         }
     }
     // Everything the run prints is out before its outputs replace anything:
