@@ -19,6 +19,7 @@
 
 #include <exception>
 #include <iostream>
+#include <numeric>
 #include <variant>
 #include <vector>
 
@@ -202,6 +203,33 @@ std::optional<std::string> outputs_refusal(const std::string& image, const std::
     return std::nullopt;
 }
 
+// The histogram file -K writes is an output like the image: the same
+// refusals, and it is neither the image nor the world file.
+std::optional<std::string> kept_file_refusal(const std::string& kept, const std::string& image, const std::string& kind,
+                                             const std::string& world_file, const NameText& input,
+                                             const Descriptor& d, const Settings& settings) {
+    if (kept.empty()) return std::nullopt;
+    if (auto refusal = output_refusal(kept, "histogram file to write", input, d, settings)) return refusal;
+    if (same_file(kept, image) || kept == image)
+        return " The histogram file to write is the output " + kind + " file : " + kept;
+    if (!world_file.empty() && (same_file(kept, world_file) || kept == world_file))
+        return " The histogram file to write is the world file : " + kept;
+    return std::nullopt;
+}
+
+// Keeps the limits and levels the image is drawn with (-K), for the next
+// grids to be drawn alike; a linear mapping keeps the levels it stands for,
+// one per bin. False when the file could not be written.
+bool keep_scale(const std::string& kept, Descriptor& d, const ChosenLevels& chosen) {
+    LevelTable levels = chosen.levels;
+    if (chosen.mapping == GRIDLIB_MAPPING_LINEAR) std::iota(levels.begin(), levels.end(), 1);
+    const NameText kept_text(kept, kept.size() + 1);
+    std::int32_t status = GRIDLIB_REFUSED;
+    gridlib_write_histogram_file(kept_text.data(), kept_text.length(), &d.colour_min(), &d.colour_max(),
+                                 levels.data(), &status);
+    return status == GRIDLIB_OK;
+}
+
 // The run's outputs, the image and its world file, renamed into place
 // together once every one is complete, or not at all: until then each stays
 // under a temporary name beside its target, and any ending of the run
@@ -312,6 +340,11 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(*refusal);
         return 1;
     }
+    if (const auto refusal =
+            kept_file_refusal(settings->kept_name, *output, image_kind, world_file, input_text, d, *settings)) {
+        console.stop_line(*refusal);
+        return 1;
+    }
 
     // Beside the image, so that the working grid lands on the disk that has
     // to hold the result anyway, and never in another run's way.
@@ -346,13 +379,18 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(*failure);
         return 1;
     }
+    if (!settings->kept_name.empty() && !keep_scale(settings->kept_name, d, std::get<ChosenLevels>(chosen))) {
+        console.stop_line(" The histogram file could not be written : " + settings->kept_name);
+        return 1;
+    }
     auto& [levels, mapping] = std::get<ChosenLevels>(chosen);
     if (settings->invert) mapping = -mapping;
     d.image_width() = width;  // used up by the image writer
 
     if (settings->shading) {
-        if (const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d, mapping,
-                                                    levels, image_kind)) {
+        const Descriptor slopes = slope_descriptor(input_text, header, d, console);
+        if (const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d, slopes,
+                                                    mapping, levels, image_kind)) {
             console.stop_line(*failure);
             return 1;
         }

@@ -30,6 +30,8 @@ enum class Distribution : std::int32_t { hist = 0, lin = 1, log = 2 };
 struct Shading {
     float azimuth = 315.0f;  // from the north-west, as map readers expect
     float elevation = 45.0f;
+    // Multiplies the heights for the slopes only: gentle terrain shows.
+    float exaggeration = 1.0f;
 };
 
 struct Settings {
@@ -41,13 +43,14 @@ struct Settings {
     std::string histogram_name;  // empty: none
     std::optional<Shading> shading;  // none: the flat image
     bool world_file = false;         // -G: a world file beside the image
+    std::string kept_name;           // -K: the histogram file to write; empty: none
 };
 
-enum class OptionKind { invert, width, lower, upper, distribution, shading, histogram_file, world_file };
+enum class OptionKind { invert, width, lower, upper, distribution, shading, histogram_file, world_file, kept_scale };
 
 // What an argument from position 3 on is, by its first two characters,
 // case-sensitive except for -W/-w and -H/-h (so -i names a histogram file).
-// -G takes no value.
+// -G takes no value; -K takes a file name.
 OptionKind classify(std::string_view argument);
 
 // The distribution a -H value selects: "h..." hist, "?i..." lin, "?o..." log
