@@ -64,8 +64,8 @@ std::optional<OptionError> read_shading(std::string_view argument, std::string_v
     const auto elevation = comma == std::string_view::npos ? std::optional(shading.elevation)
                                                            : free_real(value.substr(comma + 1));
     const std::string_view factor_text = second == std::string_view::npos ? "" : value.substr(second + 1);
-    const auto factor = factor_text.find_first_not_of(' ') == std::string_view::npos ? std::optional(shading.exaggeration)
-                                                                                    : free_real(factor_text);
+    const bool factor_left_out = factor_text.find_first_not_of(' ') == std::string_view::npos;
+    const auto factor = factor_left_out ? std::optional(shading.exaggeration) : free_real(factor_text);
     if (!azimuth || !elevation || !factor) return not_a_number(argument);
     if (!(*elevation >= 0.0f && *elevation <= 90.0f))
         return OptionError{" The light elevation of the option -S is not between 0 and 90 degrees : " +

@@ -22,8 +22,8 @@ Descriptor slope_descriptor(const NameText& input, const Descriptor& header, con
 
 // Writes the slope codes of the working grid to a temporary gradient file in
 // directory (removed again on every ending), from the heights times the
-// light's exaggeration over the spacings of `slopes`, and draws the working grid through
-// it into the output image: colour by value as the mapping mode (a
+// light's exaggeration over the spacings of `slopes`, and draws the working
+// grid through it into the output image: colour by value as the mapping mode (a
 // gridlib_mapping_mode; negative inverts the colours) and the level table say,
 // brightness by the light on each cell's slope, with level ground at half
 // brightness. The image width word asks for the line width as for the flat
@@ -31,8 +31,7 @@ Descriptor slope_descriptor(const NameText& input, const Descriptor& header, con
 // ".tiff" a GeoTIFF (image_kind names it in messages). Returns the message that ends the run, if any.
 std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
                                               const NameText& work, const NameText& output, Descriptor& d,
-                                              const Descriptor& slopes,
-                                              std::int32_t mapping, const LevelTable& levels,
+                                              const Descriptor& slopes, std::int32_t mapping, const LevelTable& levels,
                                               const std::string& image_kind);
 
 }  // namespace rastrify

@@ -45,27 +45,31 @@ Bmp convert(const TempDir& dir, const std::vector<std::string>& arguments) {
 }
 
 TEST(KeptScale, HalvesDrawnWithTheWholeGridsFileMatchTheWholeImage) {
-    const std::map<std::string, std::vector<std::string>> distributions = {
-        {"hist", {}}, {"lin", {"-Hlin"}}, {"log", {"-Hlog", "-m2", "-M900"}}, {"inverted", {"-I"}}};
-    for (const auto& [name, options] : distributions) {
-        SCOPED_TRACE(name);
+    struct Case {
+        std::string name;
+        std::vector<std::string> whole, half, alone;  // options of each run
+    };
+    for (const Case& c : std::vector<Case>{
+             {"hist", {}, {}, {}},
+             {"lin", {"-Hlin"}, {}, {"-Hlin"}},
+             {"log", {"-Hlog", "-m2", "-M900"}, {}, {"-Hlog", "-m300", "-M900"}},
+             // -I is not kept: it is given again, as any option of the drawing.
+             {"inverted", {"-I"}, {"-I"}, {"-I"}},
+         }) {
+        SCOPED_TRACE(c.name);
         TempDir dir;
         write_file(dir.file("whole.asc"), rows_of(0, kRows));
         write_file(dir.file("north.asc"), rows_of(0, kNorthRows));
         write_file(dir.file("south.asc"), rows_of(kNorthRows, kRows - kNorthRows));
-        std::vector<std::string> whole_run = {"whole.asc", "whole.bmp", "-Kscale.his"};
-        whole_run.insert(whole_run.end(), options.begin(), options.end());
-        const Bmp whole = convert(dir, whole_run);
+        const auto run = [&](const std::vector<std::string>& names, const std::vector<std::string>& options) {
+            std::vector<std::string> arguments = names;
+            arguments.insert(arguments.end(), options.begin(), options.end());
+            return convert(dir, arguments);
+        };
+        const Bmp whole = run({"whole.asc", "whole.bmp", "-Kscale.his"}, c.whole);
         ASSERT_EQ(std::filesystem::file_size(dir.file("scale.his")), 16394u);
-
-        // -I is not kept: it is given again, as any option of the drawing.
-        std::vector<std::string> extra;
-        if (name == "inverted") extra = {"-I"};
-        std::vector<std::string> north_run = {"north.asc", "north.bmp", "scale.his"}, south_run = north_run;
-        south_run[0] = "south.asc", south_run[1] = "south.bmp";
-        north_run.insert(north_run.end(), extra.begin(), extra.end());
-        south_run.insert(south_run.end(), extra.begin(), extra.end());
-        const Bmp north = convert(dir, north_run), south = convert(dir, south_run);
+        const Bmp north = run({"north.asc", "north.bmp", "scale.his"}, c.half);
+        const Bmp south = run({"south.asc", "south.bmp", "scale.his"}, c.half);
         ASSERT_EQ(north.height + south.height, whole.height);
         int differing = 0;
         for (int y = 0; y < whole.height; ++y) {
@@ -75,23 +79,9 @@ TEST(KeptScale, HalvesDrawnWithTheWholeGridsFileMatchTheWholeImage) {
             }
         }
         EXPECT_EQ(differing, 0);
-
         // Without the kept file the northern half gets a scale of its own.
-        std::vector<std::string> alone = {"north.asc", "alone.bmp"};
-        alone.insert(alone.end(), options.begin(), options.end());
-        if (name == "log") alone = {"north.asc", "alone.bmp", "-Hlog", "-m300", "-M900"};
-        const Bmp own = convert(dir, alone);
-        EXPECT_NE(own.bytes, north.bytes);
+        EXPECT_NE(run({"north.asc", "alone.bmp"}, c.alone).bytes, north.bytes);
     }
-}
-
-TEST(KeptScale, AFileReadIsKeptAsRead) {
-    TempDir dir;
-    write_file(dir.file("whole.asc"), rows_of(0, kRows));
-    write_file(dir.file("north.asc"), rows_of(0, kNorthRows));
-    convert(dir, {"whole.asc", "a.bmp", "-Kfirst.his"});
-    convert(dir, {"north.asc", "b.bmp", "first.his", "-Ksecond.his"});
-    EXPECT_EQ(gridlib::testing::read_file(dir.file("first.his")), gridlib::testing::read_file(dir.file("second.his")));
 }
 
 TEST(KeptScale, NoInputIsReplacedAndAFailedRunLeavesNothing) {

@@ -56,21 +56,6 @@ TEST(ReliefScale, AnExaggerationOfTwoShadesLikeDoubledHeights) {
     EXPECT_EQ(shaded(dir, "plain.asc", "-S300,35,1"), shaded(dir, "plain.asc", "-S300,35"));
 }
 
-TEST(ReliefScale, BadFactorsAreRefused) {
-    TempDir dir;
-    write_file(dir.file("g.asc"), esri_grid(kSide, kSide, heights(1)));
-    const std::string not_a_number = "  The value of the option -S is missing or not a number : ";
-    const std::string not_above = "  The vertical exaggeration of the option -S is not above 0 : ";
-    for (const auto& [option, message] :
-         std::vector<std::pair<std::string, std::string>>{{"-S315,45,x", not_a_number},
-                                                          {"-S315,45,0", not_above},
-                                                          {"-S315,45,-2", not_above}}) {
-        const RunResult r = run_rastrify(dir.path(), {"g.asc", "g.bmp", option});
-        EXPECT_EQ(r.status, 1);
-        EXPECT_EQ(r.err, message + option + "\n");
-    }
-}
-
 // An ER Mapper grid of 32-bit reals (most significant byte first, ER
 // Mapper's default) in longitude and latitude, its north-western corner at
 // 10 E, north_edge N.
