@@ -1,6 +1,6 @@
 # `make` builds build/rastrify and build/libgridlib.so; `make test` builds and
 # runs every test; `make demo` converts the sample grid in examples/, flat,
-# as a shaded relief, and as a PNG with its world file. Every build first
+# as a shaded relief, and as a PNG with its world file and colour bar. Every build first
 # installs the development files of the libraries it uses where they are missing
 # (tools/install_libraries.sh), before CMake is configured or reconfigured; `make
 # test` also installs Pillow and GDAL's tools, which read the images back
@@ -28,8 +28,8 @@ test: build
 demo: build
 	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.bmp
 	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain_relief.bmp -S
-	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.png -G
-	@echo "wrote $(BUILD)/terrain.bmp, its shaded relief $(BUILD)/terrain_relief.bmp, and $(BUILD)/terrain.png with its world file $(BUILD)/terrain.pgw"
+	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.png -G -L$(BUILD)/terrain_bar.svg
+	@echo "wrote $(BUILD)/terrain.bmp, its shaded relief $(BUILD)/terrain_relief.bmp, and $(BUILD)/terrain.png with its world file $(BUILD)/terrain.pgw and colour bar $(BUILD)/terrain_bar.svg"
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:

@@ -4,6 +4,7 @@
 // table and draws the image. The converter is a client of gridlib.h alone.
 #include "converter.h"
 
+#include "colour_bar.h"
 #include "console.h"
 #include "descriptor.h"
 #include "failures.h"
@@ -203,17 +204,20 @@ std::optional<std::string> outputs_refusal(const std::string& image, const std::
     return std::nullopt;
 }
 
-// The histogram file -K writes is an output like the image: the same
-// refusals, and it is neither the image nor the world file.
-std::optional<std::string> kept_file_refusal(const std::string& kept, const std::string& image, const std::string& kind,
+// An output beside the image (the colour bar, the histogram file -K writes;
+// `what` in messages) is refused as every output is, and may be neither the
+// image (`image_what`) nor its world file (by name too: neither need exist
+// yet). The message that ends the run, if any.
+std::optional<std::string> companion_refusal(const std::string& name, const std::string& what,
+                                             const std::string& image, const std::string& image_what,
                                              const std::string& world_file, const NameText& input,
                                              const Descriptor& d, const Settings& settings) {
-    if (kept.empty()) return std::nullopt;
-    if (auto refusal = output_refusal(kept, "histogram file to write", input, d, settings)) return refusal;
-    if (same_file(kept, image) || kept == image)
-        return " The histogram file to write is the output " + kind + " file : " + kept;
-    if (!world_file.empty() && (same_file(kept, world_file) || kept == world_file))
-        return " The histogram file to write is the world file : " + kept;
+    if (name.empty()) return std::nullopt;
+    if (auto refusal = output_refusal(name, what, input, d, settings)) return refusal;
+    const std::string is = " The " + what + " is ";
+    if (name == image || same_file(name, image)) return is + image_what + " : " + name;
+    if (!world_file.empty() && (name == world_file || same_file(name, world_file)))
+        return is + "the world file : " + name;
     return std::nullopt;
 }
 
@@ -328,7 +332,7 @@ int convert(std::span<const std::string> arguments, Console& console) {
     GRDRDH(input_text.data(), input_text.length(), d.integers(), d.reals(), d.band_names(), d.band_name_length(),
            &status);
     if (status < 0) {
-        console.stop_line(std::string(message::format_unknown) + std::to_string(status));
+        console.stop_line(header_failure(status, d.format(), *input));
         return 1;
     }
     // The header as read places the whole grid with every digit its file
@@ -340,9 +344,20 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(*refusal);
         return 1;
     }
-    if (const auto refusal =
-            kept_file_refusal(settings->kept_name, *output, image_kind, world_file, input_text, d, *settings)) {
+    if (const auto refusal = companion_refusal(settings->colour_bar, "colour bar", *output, "the output image file",
+                                               world_file, input_text, d, *settings)) {
         console.stop_line(*refusal);
+        return 1;
+    }
+    const std::string kept = settings->kept_name;
+    if (const auto refusal = companion_refusal(kept, "histogram file to write", *output,
+                                               "the output " + image_kind + " file", world_file, input_text, d,
+                                               *settings)) {
+        console.stop_line(*refusal);
+        return 1;
+    }
+    if (!kept.empty() && (kept == settings->colour_bar || same_file(kept, settings->colour_bar))) {
+        console.stop_line(" The histogram file to write is the colour bar : " + kept);
         return 1;
     }
 
@@ -401,6 +416,15 @@ int convert(std::span<const std::string> arguments, Console& console) {
              d.reals(), &mapping, levels.data(), &colours.count, colours.values.data(), &status);
         if (status != GRIDLIB_OK) {
             console.stop_line(image_failure(status, image_kind));
+            return 1;
+        }
+    }
+    if (!settings->colour_bar.empty()) {
+        // A shaded relief's bar shows its colours on level ground.
+        const BarColours bar_colours =
+            settings->shading ? level_ground_colours() : BarColours{colours.count, colours.values};
+        if (const auto failure = write_colour_bar(*settings, *input, work_text, d, mapping, levels, bar_colours)) {
+            console.stop_line(*failure);
             return 1;
         }
     }

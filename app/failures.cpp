@@ -2,6 +2,8 @@
 // set into the converter's own sentences.
 #include "failures.h"
 
+#include "console.h"
+
 #include "gridlib.h"
 
 #include <array>
@@ -34,6 +36,15 @@ std::string library_room_failure(const std::string& what, std::int32_t status) {
 }
 
 }  // namespace
+
+std::string header_failure(std::int32_t status, std::int32_t format, const std::string& name) {
+    const std::string unknown = std::string(message::format_unknown) + std::to_string(status);
+    if (format != GRIDLIB_FORMAT_GEOTIFF && format != GRIDLIB_FORMAT_NETCDF) return unknown;
+    std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
+    ihead[GRIDLIB_FORMAT] = format;
+    const auto cause = library_words(GRIDLIB_ROUTINE_GRDRDH, status, ihead.data());
+    return cause ? with_status(" The grid file " + name + " could not be read : ", *cause, status) : unknown;
+}
 
 std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int32_t rows) {
     if (status == GRIDLIB_NO_ROOM) return library_room_failure("working grid file", status);
@@ -75,6 +86,12 @@ std::string world_file_failure(std::int32_t status, const std::string& name) {
             ? "the grid's cell size is zero or not a number"
             : library_words(GRIDLIB_ROUTINE_WORLD_FILE, status).value_or("the file could not be written");
     return with_status(" The world file " + name + " could not be written : ", cause, status);
+}
+
+std::string colour_bar_failure(std::int32_t status, const std::string& name) {
+    const std::string cause =
+        library_words(GRIDLIB_ROUTINE_COLOUR_BAR, status).value_or("the colour bar file could not be written");
+    return with_status(" The colour bar " + name + " could not be written : ", cause, status);
 }
 
 std::string gradient_failure(std::int32_t status) {

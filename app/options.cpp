@@ -17,6 +17,7 @@ OptionKind classify(std::string_view a) {
     if (head == "-H" || head == "-h") return OptionKind::distribution;
     if (head == "-S") return OptionKind::shading;
     if (head == "-G") return OptionKind::world_file;
+    if (head == "-L") return OptionKind::colour_bar;
     if (head == "-K") return OptionKind::kept_scale;
     return OptionKind::histogram_file;
 }
@@ -87,6 +88,22 @@ std::optional<OptionError> read_kept_name(std::string_view value, std::string& k
     return std::nullopt;
 }
 
+// -Lname: the colour bar's file, an SVG or a PNG by its extension.
+std::optional<OptionError> read_colour_bar(std::string_view argument, std::string_view value, std::string& name) {
+    std::string bar = file_name(value);
+    if (bar.size() > kNameLength)
+        return OptionError{" The name of the colour bar is longer than 256 characters", false};
+    const auto extension = bar.size() >= 4 ? bar.substr(bar.size() - 4) : std::string();
+    std::string lower;
+    for (const char c : extension) lower += static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    if (bar.size() <= 4 || (lower != ".svg" && lower != ".png"))
+        return OptionError{" The colour bar of the option -L needs a name ending in .svg or .png : " +
+                               std::string(argument),
+                           false};
+    name = std::move(bar);
+    return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<OptionError> apply_options(std::span<const std::string> arguments, Settings& s,
@@ -120,6 +137,9 @@ std::optional<OptionError> apply_options(std::span<const std::string> arguments,
             break;
         case OptionKind::world_file:
             s.world_file = true;
+            break;
+        case OptionKind::colour_bar:
+            if (auto error = read_colour_bar(argument, value, s.colour_bar)) return error;
             break;
         case OptionKind::kept_scale:
             if (auto error = read_kept_name(value, s.kept_name)) return error;

@@ -43,14 +43,26 @@ struct Settings {
     std::string histogram_name;  // empty: none
     std::optional<Shading> shading;  // none: the flat image
     bool world_file = false;         // -G: a world file beside the image
+    std::string colour_bar;          // -L: an .svg or .png colour bar beside the image; empty: none
     std::string kept_name;           // -K: the histogram file to write; empty: none
 };
 
-enum class OptionKind { invert, width, lower, upper, distribution, shading, histogram_file, world_file, kept_scale };
+enum class OptionKind {
+    invert,
+    width,
+    lower,
+    upper,
+    distribution,
+    shading,
+    histogram_file,
+    world_file,
+    colour_bar,
+    kept_scale
+};
 
 // What an argument from position 3 on is, by its first two characters,
 // case-sensitive except for -W/-w and -H/-h (so -i names a histogram file).
-// -G takes no value; -K takes a file name.
+// -G takes no value; -L and -K take a file name.
 OptionKind classify(std::string_view argument);
 
 // The distribution a -H value selects: "h..." hist, "?i..." lin, "?o..." log

@@ -285,7 +285,10 @@ enum gridlib_status {
      * shows them). Nothing is written; gridlib_room_shortage tells the sizes.
      * A PNG or TIFF, whose size is known only once it is compressed, is not
      * refused ahead. */
-    GRIDLIB_NO_ROOM = -5
+    GRIDLIB_NO_ROOM = -5,
+
+    /* gridlib_write_colour_bar */
+    GRIDLIB_FONT_MISSING = -6           /* a PNG bar's DejaVu font (fonts-dejavu-core) could not be loaded */
 };
 
 /* Recognises the grid format of a file by its extension or its first 120 bytes
@@ -752,6 +755,47 @@ GRIDLIB_API void gridlib_write_histogram_file(const char *name, const int32_t *n
                                              const float *upper, const int32_t *levels,
                                              int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* How a colour bar lays data values along its length. */
+enum gridlib_bar_axis {
+    GRIDLIB_BAR_STEPS = 0,  /* every colour step equally long: the levels of an equalised image */
+    GRIDLIB_BAR_LINEAR = 1, /* values at their places on a linear axis */
+    GRIDLIB_BAR_LOG = 2     /* values at their places on a logarithmic axis (limits above 0) */
+};
+
+/* Writes the colour bar of the palette image that GRD2BMP, GRD2PNG and
+ * GRDSUN2BMP's 8-bit image draw of the working grid with the same ihead,
+ * rhead, mapping_mode, levels, colour_count and colour_table: an SVG when
+ * bar_name ends in ".svg", a PNG when in ".png" (any case). The bar stands
+ * upright, low values at the bottom, and shows exactly the image's colours
+ * in order, one step for each run of bins that share a palette entry,
+ * between rhead[GRIDLIB_COLOUR_MIN] and rhead[GRIDLIB_COLOUR_MAX], laid
+ * along it as axis (a gridlib_bar_axis) says. Ticks to its right are
+ * labelled, never overlapping: on GRIDLIB_BAR_STEPS the values where chosen
+ * steps begin and the upper limit, with the significant digits that tell
+ * them apart (three of the limits' span at least, seven at most); on the
+ * linear axis round numbers 1, 2 or 5 times a power of ten apart; on the log
+ * axis powers of ten (with their doubles and fives where there is room).
+ * title, such as the grid's file name, goes above the bar. When the working
+ * grid (working_name, read a row at a time up to its first null cell) holds
+ * null cells, a swatch of colour table entry 0 labelled "no data" goes below
+ * it. An SVG's labels are text elements of class "label" whose data-value
+ * is the value of their tick; its texts are drawn by the browser. A PNG's
+ * are drawn by FreeType in DejaVu Sans, from
+ * /usr/share/fonts/truetype/dejavu (Debian's fonts-dejavu-core). The file is
+ * written as the images are: under a temporary name beside it, renamed into
+ * place when complete (or with the output group, below), nothing left on
+ * failure. Status: GRIDLIB_OK; GRIDLIB_REFUSED (nothing is written) for a
+ * missing argument, a name of neither kind, limits not ascending (or not
+ * above 0 on a log axis), a colour count outside 1..GRIDLIB_COLOURS or an
+ * axis not in gridlib_bar_axis; GRIDLIB_IMAGE_GRID_UNREADABLE when the
+ * working grid cannot be read; GRIDLIB_FONT_MISSING; GRIDLIB_IMAGE_WRITE_FAILED. */
+GRIDLIB_API void gridlib_write_colour_bar(const char *bar_name, const int32_t *bar_name_length, const char *title,
+                                          const int32_t *title_length, const char *working_name,
+                                          const int32_t *working_name_length, const int32_t *ihead,
+                                          const float *rhead, const int32_t *axis, const int32_t *mapping_mode,
+                                          const int32_t *levels, const int32_t *colour_count,
+                                          const int32_t *colour_table, int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* Outputs that appear together or not at all, such as an image and its world
  * file. After gridlib_begin_outputs, every image and world file that the
  * routines above finish on the calling thread stays under its temporary name
@@ -841,7 +885,8 @@ enum gridlib_routine {
     GRIDLIB_ROUTINE_GRDVAL = 8,
     GRIDLIB_ROUTINE_ROWS = 9,            /* GRDRDL, GRDWRL, DRVRDL, BYTRDL */
     GRIDLIB_ROUTINE_TEMPORARY_FILE = 10, /* gridlib_create_temporary_file */
-    GRIDLIB_ROUTINE_STATUS_TEXT = 11     /* gridlib_status_text itself */
+    GRIDLIB_ROUTINE_STATUS_TEXT = 11,    /* gridlib_status_text itself */
+    GRIDLIB_ROUTINE_COLOUR_BAR = 12      /* gridlib_write_colour_bar */
 };
 /* Bytes that hold the words of any status with their terminating NUL. */
 #define GRIDLIB_STATUS_TEXT_SIZE 256

@@ -1,6 +1,7 @@
 #!/bin/sh
 # Installs what the tests read images back with, when missing: Pillow for the
-# distribution's Python (/usr/bin/python3) and GDAL's command-line tools.
+# distribution's Python (/usr/bin/python3), GDAL's command-line tools, and
+# headless Chromium, which draws the SVG colour bars as a reader's browser does.
 # Called by `make test`; needs root on Debian. Without them the tests that
 # use them are reported as skipped, so a machine without root still tests.
 set -eu
@@ -8,6 +9,7 @@ set -eu
 need=""
 /usr/bin/python3 -c "import PIL" >/dev/null 2>&1 || need="$need python3-pil"
 command -v gdalinfo >/dev/null 2>&1 || need="$need gdal-bin"
+command -v chromium >/dev/null 2>&1 || need="$need chromium"
 [ -z "$need" ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then

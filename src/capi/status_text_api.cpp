@@ -58,12 +58,19 @@ constexpr StatusWords kRows[] = {
 constexpr StatusWords kTemporaryFile[] = {
     {GRIDLIB_REFUSED, "the temporary file could not be created, or its name does not fit its buffer"},
 };
+constexpr StatusWords kColourBar[] = {
+    {GRIDLIB_REFUSED, "the colour bar was refused: its name ends in neither .svg nor .png, the colour limits do not "
+                      "ascend (or are not above 0 on a log axis), or an argument is missing or out of range"},
+    {GRIDLIB_IMAGE_WRITE_FAILED, "the colour bar file could not be written"},
+    {GRIDLIB_IMAGE_GRID_UNREADABLE, "the working grid file could not be read"},
+    {GRIDLIB_FONT_MISSING, "the DejaVu font could not be loaded (Debian package fonts-dejavu-core)"},
+};
 constexpr StatusWords kStatusText[] = {
     {GRIDLIB_REFUSED, "the routine or the status is unknown, or the words do not fit the buffer"},
 };
 
 std::optional<std::string> words_of(std::int32_t routine, std::int32_t status, const DescriptorView* d) {
-    if (routine < GRIDLIB_ROUTINE_GRDRDH || routine > GRIDLIB_ROUTINE_STATUS_TEXT) return std::nullopt;
+    if (routine < GRIDLIB_ROUTINE_GRDRDH || routine > GRIDLIB_ROUTINE_COLOUR_BAR) return std::nullopt;
     if (status == GRIDLIB_OK) return "no failure";
     switch (routine) {
     case GRIDLIB_ROUTINE_GRDRDH: return formats::header_status_words(status, d);
@@ -77,6 +84,7 @@ std::optional<std::string> words_of(std::int32_t routine, std::int32_t status, c
     case GRIDLIB_ROUTINE_ROWS: return words_in(kRows, status);
     case GRIDLIB_ROUTINE_TEMPORARY_FILE: return words_in(kTemporaryFile, status);
     case GRIDLIB_ROUTINE_STATUS_TEXT: return words_in(kStatusText, status);
+    case GRIDLIB_ROUTINE_COLOUR_BAR: return words_in(kColourBar, status);
     default: return std::nullopt;
     }
 }

@@ -1,28 +1,24 @@
 // libtiff handles over files and the GeoTIFF tags' arrays.
 #include "image/tiff_library.h"
 
+#include "formats/geotiff/tiff_handle.h"
+
 #include <tiffio.h>
 #include <xtiffio.h>
 
 #include <cstdio>
-#include <mutex>
 
 namespace gridlib::tiff_library {
 namespace {
 
-// GDAL's tag for the pixel value that marks no data, as text.
-constexpr TIFFFieldInfo kNoDataField = {42113, -1, -1, TIFF_ASCII, FIELD_CUSTOM, 1, 0,
-                                        const_cast<char*>("GDALNoDataValue")};
-
 int drop_message(TIFF*, void*, const char*, const char*, va_list) { return 1; }
 
 // libtiff's options for a handle that prints nothing; the GeoTIFF tags are
-// known to every handle opened after this (libgeotiff extends libtiff's
-// tag table process-wide, once).
+// known to every handle opened after this (the grid reader's registration,
+// made once for the process).
 struct QuietOptions {
     QuietOptions() : options(TIFFOpenOptionsAlloc()) {
-        static std::once_flag geotiff_tags;
-        std::call_once(geotiff_tags, XTIFFInitialize);
+        formats::geotiff::register_geotiff_tags();
         if (!options) return;
         TIFFOpenOptionsSetErrorHandlerExtR(options, drop_message, nullptr);
         TIFFOpenOptionsSetWarningHandlerExtR(options, drop_message, nullptr);
@@ -109,10 +105,8 @@ Handle open_read(platform::File& file) {
 Handle open_write(platform::File& file, bool big) {
     const QuietOptions quiet;
     if (!quiet.options) return nullptr;
-    Handle t(TIFFClientOpenExt("image", big ? "w8" : "w", &file, read_nothing, write_file, seek_file, close_nothing,
-                               size_of, map_nothing, unmap_nothing, quiet.options));
-    if (t && TIFFMergeFieldInfo(t.get(), &kNoDataField, 1) != 0) return nullptr;
-    return t;
+    return Handle(TIFFClientOpenExt("image", big ? "w8" : "w", &file, read_nothing, write_file, seek_file,
+                                     close_nothing, size_of, map_nothing, unmap_nothing, quiet.options));
 }
 
 std::optional<std::vector<std::uint16_t>> shorts(TIFF* t, std::uint32_t tag) {

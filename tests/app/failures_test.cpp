@@ -56,6 +56,13 @@ TEST(Failures, MessagesForEveryStatus) {
     const std::string plain = "(it is missing, short or not a number)";
     const std::vector<std::pair<std::string, std::string>> cases = {
         {grid_read_failure(-1, 4, 10), grid + "PCIDSK, BIL and BIP byte images are not converted (status -1)"},
+        // Header failures: the converter's one sentence, but for the formats
+        // read through other libraries, which name the file and the cause.
+        {header_failure(-1005, GRIDLIB_FORMAT_ESRI_ASCII, "g.asc"),
+         " The grid file format could not be determined : -1005"},
+        {header_failure(GRIDLIB_TIFF_ROTATED, GRIDLIB_FORMAT_GEOTIFF, "r.tif"),
+         " The grid file r.tif could not be read : the GeoTIFF's placement rotates or shears the grid, which an "
+         "image drawn north up cannot show (status -2045)"},
         {grid_read_failure(-1, 6, 10), grid + "PCIDSK, BIL and BIP byte images are not converted (status -1)"},
         {grid_read_failure(-1, 9, 10),
          grid + "the grid was refused: it has a single row or column, its data file is missing or it is too large"

@@ -21,6 +21,8 @@ TEST(Options, ClassifiedByTheirFirstTwoCharacters) {
     EXPECT_EQ(classify("-hlog"), OptionKind::distribution);
     EXPECT_EQ(classify("-G"), OptionKind::world_file);
     EXPECT_EQ(classify("-g"), OptionKind::histogram_file);
+    EXPECT_EQ(classify("-Lbar.svg"), OptionKind::colour_bar);
+    EXPECT_EQ(classify("-l"), OptionKind::histogram_file);
     EXPECT_EQ(classify("-"), OptionKind::histogram_file);
     EXPECT_EQ(classify("levels.his"), OptionKind::histogram_file);
 }

@@ -210,7 +210,9 @@ TEST_F(PngAndWorldFile, NetcdfGridNamedAsGmtNamesItAndOneVariableOfSeveral) {
     const RunResult r = run({"two.nc?Band2", "b.png", "-G"});
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(read_text(dir.file("b.pgw")), "0.125\n0\n0\n-0.125\n30.3125\n-12.0625\n");
-    expect_stopped({"two.nc?Band3", "c.png"}, " The grid file format could not be determined : -2902");
+    expect_stopped({"two.nc?Band3", "c.png"},
+                   " The grid file two.nc?Band3 could not be read : the netCDF file holds no numeric variable of two "
+                   "or more dimensions, or none of the name selected (status -2902)");
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ std::vector<Named> named_statuses() {
     const std::map<std::string, std::int32_t> groups = {
         {"GRDRDH", GRIDLIB_ROUTINE_GRDRDH},   {"GRDRDG", GRIDLIB_ROUTINE_GRDRDG},
         {"GRDHST", GRIDLIB_ROUTINE_GRDHST},   {"GRD2BMP", GRIDLIB_ROUTINE_IMAGE},
-        {"GRDGRAD", GRIDLIB_ROUTINE_GRDGRAD},
+        {"GRDGRAD", GRIDLIB_ROUTINE_GRDGRAD}, {"gridlib_write_colour_bar", GRIDLIB_ROUTINE_COLOUR_BAR},
     };
     const std::regex group(R"(^\s*/\* (\w+) \*/\s*$)");
     const std::regex entry(R"(^\s*(GRIDLIB_\w+) = (-?\d+))");
@@ -97,7 +97,7 @@ TEST(StatusText, EveryNamedStatusHasWordsForEveryFormat) {
 }
 
 TEST(StatusText, EveryRoutineHasWordsForSuccessAndRefusal) {
-    for (std::int32_t routine = GRIDLIB_ROUTINE_GRDRDH; routine <= GRIDLIB_ROUTINE_STATUS_TEXT; ++routine) {
+    for (std::int32_t routine = GRIDLIB_ROUTINE_GRDRDH; routine <= GRIDLIB_ROUTINE_COLOUR_BAR; ++routine) {
         EXPECT_EQ(words(routine, GRIDLIB_OK), "no failure") << routine;
         expect_phrase(words(routine, GRIDLIB_REFUSED), "refusal of routine " + std::to_string(routine));
     }
@@ -158,7 +158,7 @@ TEST(StatusText, ByteImagesAreNamedInTheirRefusal) {
 
 TEST(StatusText, RefusesWhatItCannotWord) {
     EXPECT_FALSE(words(0, GRIDLIB_OK));                                  // no such routine
-    EXPECT_FALSE(words(GRIDLIB_ROUTINE_STATUS_TEXT + 1, GRIDLIB_OK));
+    EXPECT_FALSE(words(GRIDLIB_ROUTINE_COLOUR_BAR + 1, GRIDLIB_OK));
     EXPECT_FALSE(words(GRIDLIB_ROUTINE_GRDHST, -4));                     // a status it never returns
     EXPECT_FALSE(words(GRIDLIB_ROUTINE_GRDRDH, -2));
     EXPECT_FALSE(words(GRIDLIB_ROUTINE_GRDRDG, GRIDLIB_ROW_FAILED));     // row 0 is no row

@@ -1,6 +1,7 @@
 // GeoTIFF placement tags into a grid placement.
 #include "formats/geotiff/georeference.h"
 
+#include "formats/geotiff/geotiff_library.h"
 #include "gridlib.h"
 
 #include <geotiff.h>
@@ -25,14 +26,17 @@ std::span<const double> doubles(TIFF* tif, std::uint32_t tag) {
 
 void ignore_geokey_error(GTIF*, int, const char*, ...) {}
 
-
-// A key of one SHORT value, or `absent` where the file has none.
+// A key of one SHORT value, or `absent` where the file has none. Without
+// libgeotiff every key is absent: the tie point is then taken as the corner,
+// PixelIsArea being what nearly every file says, and the model as projected.
 unsigned short short_key(TIFF* tif, geokey_t key, unsigned short absent) {
-    GTIF* keys = GTIFNewEx(tif, ignore_geokey_error, nullptr);
+    const GeotiffLibrary* geotiff = geotiff_library();
+    if (!geotiff) return absent;
+    GTIF* keys = geotiff->GTIFNewEx(tif, ignore_geokey_error, nullptr);
     if (!keys) return absent;
     unsigned short value = absent;
-    if (GTIFKeyGetSHORT(keys, key, &value, 0, 1) != 1) value = absent;
-    GTIFFree(keys);
+    if (geotiff->GTIFKeyGetSHORT(keys, key, &value, 0, 1) != 1) value = absent;
+    geotiff->GTIFFree(keys);
     return value;
 }
 

@@ -71,9 +71,13 @@ std::uint64_t TiffHandle::seek_to(std::uint64_t offset, int whence) {
     return position_;
 }
 
-std::unique_ptr<TiffHandle> TiffHandle::open(const std::string& path) {
+void register_geotiff_tags() {
     static std::once_flag fields_registered;
     std::call_once(fields_registered, [] { previous_extender = TIFFSetTagExtender(add_geo_fields); });
+}
+
+std::unique_ptr<TiffHandle> TiffHandle::open(const std::string& path) {
+    register_geotiff_tags();
 
     auto file = platform::File::open_read(path);
     if (!file) return nullptr;

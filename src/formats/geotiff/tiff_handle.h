@@ -14,6 +14,11 @@ struct tiff;
 
 namespace gridlib::formats::geotiff {
 
+// Makes the GeoTIFF tags and GDAL's nodata tag known to every libtiff handle
+// opened from then on, as the typed fields they are; once per process,
+// whoever calls it first.
+void register_geotiff_tags();
+
 class TiffHandle {
 public:
     // The first image of the TIFF file at path; nullptr when the file cannot

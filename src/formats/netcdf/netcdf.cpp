@@ -11,7 +11,7 @@
 #include "formats/grid_selection.h"
 #include "rows/row_source.h"
 
-#include <netcdf.h>
+#include "formats/netcdf/netcdf_library.h"
 
 #include <algorithm>
 #include <cmath>
@@ -92,7 +92,7 @@ public:
         start_[start_.size() - 2] = static_cast<std::size_t>(k - 1);
         {
             const auto lock = netcdf::library_lock();
-            if (nc_get_vara_double(file_.id(), grid_.variable, start_.data(), count_.data(), stored_.data()) !=
+            if (netcdf::nc().nc_get_vara_double(file_.id(), grid_.variable, start_.data(), count_.data(), stored_.data()) !=
                 NC_NOERR)
                 return rows::row_status(k);
         }

@@ -4,7 +4,7 @@
 #include "formats/grid_selection.h"
 #include "formats/netcdf/classic_header.h"
 
-#include <netcdf.h>
+#include "formats/netcdf/netcdf_library.h"
 
 #include <algorithm>
 #include <array>
@@ -33,7 +33,7 @@ File& File::operator=(File&& other) noexcept {
 File::~File() {
     if (id_ < 0) return;
     const auto lock = library_lock();
-    nc_close(id_);
+    nc().nc_close(id_);
 }
 
 namespace {
@@ -56,10 +56,10 @@ bool attribute_numbers(int id, int variable, const char* name, std::span<double>
     constexpr std::size_t kLongest = 2;
     nc_type type = NC_NAT;
     std::size_t length = 0;
-    if (nc_inq_att(id, variable, name, &type, &length) != NC_NOERR || !numeric(type)) return false;
+    if (nc().nc_inq_att(id, variable, name, &type, &length) != NC_NOERR || !numeric(type)) return false;
     if (length < out.size() || length > kLongest) return false;
     std::array<double, kLongest> all{};
-    if (nc_get_att_double(id, variable, name, all.data()) != NC_NOERR) return false;
+    if (nc().nc_get_att_double(id, variable, name, all.data()) != NC_NOERR) return false;
     std::copy_n(all.begin(), out.size(), out.begin());
     return true;
 }
@@ -75,15 +75,15 @@ std::optional<double> attribute_number(int id, int variable, const char* name) {
 bool marked_unsigned(int id, int variable) {
     char text[8] = {};
     std::size_t length = 0;
-    if (nc_inq_attlen(id, variable, "_Unsigned", &length) != NC_NOERR || length == 0 || length >= sizeof text)
+    if (nc().nc_inq_attlen(id, variable, "_Unsigned", &length) != NC_NOERR || length == 0 || length >= sizeof text)
         return false;
-    if (nc_get_att_text(id, variable, "_Unsigned", text) != NC_NOERR) return false;
+    if (nc().nc_get_att_text(id, variable, "_Unsigned", text) != NC_NOERR) return false;
     return std::strcmp(text, "true") == 0;
 }
 
 int dimensions_of(int id, int variable) {
     int n = 0;
-    return nc_inq_varndims(id, variable, &n) == NC_NOERR ? n : 0;
+    return nc().nc_inq_varndims(id, variable, &n) == NC_NOERR ? n : 0;
 }
 
 // The variable's dimension ids; empty when libnetcdf cannot say, or a
@@ -92,7 +92,7 @@ std::vector<int> dimension_ids(int id, int variable) {
     const int n = dimensions_of(id, variable);
     if (n <= 0 || n > NC_MAX_VAR_DIMS) return {};
     std::vector<int> ids(static_cast<std::size_t>(n));
-    if (nc_inq_vardimid(id, variable, ids.data()) != NC_NOERR) return {};
+    if (nc().nc_inq_vardimid(id, variable, ids.data()) != NC_NOERR) return {};
     return ids;
 }
 
@@ -102,8 +102,8 @@ std::optional<int> coordinate_variable(int id, int dimension) {
     char name[NC_MAX_NAME + 1] = {};
     int variable = -1;
     nc_type type = NC_NAT;
-    if (nc_inq_dimname(id, dimension, name) != NC_NOERR || nc_inq_varid(id, name, &variable) != NC_NOERR ||
-        nc_inq_vartype(id, variable, &type) != NC_NOERR || !numeric(type))
+    if (nc().nc_inq_dimname(id, dimension, name) != NC_NOERR || nc().nc_inq_varid(id, name, &variable) != NC_NOERR ||
+        nc().nc_inq_vartype(id, variable, &type) != NC_NOERR || !numeric(type))
         return std::nullopt;
     const auto along = dimension_ids(id, variable);
     if (along.size() != 1 || along[0] != dimension) return std::nullopt;
@@ -112,7 +112,7 @@ std::optional<int> coordinate_variable(int id, int dimension) {
 
 bool is_grid_variable(int id, int variable) {
     nc_type type = NC_NAT;
-    return nc_inq_vartype(id, variable, &type) == NC_NOERR && numeric(type) && dimensions_of(id, variable) >= 2;
+    return nc().nc_inq_vartype(id, variable, &type) == NC_NOERR && numeric(type) && dimensions_of(id, variable) >= 2;
 }
 
 bool has_coordinates(int id, int variable) {
@@ -127,12 +127,12 @@ bool has_coordinates(int id, int variable) {
 std::optional<int> find_variable(int id, const std::string& selection) {
     if (!selection.empty()) {
         int variable = -1;
-        if (nc_inq_varid(id, selection.c_str(), &variable) != NC_NOERR || !is_grid_variable(id, variable))
+        if (nc().nc_inq_varid(id, selection.c_str(), &variable) != NC_NOERR || !is_grid_variable(id, variable))
             return std::nullopt;
         return variable;
     }
     int count = 0;
-    if (nc_inq_nvars(id, &count) != NC_NOERR) return std::nullopt;
+    if (nc().nc_inq_nvars(id, &count) != NC_NOERR) return std::nullopt;
     std::optional<int> first;
     for (int v = 0; v < count; ++v) {
         if (!is_grid_variable(id, v)) continue;
@@ -153,11 +153,11 @@ constexpr std::size_t kCoordinatesPerRead = 4096;
 Status read_axis(int id, int variable, std::int32_t count, Axis& axis) {
     axis.count = count;
     const std::size_t last = static_cast<std::size_t>(count) - 1, zero = 0;
-    if (nc_get_var1_double(id, variable, &zero, &axis.first) != NC_NOERR ||
-        nc_get_var1_double(id, variable, &last, &axis.last) != NC_NOERR)
+    if (nc().nc_get_var1_double(id, variable, &zero, &axis.first) != NC_NOERR ||
+        nc().nc_get_var1_double(id, variable, &last, &axis.last) != NC_NOERR)
         return GRIDLIB_NETCDF_UNREADABLE;
     nc_type type = NC_NAT;
-    nc_inq_vartype(id, variable, &type);
+    nc().nc_inq_vartype(id, variable, &type);
     const double spacing = axis.spacing();
     const double rounding = type == NC_FLOAT ? 4 * FLT_EPSILON * std::max(std::fabs(axis.first), std::fabs(axis.last))
                                              : 0.0;
@@ -168,7 +168,7 @@ Status read_axis(int id, int variable, std::int32_t count, Axis& axis) {
     std::vector<double> piece(std::min<std::size_t>(kCoordinatesPerRead, static_cast<std::size_t>(count)));
     for (std::size_t from = 0; from < static_cast<std::size_t>(count); from += piece.size()) {
         const std::size_t n = std::min(piece.size(), static_cast<std::size_t>(count) - from);
-        if (nc_get_vara_double(id, variable, &from, &n, piece.data()) != NC_NOERR) return GRIDLIB_NETCDF_UNREADABLE;
+        if (nc().nc_get_vara_double(id, variable, &from, &n, piece.data()) != NC_NOERR) return GRIDLIB_NETCDF_UNREADABLE;
         for (std::size_t k = 0; k < n; ++k) {
             const double even = axis.first + static_cast<double>(from + k) * spacing;
             if (!(std::fabs(piece[k] - even) <= tolerance)) return GRIDLIB_NETCDF_IRREGULAR_AXIS;
@@ -180,7 +180,7 @@ Status read_axis(int id, int variable, std::int32_t count, Axis& axis) {
 // An axis without coordinates is numbered by its cells, from 0 upward.
 Status axis_of(int id, int dimension, Axis& axis) {
     std::size_t length = 0;
-    if (nc_inq_dimlen(id, dimension, &length) != NC_NOERR) return GRIDLIB_NETCDF_UNREADABLE;
+    if (nc().nc_inq_dimlen(id, dimension, &length) != NC_NOERR) return GRIDLIB_NETCDF_UNREADABLE;
     if (length == 0 || length > static_cast<std::size_t>(std::numeric_limits<std::int32_t>::max()))
         return GRIDLIB_NO_USABLE_SIZE;
     const auto count = static_cast<std::int32_t>(length);
@@ -224,7 +224,7 @@ std::optional<double> default_fill(nc_type type) {
 void read_value_attributes(int id, Grid& grid) {
     const int v = grid.variable;
     nc_type type = NC_NAT;
-    nc_inq_vartype(id, v, &type);
+    nc().nc_inq_vartype(id, v, &type);
     grid.doubles = type == NC_DOUBLE || type == NC_INT || type == NC_UINT || type == NC_INT64 || type == NC_UINT64;
     grid.fill_value = attribute_number(id, v, "_FillValue");
     if (!grid.fill_value) grid.fill_value = default_fill(type);
@@ -255,12 +255,12 @@ std::uint64_t variable_bytes(int id, int variable) {
     constexpr auto kUnknown = std::numeric_limits<std::uint64_t>::max();
     nc_type type = NC_NAT;
     std::size_t size = 0;
-    if (nc_inq_vartype(id, variable, &type) != NC_NOERR || nc_inq_type(id, type, nullptr, &size) != NC_NOERR)
+    if (nc().nc_inq_vartype(id, variable, &type) != NC_NOERR || nc().nc_inq_type(id, type, nullptr, &size) != NC_NOERR)
         return kUnknown;
     std::uint64_t bytes = size;
     for (const int dim : dimension_ids(id, variable)) {
         std::size_t length = 0;
-        if (nc_inq_dimlen(id, dim, &length) != NC_NOERR) return kUnknown;
+        if (nc().nc_inq_dimlen(id, dim, &length) != NC_NOERR) return kUnknown;
         bytes = saturated_product(bytes, length);
     }
     return bytes;
@@ -273,7 +273,7 @@ std::uint64_t variable_bytes(int id, int variable) {
 // their sum is cut short. (Cut by less than its header, it still passes.)
 Status check_classic_extent(int id, const std::string& path) {
     int format = 0, count = 0;
-    if (nc_inq_format(id, &format) != NC_NOERR || nc_inq_nvars(id, &count) != NC_NOERR)
+    if (nc().nc_inq_format(id, &format) != NC_NOERR || nc().nc_inq_nvars(id, &count) != NC_NOERR)
         return GRIDLIB_NETCDF_UNREADABLE;
     if (format == NC_FORMAT_NETCDF4 || format == NC_FORMAT_NETCDF4_CLASSIC) return GRIDLIB_OK;  // HDF5 checks its own
     std::uint64_t needed = 0;
@@ -301,7 +301,8 @@ Status open_grid(const std::string& grid_name, File& file, Grid& grid) {
     if (!classic_header_fits(selected.file)) return GRIDLIB_NETCDF_UNREADABLE;
     const auto lock = library_lock();
     int id = -1;
-    if (nc_open(selected.file.c_str(), NC_NOWRITE, &id) != NC_NOERR) return GRIDLIB_NETCDF_UNREADABLE;
+    if (!netcdf_library() || nc().nc_open(selected.file.c_str(), NC_NOWRITE, &id) != NC_NOERR)
+        return GRIDLIB_NETCDF_UNREADABLE;
     file = File(id);
     if (const Status s = check_classic_extent(id, selected.file); s != GRIDLIB_OK) return s;
 
@@ -316,7 +317,7 @@ Status open_grid(const std::string& grid_name, File& file, Grid& grid) {
     // index, which they must have.
     for (std::size_t k = 0; k + 2 < dims.size(); ++k) {
         std::size_t length = 0;
-        if (nc_inq_dimlen(id, dims[k], &length) != NC_NOERR || length == 0) return GRIDLIB_NO_USABLE_SIZE;
+        if (nc().nc_inq_dimlen(id, dims[k], &length) != NC_NOERR || length == 0) return GRIDLIB_NO_USABLE_SIZE;
     }
     if (const Status s = axis_of(id, dims[dims.size() - 1], grid.x); s != GRIDLIB_OK) return s;
     if (const Status s = axis_of(id, dims[dims.size() - 2], grid.y); s != GRIDLIB_OK) return s;

@@ -1,0 +1,272 @@
+// Colour bars through the C entry point, read back as their readers see
+// them: the SVG drawn by headless Chromium, the PNG decoded by Pillow
+// (tools/colour_bar_reader.py). Marked skipped where either is missing.
+#include "gridlib.h"
+
+#include "grid/working_grid.h"
+#include "support/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <vector>
+
+#include <sys/wait.h>
+
+namespace gridlib::testing {
+namespace {
+
+constexpr float kNullCell = GRIDLIB_NULL_VALUE;
+
+struct Colours {
+    std::int32_t count = 0;
+    std::vector<std::int32_t> values = std::vector<std::int32_t>(3 * GRIDLIB_COLOURS, 0);
+};
+
+Colours rainbow() {
+    const std::int32_t scheme = 2, none = 0;
+    const float zero = 0;
+    Colours c;
+    COLORMAP(&scheme, &zero, &zero, &none, &none, &zero, &c.count, c.values.data());
+    return c;
+}
+
+// A working grid of one row holding the values.
+void write_grid(const std::string& path, const std::vector<float>& values) {
+    const working_grid::Geometry g{static_cast<std::int32_t>(values.size()), 1, 1, 1, 0, 0};
+    auto writer = working_grid::Writer::create(path, g);
+    ASSERT_TRUE(writer && writer->write_rows(1, values) && writer->close());
+}
+
+struct Bar {
+    std::int32_t axis = GRIDLIB_BAR_STEPS;
+    std::int32_t mapping = GRIDLIB_MAPPING_THROUGH_LEVELS;
+    float lower = 0, upper = 1000;
+    bool with_null = false;
+};
+
+// Levels that crowd the colours into the upper values: the steps of an
+// equalised image of values that are mostly high. Every level's palette
+// entry follows the one before, so every data colour is used.
+std::vector<std::int32_t> uneven_levels() {
+    std::vector<std::int32_t> levels(GRIDLIB_LEVELS);
+    for (std::size_t k = 0; k < levels.size(); ++k)
+        levels[k] = std::max(1, static_cast<int>(std::lround(4096 * std::pow((k + 1) / 4096.0, 2))));
+    return levels;
+}
+
+std::int32_t write_bar(const TempDir& dir, const std::string& name, const Bar& b) {
+    const std::string grid = dir.file("work.grd");
+    write_grid(grid, {b.lower, b.upper, b.with_null ? kNullCell : b.upper});
+    std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
+    std::array<float, GRIDLIB_RHEAD_SIZE> rhead{};
+    ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_BINARY_512;
+    ihead[GRIDLIB_COLUMNS] = 3;
+    ihead[GRIDLIB_ROWS] = 1;
+    rhead[GRIDLIB_COLOUR_MIN] = b.lower;
+    rhead[GRIDLIB_COLOUR_MAX] = b.upper;
+    const Colours colours = rainbow();
+    const std::vector<std::int32_t> levels = uneven_levels();
+    const std::string path = dir.file(name), title = "terrain.asc";
+    const auto path_length = static_cast<std::int32_t>(path.size()),
+               title_length = static_cast<std::int32_t>(title.size()),
+               grid_length = static_cast<std::int32_t>(grid.size());
+    std::int32_t status = 99;
+    gridlib_write_colour_bar(path.data(), &path_length, title.data(), &title_length, grid.data(), &grid_length,
+                             ihead.data(), rhead.data(), &b.axis, &b.mapping, levels.data(), &colours.count,
+                             colours.values.data(), &status);
+    return status;
+}
+
+std::string source_dir() {
+    const char* root = std::getenv("GRIDLIB_SOURCE_DIR");
+    return root ? root : std::filesystem::path(__FILE__).parent_path().parent_path().parent_path().string();
+}
+
+// What tools/colour_bar_reader.py prints, line by line; nothing when it
+// finds no Chromium or Pillow.
+std::optional<std::vector<std::string>> read_back(const std::string& arguments) {
+    const std::string command = "/usr/bin/python3 '" + source_dir() + "/tools/colour_bar_reader.py' " + arguments;
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
+    std::vector<std::string> lines;
+    char line[4096];
+    while (pipe && std::fgets(line, sizeof line, pipe.get())) lines.emplace_back(line, std::strlen(line) - 1);
+    const int status = pipe ? ::pclose(pipe.release()) : -1;
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 2) return std::nullopt;
+    EXPECT_EQ(status, 0) << command;
+    return lines;
+}
+
+struct Label {
+    std::string kind;
+    double value = 0, top = 0, bottom = 0;
+    std::string text;
+    double middle() const { return (top + bottom) / 2; }
+};
+
+struct DrawnBar {
+    long inked = 0;
+    std::vector<Label> labels;
+    double top = 0, bottom = 0;                   // the frame
+    std::map<double, std::pair<double, double>> steps;  // begins: top, bottom
+};
+
+std::optional<DrawnBar> drawn(const std::string& svg) {
+    const auto lines = read_back("svg '" + svg + "'");
+    if (!lines) return std::nullopt;
+    DrawnBar bar;
+    for (const std::string& line : *lines) {
+        std::istringstream in(line);
+        std::string head, kind, value;
+        in >> head;
+        if (head == "inked") {
+            in >> bar.inked;
+        } else if (head == "label") {
+            Label l;
+            double left, right;
+            in >> l.kind >> value >> l.top >> l.bottom >> left >> right >> std::ws;
+            std::getline(in, l.text);
+            l.value = value == "-" ? 0 : std::stod(value);
+            bar.labels.push_back(l);
+        } else if (head == "frame") {
+            in >> value >> bar.top >> bar.bottom;
+        } else if (head == "step") {
+            double top, bottom;
+            in >> value >> top >> bottom;
+            bar.steps[std::stod(value)] = {top, bottom};
+        }
+    }
+    return bar;
+}
+
+std::vector<Label> of_kind(const DrawnBar& bar, const std::string& kind) {
+    std::vector<Label> out;
+    for (const Label& l : bar.labels)
+        if (l.kind == kind) out.push_back(l);
+    return out;
+}
+
+// The labels are there, ascending from the bottom up, none overlapping the next.
+void expect_readable(const std::vector<Label>& labels) {
+    ASSERT_GE(labels.size(), 3u);
+    for (std::size_t i = 1; i < labels.size(); ++i) {
+        EXPECT_GT(labels[i].value, labels[i - 1].value) << labels[i].text;
+        EXPECT_LE(labels[i].bottom, labels[i - 1].top) << labels[i].text << " overlaps " << labels[i - 1].text;
+    }
+}
+
+// A label's middle lies within this of its tick.
+constexpr double kCentring = 3.0;
+
+TEST(ColourBarInBrowser, EqualisedStepsAreLabelledWhereTheyBegin) {
+    TempDir dir;
+    ASSERT_EQ(write_bar(dir, "bar.svg", {}), GRIDLIB_OK);
+    const auto bar = drawn(dir.file("bar.svg"));
+    if (!bar) GTEST_SKIP() << "no headless Chromium or no Pillow: the browser check is left out";
+    EXPECT_GT(bar->inked, 5000);
+    EXPECT_EQ(of_kind(*bar, "title").at(0).text, "terrain.asc");
+    EXPECT_TRUE(of_kind(*bar, "no-data-label").empty());
+    const auto labels = of_kind(*bar, "label");
+    expect_readable(labels);
+    // Every data colour of the rainbow, each step equally long.
+    ASSERT_EQ(bar->steps.size(), 236u);
+    const double length = (bar->bottom - bar->top) / 236;
+    for (const auto& [begins, box] : bar->steps) EXPECT_NEAR(box.second - box.first, length, 0.01) << begins;
+    // Each label but the upper limit's at the bottom of its step.
+    for (std::size_t i = 0; i + 1 < labels.size(); ++i) {
+        const auto step = bar->steps.find(labels[i].value);
+        ASSERT_NE(step, bar->steps.end()) << labels[i].text;
+        EXPECT_NEAR(labels[i].middle(), step->second.second, kCentring) << labels[i].text;
+    }
+    EXPECT_EQ(labels.back().text, "1000");
+    EXPECT_NEAR(labels.back().middle(), bar->top, kCentring);
+    // The uneven levels show: the lower values take fewer colours, so the
+    // labels' values lie further apart at the bottom.
+    EXPECT_GT(labels[1].value - labels[0].value, 2 * (labels[2].value - labels[1].value));
+}
+
+TEST(ColourBarInBrowser, ValueAxesLabelRoundNumbersAtTheirPlaces) {
+    const struct {
+        const char* name;
+        Bar bar;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {"linear", {GRIDLIB_BAR_LINEAR, GRIDLIB_MAPPING_LINEAR, -5, 45, true},
+         {"-5", "0", "5", "10", "15", "20", "25", "30", "35", "40", "45"}},
+        {"log", {GRIDLIB_BAR_LOG, GRIDLIB_MAPPING_THROUGH_LEVELS, 1, 500, false},
+         {"1", "2", "5", "10", "20", "50", "100", "200", "500"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        ASSERT_EQ(write_bar(dir, "bar.svg", c.bar), GRIDLIB_OK);
+        const auto bar = drawn(dir.file("bar.svg"));
+        if (!bar) GTEST_SKIP() << "no headless Chromium or no Pillow: the browser check is left out";
+        const auto labels = of_kind(*bar, "label");
+        expect_readable(labels);
+        std::vector<std::string> texts;
+        for (const Label& l : labels) texts.push_back(l.text);
+        EXPECT_EQ(texts, c.texts);
+        const double lower = c.bar.lower, upper = c.bar.upper;
+        for (const Label& l : labels) {
+            const double place = c.bar.axis == GRIDLIB_BAR_LOG ? std::log(l.value / lower) / std::log(upper / lower)
+                                                               : (l.value - lower) / (upper - lower);
+            EXPECT_NEAR(l.middle(), bar->bottom - place * (bar->bottom - bar->top), kCentring) << l.text;
+        }
+        EXPECT_EQ(of_kind(*bar, "no-data-label").size(), c.bar.with_null ? 1u : 0u);
+    }
+}
+
+TEST(ColourBarPng, ShowsTheColoursInOrderAndDarkLabels) {
+    TempDir dir;
+    ASSERT_EQ(write_bar(dir, "bar.png", {.with_null = true}), GRIDLIB_OK);
+    // The bar's middle column, and the band right of the ticks.
+    const auto lines = read_back("png '" + dir.file("bar.png") + "' 24 45 1000");
+    if (!lines) GTEST_SKIP() << "no Pillow: the read-back is left out";
+    ASSERT_EQ(lines->size(), 3u);
+    const Colours colours = rainbow();
+    // The data colours from the bottom up, those equal to the one below
+    // them being one run of pixels.
+    std::string expected, previous;
+    for (std::int32_t p = 2; p < colours.count; ++p) {
+        char text[40];
+        std::snprintf(text, sizeof text, " %d,%d,%d", colours.values[p], colours.values[GRIDLIB_COLOURS + p],
+                      colours.values[2 * GRIDLIB_COLOURS + p]);
+        const std::string rgb = text;
+        if (rgb != previous) expected += rgb;
+        previous = rgb;
+    }
+    EXPECT_NE((*lines)[1].find(expected + " 0,0,0"), std::string::npos) << (*lines)[1];
+    std::istringstream dark((*lines)[2].substr(5));
+    long dark_pixels = 0;
+    dark >> dark_pixels;
+    EXPECT_GT(dark_pixels, 200);
+}
+
+TEST(ColourBar, RefusesWhatItCannotDrawAndLeavesNothing) {
+    const struct {
+        const char* name;
+        Bar bar;
+    } cases[] = {
+        {"bar.txt", {}},
+        {"bar.svg", {.lower = 5, .upper = 5}},
+        {"bar.svg", {.axis = GRIDLIB_BAR_LOG, .lower = 0, .upper = 10}},
+        {"bar.png", {.axis = 7}},
+    };
+    for (const auto& c : cases) {
+        TempDir dir;
+        EXPECT_EQ(write_bar(dir, c.name, c.bar), GRIDLIB_REFUSED) << c.name;
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1) << "only the working grid";
+    }
+}
+
+}  // namespace
+}  // namespace gridlib::testing
