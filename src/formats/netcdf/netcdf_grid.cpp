@@ -193,10 +193,10 @@ Status axis_of(int id, int dimension, Axis& axis) {
 std::string axis_units(int id, int dimension) {
     const auto variable = coordinate_variable(id, dimension);
     std::size_t length = 0;
-    if (!variable || nc_inq_attlen(id, *variable, "units", &length) != NC_NOERR || length > NC_MAX_NAME)
+    if (!variable || nc().nc_inq_attlen(id, *variable, "units", &length) != NC_NOERR || length > NC_MAX_NAME)
         return {};
     std::string units(length, '\0');
-    if (nc_get_att_text(id, *variable, "units", units.data()) != NC_NOERR) return {};
+    if (nc().nc_get_att_text(id, *variable, "units", units.data()) != NC_NOERR) return {};
     units.resize(units.find('\0') == std::string::npos ? units.size() : units.find('\0'));
     return units;
 }
