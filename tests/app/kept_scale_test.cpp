@@ -96,6 +96,7 @@ TEST(KeptScale, NoInputIsReplacedAndAFailedRunLeavesNothing) {
              {{"g.asc", "o.bmp", "-Ko.bmp"}, what + "is the output BMP file : o.bmp"},
              {{"g.asc", "o.png", "-G", "-Ko.pgw"}, what + "is the world file : o.pgw"},
              {{"g.asc", "o.bmp", "-K."}, what + "is not a regular file : ."},
+             {{"g.asc", "o.bmp", "-Lbar.svg", "-Kbar.svg"}, what + "is the colour bar : bar.svg"},
              {{"g.asc", "o.bmp", "-K"}, "  The option -K needs the name of the histogram file to write"},
          }) {
         const RunResult r = run_rastrify(dir.path(), arguments);
