@@ -21,6 +21,7 @@
 
 #include <exception>
 #include <iostream>
+#include <numeric>
 #include <variant>
 #include <vector>
 
@@ -188,18 +189,34 @@ std::optional<std::string> outputs_refusal(const std::string& image, const std::
     return std::nullopt;
 }
 
-// The colour bar, when one is asked for, is refused as every output is, and
-// may be neither the image nor its world file (by name too: neither need
-// exist yet). The message that ends the run, if any.
-std::optional<std::string> colour_bar_refusal(const std::string& bar, const std::string& image,
-                                              const std::string& world_file, const NameText& input,
-                                              const Descriptor& d, const Settings& settings) {
-    if (bar.empty()) return std::nullopt;
-    if (auto refusal = output_refusal(bar, "colour bar", input, d, settings)) return refusal;
-    if (bar == image || same_file(bar, image)) return " The colour bar is the output image file : " + bar;
-    if (!world_file.empty() && (bar == world_file || same_file(bar, world_file)))
-        return " The colour bar is the world file : " + bar;
+// An output beside the image (the colour bar, the histogram file -K writes;
+// `what` in messages) is refused as every output is, and may be neither the
+// image (`image_what`) nor its world file (by name too: neither need exist
+// yet). The message that ends the run, if any.
+std::optional<std::string> companion_refusal(const std::string& name, const std::string& what,
+                                             const std::string& image, const std::string& image_what,
+                                             const std::string& world_file, const NameText& input,
+                                             const Descriptor& d, const Settings& settings) {
+    if (name.empty()) return std::nullopt;
+    if (auto refusal = output_refusal(name, what, input, d, settings)) return refusal;
+    const std::string is = " The " + what + " is ";
+    if (name == image || same_file(name, image)) return is + image_what + " : " + name;
+    if (!world_file.empty() && (name == world_file || same_file(name, world_file)))
+        return is + "the world file : " + name;
     return std::nullopt;
+}
+
+// Keeps the limits and levels the image is drawn with (-K), for the next
+// grids to be drawn alike; a linear mapping keeps the levels it stands for,
+// one per bin. False when the file could not be written.
+bool keep_scale(const std::string& kept, Descriptor& d, const ChosenLevels& chosen) {
+    LevelTable levels = chosen.levels;
+    if (chosen.mapping == GRIDLIB_MAPPING_LINEAR) std::iota(levels.begin(), levels.end(), 1);
+    const NameText kept_text(kept, kept.size() + 1);
+    std::int32_t status = GRIDLIB_REFUSED;
+    gridlib_write_histogram_file(kept_text.data(), kept_text.length(), &d.colour_min(), &d.colour_max(),
+                                 levels.data(), &status);
+    return status == GRIDLIB_OK;
 }
 
 // The run's outputs, the image and its world file, renamed into place
@@ -280,7 +297,8 @@ void write_world_file(const NameText& image, const NameText& input, const Descri
 // message that ends the run, if any.
 std::optional<std::string> draw_by_value(const PaletteStops& stops, const Settings& settings,
                                          const std::string& directory, const NameText& work,
-                                         const NameText& output, Descriptor& d, const std::string& image_kind) {
+                                         const NameText& output, Descriptor& d, const Descriptor& slopes,
+                                         const std::string& image_kind) {
     std::int32_t status = GRIDLIB_OK;
     if (!settings.shading) {
         gridlib_draw_palette_image(work.data(), work.length(), output.data(), output.length(), d.integers(),
@@ -293,8 +311,8 @@ std::optional<std::string> draw_by_value(const PaletteStops& stops, const Settin
     d.colour_min() = d.data_min();
     d.colour_max() = widened_upper(d.data_min(), d.data_max());
     const std::int32_t mapping = GRIDLIB_MAPPING_LINEAR;
-    return draw_shaded_relief(*settings.shading, directory, work, output, d, mapping, LevelTable{}, image_kind,
-                              step_colours(stops, d));
+    return draw_shaded_relief(*settings.shading, directory, work, output, d, slopes, mapping, LevelTable{},
+                              image_kind, step_colours(stops, d));
 }
 
 }  // namespace
@@ -326,6 +344,10 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(" The colour bar is drawn for levels only, not for a palette file : " + settings->palette);
         return 1;
     }
+    if (!settings->kept_name.empty() && std::holds_alternative<PaletteStops>(palette)) {
+        console.stop_line(" The histogram file is kept for levels only, not for a palette file : " + settings->palette);
+        return 1;
+    }
 
     Descriptor d;
     const NameText input_text(*input, kNameLength);
@@ -345,8 +367,20 @@ int convert(std::span<const std::string> arguments, Console& console) {
         console.stop_line(*refusal);
         return 1;
     }
-    if (const auto refusal = colour_bar_refusal(settings->colour_bar, *output, world_file, input_text, d, *settings)) {
+    if (const auto refusal = companion_refusal(settings->colour_bar, "colour bar", *output, "the output image file",
+                                               world_file, input_text, d, *settings)) {
         console.stop_line(*refusal);
+        return 1;
+    }
+    const std::string kept = settings->kept_name;
+    if (const auto refusal = companion_refusal(kept, "histogram file to write", *output,
+                                               "the output " + image_kind + " file", world_file, input_text, d,
+                                               *settings)) {
+        console.stop_line(*refusal);
+        return 1;
+    }
+    if (!kept.empty() && (kept == settings->colour_bar || same_file(kept, settings->colour_bar))) {
+        console.stop_line(" The histogram file to write is the colour bar : " + kept);
         return 1;
     }
 
@@ -380,9 +414,14 @@ int convert(std::span<const std::string> arguments, Console& console) {
         }
     }
 
+    // The slopes of a shaded relief are taken in metres: a grid in degrees
+    // gets its spacings converted (GRDGRAD reads no colour limits, so the
+    // copy may be taken before they are chosen).
+    const Descriptor slopes = settings->shading ? slope_descriptor(input_text, header, d, console) : d;
     if (const auto* stops = std::get_if<PaletteStops>(&palette)) {
         d.image_width() = width;  // read by the shaded relief only
-        if (const auto failure = draw_by_value(*stops, *settings, directory, work_text, output_text, d, image_kind)) {
+        if (const auto failure =
+                draw_by_value(*stops, *settings, directory, work_text, output_text, d, slopes, image_kind)) {
             console.stop_line(*failure);
             return 1;
         }
@@ -393,6 +432,10 @@ int convert(std::span<const std::string> arguments, Console& console) {
             console.stop_line(*failure);
             return 1;
         }
+        if (!settings->kept_name.empty() && !keep_scale(settings->kept_name, d, std::get<ChosenLevels>(chosen))) {
+            console.stop_line(" The histogram file could not be written : " + settings->kept_name);
+            return 1;
+        }
         auto& [levels, mapping] = std::get<ChosenLevels>(chosen);
         if (settings->invert) mapping = -mapping;
         d.image_width() = width;  // used up by the image writer
@@ -401,7 +444,7 @@ int convert(std::span<const std::string> arguments, Console& console) {
             // The default rainbow keeps the tinted rainbow of the shaded writer.
             const auto steps = settings->palette.empty() ? std::vector<std::int32_t>() : step_colours(colours);
             if (const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d,
-                                                        mapping, levels, image_kind, steps)) {
+                                                        slopes, mapping, levels, image_kind, steps)) {
                 console.stop_line(*failure);
                 return 1;
             }

@@ -19,6 +19,7 @@ OptionKind classify(std::string_view a) {
     if (head == "-G") return OptionKind::world_file;
     if (head == "-L") return OptionKind::colour_bar;
     if (head == "-C") return OptionKind::palette;
+    if (head == "-K") return OptionKind::kept_scale;
     return OptionKind::histogram_file;
 }
 
@@ -53,19 +54,38 @@ OptionError not_a_number(std::string_view argument) {
             false};
 }
 
-// -S, -Sazimuth or -Sazimuth,elevation: a value left out keeps its default.
+// -S, -Sazimuth, -Sazimuth,elevation or -Sazimuth,elevation,factor: a value
+// left out keeps its default. Each value ends at its comma, as free-format
+// reading has it; before factors were taken, a third value was passed over,
+// and an empty one still is.
 std::optional<OptionError> read_shading(std::string_view argument, std::string_view value, Shading& shading) {
     if (value.empty()) return std::nullopt;
     const auto comma = value.find(',');
+    const auto second = comma == std::string_view::npos ? comma : value.find(',', comma + 1);
     const auto azimuth = free_real(value.substr(0, comma));
     const auto elevation = comma == std::string_view::npos ? std::optional(shading.elevation)
                                                            : free_real(value.substr(comma + 1));
-    if (!azimuth || !elevation) return not_a_number(argument);
+    const std::string_view factor_text = second == std::string_view::npos ? "" : value.substr(second + 1);
+    const bool factor_left_out = factor_text.find_first_not_of(' ') == std::string_view::npos;
+    const auto factor = factor_left_out ? std::optional(shading.exaggeration) : free_real(factor_text);
+    if (!azimuth || !elevation || !factor) return not_a_number(argument);
     if (!(*elevation >= 0.0f && *elevation <= 90.0f))
         return OptionError{" The light elevation of the option -S is not between 0 and 90 degrees : " +
                                std::string(argument),
                            false};
-    shading = {*azimuth, *elevation};
+    if (!(*factor > 0.0f))
+        return OptionError{" The vertical exaggeration of the option -S is not above 0 : " + std::string(argument),
+                           false};
+    shading = {*azimuth, *elevation, *factor};
+    return std::nullopt;
+}
+
+std::optional<OptionError> read_kept_name(std::string_view value, std::string& kept_name) {
+    std::string name = file_name(value);
+    if (name.empty()) return OptionError{" The option -K needs the name of the histogram file to write", false};
+    if (name.size() > kNameLength)
+        return OptionError{" The name of the histogram file to write is longer than 256 characters", false};
+    kept_name = std::move(name);
     return std::nullopt;
 }
 
@@ -124,6 +144,9 @@ std::optional<OptionError> apply_options(std::span<const std::string> arguments,
             break;
         case OptionKind::palette:
             s.palette = file_name(value);
+            break;
+        case OptionKind::kept_scale:
+            if (auto error = read_kept_name(value, s.kept_name)) return error;
             break;
         case OptionKind::histogram_file: {
             std::string name = file_name(argument);

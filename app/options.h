@@ -30,6 +30,8 @@ enum class Distribution : std::int32_t { hist = 0, lin = 1, log = 2 };
 struct Shading {
     float azimuth = 315.0f;  // from the north-west, as map readers expect
     float elevation = 45.0f;
+    // Multiplies the heights for the slopes only: gentle terrain shows.
+    float exaggeration = 1.0f;
 };
 
 struct Settings {
@@ -43,15 +45,26 @@ struct Settings {
     bool world_file = false;         // -G: a world file beside the image
     std::string colour_bar;          // -L: an .svg or .png colour bar beside the image; empty: none
     std::string palette;             // -C: a palette's name or a palette file; empty: the rainbow
+    std::string kept_name;           // -K: the histogram file to write; empty: none
 };
 
 enum class OptionKind {
-    invert, width, lower, upper, distribution, shading, histogram_file, world_file, colour_bar, palette
+    invert,
+    width,
+    lower,
+    upper,
+    distribution,
+    shading,
+    histogram_file,
+    world_file,
+    colour_bar,
+    palette,
+    kept_scale
 };
 
 // What an argument from position 3 on is, by its first two characters,
 // case-sensitive except for -W/-w and -H/-h (so -i names a histogram file).
-// -G takes no value; -L takes a file name; -C a palette's name or a palette file.
+// -G takes no value; -L and -K take a file name; -C a palette's name or a palette file.
 OptionKind classify(std::string_view argument);
 
 // The distribution a -H value selects: "h..." hist, "?i..." lin, "?o..." log

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
+#include <sstream>
 
 namespace rastrify {
 namespace {
@@ -38,9 +39,31 @@ Sun sun_of(const Shading& light) {
 
 }  // namespace
 
+Descriptor slope_descriptor(const NameText& input, const Descriptor& header, const Descriptor& d, Console& console) {
+    std::int32_t geographic = 0;
+    gridlib_grid_is_geographic(input.data(), input.length(), header.integers(), header.reals(), &geographic);
+    if (!geographic) return d;
+    Descriptor slopes = d;
+    float column = 0.0f, row = 0.0f, latitude = 0.0f;
+    std::int32_t status = GRIDLIB_REFUSED;
+    gridlib_ground_spacing(d.integers(), d.reals(), &column, &row, &latitude, &status);
+    if (status != GRIDLIB_OK) {
+        console.line(" The grid is in degrees, but its rows lie beyond the poles: the slopes take its own spacing");
+        return slopes;
+    }
+    slopes.reals()[GRIDLIB_COLUMN_SPACING] = column;
+    slopes.reals()[GRIDLIB_ROW_SPACING] = row;
+    std::ostringstream text;
+    text.precision(3);
+    text << std::fixed << " The grid is in degrees: the slopes take 111120 m a degree, x times the cosine of latitude "
+         << latitude;
+    console.line(text.str());
+    return slopes;
+}
+
 std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
                                               const NameText& work, const NameText& output, Descriptor& d,
-                                              std::int32_t mapping, const LevelTable& levels,
+                                              const Descriptor& slopes, std::int32_t mapping, const LevelTable& levels,
                                               const std::string& image_kind,
                                               const std::vector<std::int32_t>& step_colours) {
     const WorkingFile gradient(directory, ".slopes");
@@ -49,11 +72,10 @@ std::optional<std::string> draw_shaded_relief(const Shading& light, const std::s
                (directory.empty() ? std::string("the current directory") : directory);
     const NameText gradient_text(gradient.path(), gradient.path().size() + 1);
 
-    const float exaggeration = 1.0f;
     std::array<float, kSlopeSteps> slope_table{};
     std::int32_t status = GRIDLIB_OK;
-    GRDGRAD(work.data(), work.length(), gradient_text.data(), gradient_text.length(), d.integers(), d.reals(),
-            &exaggeration, slope_table.data(), &status);
+    GRDGRAD(work.data(), work.length(), gradient_text.data(), gradient_text.length(), slopes.integers(),
+            slopes.reals(), &light.exaggeration, slope_table.data(), &status);
     if (status != GRIDLIB_OK) return gradient_failure(status);
 
     // The shaded writer reverses the slope steps along with the colours; a

@@ -2,6 +2,7 @@
 // by a sun at the given azimuth and elevation, as a 24-bit image.
 #pragma once
 
+#include "console.h"
 #include "descriptor.h"
 #include "levels.h"
 #include "name_text.h"
@@ -14,9 +15,16 @@
 
 namespace rastrify {
 
+// The descriptor the slopes of the working grid d are taken with: d itself,
+// or for a grid whose header (input, as GRDRDH read it into header) says it
+// lies in longitude and latitude a copy with the cell spacings in metres,
+// which one console line reports.
+Descriptor slope_descriptor(const NameText& input, const Descriptor& header, const Descriptor& d, Console& console);
+
 // Writes the slope codes of the working grid to a temporary gradient file in
-// directory (removed again on every ending) and draws the working grid through
-// it into the output image: colour by value as the mapping mode (a
+// directory (removed again on every ending), from the heights times the
+// light's exaggeration over the spacings of `slopes`, and draws the working
+// grid through it into the output image: colour by value as the mapping mode (a
 // gridlib_mapping_mode; negative inverts the colours) and the level table say,
 // brightness by the light on each cell's slope, with level ground at half
 // brightness. The image width word asks for the line width as for the flat
@@ -26,7 +34,7 @@ namespace rastrify {
 // there are any. Returns the message that ends the run, if any.
 std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
                                               const NameText& work, const NameText& output, Descriptor& d,
-                                              std::int32_t mapping, const LevelTable& levels,
+                                              const Descriptor& slopes, std::int32_t mapping, const LevelTable& levels,
                                               const std::string& image_kind,
                                               const std::vector<std::int32_t>& step_colours = {});
 

@@ -9,6 +9,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "formats/grid_header.h"
+#include "formats/driver.h"
 #include "formats/grid_placement.h"
 #include "grid/grid_reader.h"
 
@@ -25,6 +26,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     d.null_value() = kNullValue;
     if (read_grid_header(name, d) != 0) return 0;
     (void)formats::grid_placement(name, d);
+    (void)formats::is_geographic(name, d);
     GridWindow window{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
     if (choose.given() && (choose.byte(1) & 1)) {
         window = {choose.real(2), choose.real(3), choose.word(4), choose.real(5), choose.real(6), choose.word(7)};

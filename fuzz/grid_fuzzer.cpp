@@ -9,6 +9,7 @@
 
 #include "descriptor/grid_descriptor.h"
 #include "formats/grid_header.h"
+#include "formats/driver.h"
 #include "formats/grid_placement.h"
 #include "grid/grid_reader.h"
 
@@ -32,6 +33,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (read_grid_header(grid, d) != 0) return 0;
     // The drivers read their headers again for the placement, in double precision.
     formats::grid_placement(grid, d);
+    // And once more to tell whether it lies in longitude and latitude.
+    (void)formats::is_geographic(grid, d);
     GridWindow window{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
     if (choose.given()) {
         // A caller may hand the reader any descriptor: sizes, layout words

@@ -569,6 +569,34 @@ GRIDLIB_API void GRDGRAD(const char *working_name, const int32_t *working_name_l
                          const float *rhead, const float *exaggeration, float *slope_table,
                          int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* Sets result to 1 when the header of the grid says that its coordinates are
+ * longitude and latitude in degrees, and to 0 otherwise (also for a missing
+ * argument, an unreadable header, and every format whose header cannot say
+ * so). ihead and rhead hold the grid's header as GRDRDH left it from
+ * grid_name; the header is read again, since no descriptor word tells it.
+ * Geographic are: ER Mapper headers whose CoordinateType is LL or LATLONG;
+ * netCDF grids whose x axis has the units degrees_east and y axis
+ * degrees_north (or another spelling CF allows: degree_east, degrees_E,
+ * degreeE, ...); GeoTIFF files whose GTModelTypeGeoKey is
+ * ModelTypeGeographic. */
+GRIDLIB_API void gridlib_grid_is_geographic(const char *grid_name, const int32_t *grid_name_length,
+                                           const int32_t *ihead, const float *rhead,
+                                           int32_t *result) GRIDLIB_NOEXCEPT;
+
+/* The cell spacing in metres of a grid whose coordinates are degrees (see
+ * gridlib_grid_is_geographic), for GRDGRAD's slopes: a degree counts as
+ * 111120 m along y, and along x that times the cosine of latitude, the
+ * middle of rhead[GRIDLIB_SOUTH_Y] and rhead[GRIDLIB_NORTH_Y], one figure for
+ * the whole grid. A caller shades with a copy of the working grid's
+ * descriptor whose rhead[GRIDLIB_COLUMN_SPACING] and
+ * rhead[GRIDLIB_ROW_SPACING] hold column_metres and row_metres; latitude
+ * receives the middle latitude. The descriptor is only read. Status:
+ * GRIDLIB_OK, or GRIDLIB_REFUSED (nothing set) for a missing argument, a
+ * spacing that is not positive, or southern and northern coordinates that
+ * are not latitudes (-90..90). */
+GRIDLIB_API void gridlib_ground_spacing(const int32_t *ihead, const float *rhead, float *column_metres,
+                                       float *row_metres, float *latitude, int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* Draws the working grid as a 24-bit image without a palette, its colours from
  * the caller's user colour table (GRIDLIB_LEVELS x 3 float, the red column
  * first). A valid value takes the level (1..4096) of its bin exactly as in
@@ -815,6 +843,22 @@ GRIDLIB_API void gridlib_write_grid_world_file(const char *image_name, const int
                                                const char *grid_name, const int32_t *grid_name_length,
                                                const int32_t *ihead, const float *rhead,
                                                const int32_t *image_width, int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* Writes a histogram file: the colour limits and level table an image was
+ * drawn with, so that other grids drawn through it (GRD2BMP and the other
+ * writers, mapping mode GRIDLIB_MAPPING_THROUGH_LEVELS, rhead's colour limits
+ * set to the file's) get the same colour for the same value. Its 16394
+ * bytes: 2 bytes that readers pass over (written as 0), the lower and the
+ * upper limit as little-endian IEEE 32-bit reals, then levels[0..4095] as
+ * little-endian 32-bit integers. A linear mapping keeps as the levels 1,
+ * 2, .., 4096. The file is written as the images are: under a temporary name,
+ * renamed into place when complete, or with the open output group (see
+ * below). Status: GRIDLIB_OK; GRIDLIB_REFUSED for a missing argument or an
+ * empty name; GRIDLIB_IMAGE_WRITE_FAILED when it cannot be written (or its
+ * name exists and is not a regular file). */
+GRIDLIB_API void gridlib_write_histogram_file(const char *name, const int32_t *name_length, const float *lower,
+                                             const float *upper, const int32_t *levels,
+                                             int32_t *status) GRIDLIB_NOEXCEPT;
 
 /* How a colour bar lays data values along its length. */
 enum gridlib_bar_axis {

@@ -86,6 +86,11 @@ struct Driver {
     // nothing when the header does not give it. Without it the placement
     // comes from the descriptor (see grid_placement.h).
     std::optional<GridPlacement> (*read_placement)(const std::string& grid_name, const DescriptorView& d) = nullptr;
+    // True when the header says the grid's coordinates are longitude and
+    // latitude in degrees. The descriptor has no word for it, and none of
+    // its words may change meaning, so the header is read again. Without
+    // it the format cannot say, and its grids count as projected.
+    bool (*is_geographic)(const std::string& grid_name, const DescriptorView& d) = nullptr;
     // Opens the values and fills the plan, or returns the read's failure
     // status. Without it the format's values cannot be read.
     Status (*plan_rows)(const RowRequest& request, rows::ReadPlan& plan) = nullptr;
@@ -115,6 +120,11 @@ std::optional<CellPoint> cell_point_of(FormatCode format);
 // driver: GRIDLIB_NOT_HANDLED when the format has no row path.
 Status plan_rows(const std::string& grid_name, const DescriptorView& d, const rows::IndexRange& rows,
                  const std::string& scratch_directory, rows::ReadPlan& plan);
+
+// Whether the grid whose header d holds (as read_grid_header left it from
+// grid_name) lies in longitude and latitude, as its driver reads the header;
+// false for formats that cannot say.
+bool is_geographic(const std::string& grid_name, const DescriptorView& d);
 
 // The files a grid of the format consists of: the grid file, and its header
 // or data file where the format keeps them apart.

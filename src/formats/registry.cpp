@@ -61,6 +61,11 @@ Status plan_rows(const std::string& grid_name, const DescriptorView& d, const ro
     return driver->plan_rows({grid_name, d, rows, scratch_directory}, plan);
 }
 
+bool is_geographic(const std::string& grid_name, const DescriptorView& d) {
+    const Driver* driver = driver_for(d.format());
+    return driver && driver->is_geographic && driver->is_geographic(grid_name, d);
+}
+
 std::vector<std::string> grid_files(const std::string& grid_name, FormatCode format) {
     std::vector<std::string> files{split_selection(grid_name).file};
     if (const Driver* driver = driver_for(format)) {

@@ -184,12 +184,16 @@ TEST_F(ShadedRelief, ColoursComeFromTheLevelTableAsInTheFlatImage) {
 TEST_F(ShadedRelief, BadValuesAreRefused) {
     const std::string not_a_number = "  The value of the option -S is missing or not a number : ";
     const std::string elevation = "  The light elevation of the option -S is not between 0 and 90 degrees : ";
+    const std::string factor = "  The vertical exaggeration of the option -S is not above 0 : ";
     for (const auto& [option, message] : std::map<std::string, std::string>{
              {"-Sabc", not_a_number},
              {"-S270,", not_a_number},
              {"-S,30", not_a_number},
              {"-S270,95", elevation},
              {"-S270,-0.5", elevation},
+             {"-S270,45,x", not_a_number},
+             {"-S270,45,0", factor},
+             {"-S270,45,-2", factor},
          }) {
         const RunResult r = run_rastrify(dir.path(), {"pyramid.asc", "relief.bmp", option});
         EXPECT_EQ(r.status, 1) << option;

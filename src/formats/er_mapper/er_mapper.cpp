@@ -286,6 +286,15 @@ std::optional<GridPlacement> read_placement(const std::string& grid_name, const 
                                 again.rows());
 }
 
+bool in_longitude_latitude(const std::string& grid_name, const DescriptorView&) {
+    auto file = platform::File::open_read(grid_name);
+    if (!file) return false;
+    GridDescriptor scratch;
+    DescriptorView again = scratch.view();
+    Scan scan;
+    return scan_header(*file, again, scan) == GRIDLIB_OK && scan.geographic;
+}
+
 // The header names a.ers, the data lie in a, or else in a.erm.
 std::optional<std::string> data_file(const std::string& header) {
     std::string data = header;
@@ -354,6 +363,7 @@ extern constinit const Driver er_mapper_driver{
     .data_file = data_file,
     .read_header = read_header,
     .read_placement = read_placement,
+    .is_geographic = in_longitude_latitude,
     .plan_rows = plan_rows,
     .header_statuses = kHeaderStatuses,
     .read_statuses = kReadStatuses,

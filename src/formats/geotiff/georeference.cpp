@@ -26,18 +26,18 @@ std::span<const double> doubles(TIFF* tif, std::uint32_t tag) {
 
 void ignore_geokey_error(GTIF*, int, const char*, ...) {}
 
-// Without libgeotiff the tie point is taken as the corner, PixelIsArea
-// being what nearly every file says.
-bool pixel_is_point(TIFF* tif) {
+// A key of one SHORT value, or `absent` where the file has none. Without
+// libgeotiff every key is absent: the tie point is then taken as the corner,
+// PixelIsArea being what nearly every file says, and the model as projected.
+unsigned short short_key(TIFF* tif, geokey_t key, unsigned short absent) {
     const GeotiffLibrary* geotiff = geotiff_library();
-    if (!geotiff) return false;
+    if (!geotiff) return absent;
     GTIF* keys = geotiff->GTIFNewEx(tif, ignore_geokey_error, nullptr);
-    if (!keys) return false;
-    unsigned short raster_type = RasterPixelIsArea;
-    const bool point = geotiff->GTIFKeyGetSHORT(keys, GTRasterTypeGeoKey, &raster_type, 0, 1) == 1 &&
-                       raster_type == RasterPixelIsPoint;
+    if (!keys) return absent;
+    unsigned short value = absent;
+    if (geotiff->GTIFKeyGetSHORT(keys, key, &value, 0, 1) != 1) value = absent;
     geotiff->GTIFFree(keys);
-    return point;
+    return value;
 }
 
 // GDAL's six numbers, or nothing when the tags place nothing.
@@ -65,7 +65,7 @@ std::int32_t read_georeference(TIFF* tif, std::uint32_t columns, std::uint32_t r
     }
     auto& g = *t;
     if (g[2] != 0.0 || g[4] != 0.0) return GRIDLIB_TIFF_ROTATED;
-    if (pixel_is_point(tif)) {
+    if (short_key(tif, GTRasterTypeGeoKey, RasterPixelIsArea) == RasterPixelIsPoint) {
         g[0] -= g[1] * 0.5;
         g[3] -= g[5] * 0.5;
     }
@@ -78,5 +78,7 @@ std::int32_t read_georeference(TIFF* tif, std::uint32_t columns, std::uint32_t r
     out.placement.north = out.rows_from_south ? g[3] + g[5] * rows : g[3];
     return GRIDLIB_OK;
 }
+
+bool is_geographic_model(TIFF* tif) { return short_key(tif, GTModelTypeGeoKey, 0) == ModelTypeGeographic; }
 
 }  // namespace gridlib::formats::geotiff

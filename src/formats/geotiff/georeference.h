@@ -26,4 +26,8 @@ struct Georeference {
 // GRIDLIB_TIFF_ROTATED for a transformation that rotates or shears.
 std::int32_t read_georeference(tiff* tif, std::uint32_t columns, std::uint32_t rows, Georeference& out);
 
+// True when the GeoTIFF keys say the model is geographic: coordinates are
+// longitude and latitude.
+bool is_geographic_model(tiff* tif);
+
 }  // namespace gridlib::formats::geotiff

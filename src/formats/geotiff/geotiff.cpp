@@ -87,6 +87,11 @@ std::optional<GridPlacement> read_placement(const std::string& grid_name, const 
     return image.place.placement;
 }
 
+bool in_longitude_latitude(const std::string& grid_name, const DescriptorView&) {
+    OpenImage image;
+    return open_image(grid_name, image) == 0 && geotiff::is_geographic_model(image.handle->get());
+}
+
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     const DescriptorView& d = request.d;
     OpenImage image;
@@ -136,6 +141,7 @@ extern constinit const Driver geotiff_driver{
     .signatures = kSignatures,
     .read_named_header = read_named_header,
     .read_placement = read_placement,
+    .is_geographic = in_longitude_latitude,
     .plan_rows = plan_rows,
     .header_statuses = kHeaderStatuses,
     .row_failure_causes = "its strip or tile is missing, damaged or cannot be decoded",

@@ -70,6 +70,12 @@ std::optional<GridPlacement> read_placement(const std::string& grid_name, const 
                          dx, dy};
 }
 
+bool in_longitude_latitude(const std::string& grid_name, const DescriptorView&) {
+    netcdf::File file;
+    Grid grid;
+    return netcdf::open_grid(grid_name, file, grid) == GRIDLIB_OK && grid.geographic;
+}
+
 // One stored row per read, as doubles, so that scaling and the fill test
 // see the stored numbers whole; memory is that of a row.
 class NetcdfRows final : public rows::RowSource {
@@ -141,6 +147,7 @@ extern constinit const Driver netcdf_driver{
     .signatures = kSignatures,
     .read_named_header = read_named_header,
     .read_placement = read_placement,
+    .is_geographic = in_longitude_latitude,
     .plan_rows = plan_rows,
     .header_statuses = kStatuses,
     .read_statuses = kStatuses,

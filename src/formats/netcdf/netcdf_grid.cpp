@@ -14,6 +14,8 @@
 #include <filesystem>
 #include <limits>
 #include <span>
+#include <string>
+#include <string_view>
 #include <vector>
 
 namespace gridlib::formats::netcdf {
@@ -187,6 +189,30 @@ Status axis_of(int id, int dimension, Axis& axis) {
     return GRIDLIB_OK;
 }
 
+// The units text of a dimension's coordinate variable; empty without one.
+std::string axis_units(int id, int dimension) {
+    const auto variable = coordinate_variable(id, dimension);
+    std::size_t length = 0;
+    if (!variable || nc().nc_inq_attlen(id, *variable, "units", &length) != NC_NOERR || length > NC_MAX_NAME)
+        return {};
+    std::string units(length, '\0');
+    if (nc().nc_get_att_text(id, *variable, "units", units.data()) != NC_NOERR) return {};
+    units.resize(units.find('\0') == std::string::npos ? units.size() : units.find('\0'));
+    return units;
+}
+
+// CF's units of longitude and latitude: degree or degrees, then _east or
+// _E, E, or nothing between (degreesE); north alike.
+bool degrees_toward(std::string_view units, std::string_view word, char letter) {
+    for (const std::string_view degree : {"degrees", "degree"}) {
+        if (!units.starts_with(degree)) continue;
+        std::string_view rest = units.substr(degree.size());
+        if (rest.starts_with('_')) rest.remove_prefix(1);
+        return rest == word || (rest.size() == 1 && rest[0] == letter);
+    }
+    return false;
+}
+
 // The default fill of the 32- and 64-bit reals, which marks cells never
 // written; the integers' defaults are plausible values and are not taken.
 std::optional<double> default_fill(nc_type type) {
@@ -296,6 +322,8 @@ Status open_grid(const std::string& grid_name, File& file, Grid& grid) {
     if (const Status s = axis_of(id, dims[dims.size() - 1], grid.x); s != GRIDLIB_OK) return s;
     if (const Status s = axis_of(id, dims[dims.size() - 2], grid.y); s != GRIDLIB_OK) return s;
     read_value_attributes(id, grid);
+    grid.geographic = degrees_toward(axis_units(id, dims[dims.size() - 1]), "east", 'E') &&
+                      degrees_toward(axis_units(id, dims[dims.size() - 2]), "north", 'N');
     return GRIDLIB_OK;
 }
 

@@ -62,6 +62,9 @@ struct Grid {
     // The range of the values, where the file states it.
     std::optional<double> minimum, maximum;
     bool doubles = false;  // stored with more precision than a 32-bit real
+    // The axes' units say longitude and latitude (CF's degrees_east and
+    // degrees_north, in any of the spellings CF allows).
+    bool geographic = false;
 
     // The value of a stored number, as the working grid holds it: the null
     // value for a null cell and for one beyond the 32-bit reals.
