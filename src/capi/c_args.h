@@ -3,6 +3,8 @@
 // and never lets an exception cross the boundary.
 #pragma once
 
+#include "descriptor/grid_descriptor.h"
+
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -43,6 +45,12 @@ struct FileName {
 
 inline void set_status(std::int32_t* status, std::int32_t value) {
     if (status) *status = value;
+}
+
+// The descriptor of a routine that only reads it. DescriptorView has no
+// read-only form, so the caller's const arrays are cast here, once.
+inline DescriptorView read_only_descriptor(const std::int32_t* ihead, const float* rhead) {
+    return DescriptorView(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
 }
 
 }  // namespace gridlib::capi

@@ -18,8 +18,7 @@ std::int32_t write_bar(const char* bar_name, const int32_t* bar_name_length, con
                        const int32_t* title_length, const char* working_name, const int32_t* working_name_length,
                        const int32_t* ihead, const float* rhead, std::int32_t axis, std::int32_t mapping_mode,
                        const int32_t* levels, std::int32_t colour_count, const int32_t* colour_table) {
-    // The descriptor is only read.
-    const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+    const DescriptorView d = capi::read_only_descriptor(ihead, rhead);
     const bool through_levels = Mapping::from_mode(mapping_mode).through_levels;
     if (!known_axis(axis) || colour_count < 1 || colour_count > static_cast<std::int32_t>(kColourEntries) ||
         (through_levels && !levels) || !(d.colour_min() < d.colour_max()))

@@ -35,8 +35,7 @@ extern "C" void gridlib_grid_is_geographic(const char* grid_name, const int32_t*
     if (!ihead || !rhead) return;
     try {
         const capi::FileName grid(grid_name, grid_name_length);
-        // The descriptor is only read.
-        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        const DescriptorView d = capi::read_only_descriptor(ihead, rhead);
         *result = !grid.blank() && formats::is_geographic(grid.path, d) ? 1 : 0;
     } catch (...) {
         *result = 0;
@@ -49,7 +48,7 @@ extern "C" void gridlib_ground_spacing(const int32_t* ihead, const float* rhead,
         capi::set_status(status, GRIDLIB_REFUSED);
         return;
     }
-    const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+    const DescriptorView d = capi::read_only_descriptor(ihead, rhead);
     const auto ground = ground_spacing(d);
     if (!ground) {
         capi::set_status(status, GRIDLIB_REFUSED);

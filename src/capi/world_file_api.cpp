@@ -43,8 +43,7 @@ extern "C" void gridlib_write_world_file(const char* image_name, const int32_t* 
     }
     try {
         const capi::FileName image(image_name, image_name_length);
-        // The descriptor is only read.
-        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        const DescriptorView d = capi::read_only_descriptor(ihead, rhead);
         capi::set_status(status, image.path.empty() ? GRIDLIB_REFUSED : write_world_file(image.path, d, *image_width));
     } catch (...) {
         capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
@@ -61,7 +60,7 @@ extern "C" void gridlib_write_grid_world_file(const char* image_name, const int3
     }
     try {
         const capi::FileName image(image_name, image_name_length), grid(grid_name, grid_name_length);
-        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        const DescriptorView d = capi::read_only_descriptor(ihead, rhead);
         if (image.path.empty() || grid.path.empty()) {
             capi::set_status(status, GRIDLIB_REFUSED);
             return;
@@ -81,7 +80,7 @@ extern "C" void gridlib_read_geotransform(const char* grid_name, const int32_t* 
     }
     try {
         const capi::FileName grid(grid_name, grid_name_length);
-        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        const DescriptorView d = capi::read_only_descriptor(ihead, rhead);
         const auto placement = grid.path.empty() ? std::nullopt : formats::grid_placement(grid.path, d);
         if (!placement) {
             capi::set_status(status, GRIDLIB_REFUSED);
@@ -106,8 +105,7 @@ extern "C" void gridlib_place_geotiff(const char* image_name, const int32_t* ima
             capi::set_status(status, GRIDLIB_REFUSED);
             return;
         }
-        // The descriptor is only read.
-        const DescriptorView d(const_cast<std::int32_t*>(ihead), const_cast<float*>(rhead));
+        const DescriptorView d = capi::read_only_descriptor(ihead, rhead);
         const auto placement = formats::grid_placement(grid.path, d);
         if (!placement) {
             capi::set_status(status, GRIDLIB_REFUSED);

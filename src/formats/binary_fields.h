@@ -81,18 +81,4 @@ inline std::int32_t check_data_extent(platform::File& file, const DescriptorView
     return GRIDLIB_OK;
 }
 
-// Reads the header of the grid d describes again, by the reader that fills
-// a descriptor and leaves the header's bytes in h, for the fields the
-// descriptor holds in less precision; false when the file no longer
-// describes that grid.
-template <typename Header>
-bool read_again(const std::string& grid_name, const DescriptorView& d,
-                std::int32_t (*read)(platform::File&, DescriptorView&, Header&), Header& h) {
-    auto file = platform::File::open_read(grid_name);
-    if (!file) return false;
-    GridDescriptor scratch;
-    DescriptorView again = scratch.view();
-    return read(*file, again, h) == GRIDLIB_OK && again.columns() == d.columns() && again.rows() == d.rows();
-}
-
 }  // namespace gridlib::formats

@@ -7,6 +7,8 @@
 #pragma once
 
 #include "descriptor/grid_descriptor.h"
+#include "gridlib.h"
+#include "platform/file.h"
 
 #include <array>
 #include <cstdint>
@@ -48,5 +50,20 @@ std::optional<GridPlacement> descriptor_placement(const DescriptorView& d);
 // `point` of its south-western cell, as the drivers' own fields give them.
 GridPlacement placement_from_point(CellPoint point, double west_x, double south_y, double column_width,
                                    double row_height, std::int32_t rows);
+
+// Reads the header of the grid d describes again, by the reader that fills
+// a descriptor and leaves what it read of the header in h (the numbers as
+// written, the bytes of its fields), for what the descriptor holds in less
+// precision; false when the file cannot be read or no longer describes
+// that grid.
+template <typename Header>
+bool read_again(const std::string& grid_name, const DescriptorView& d,
+                std::int32_t (*read)(platform::File&, DescriptorView&, Header&), Header& h) {
+    auto file = platform::File::open_read(grid_name);
+    if (!file) return false;
+    GridDescriptor scratch;
+    DescriptorView again = scratch.view();
+    return read(*file, again, h) == GRIDLIB_OK && again.columns() == d.columns() && again.rows() == d.rows();
+}
 
 }  // namespace gridlib::formats

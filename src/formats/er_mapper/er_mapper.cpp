@@ -270,20 +270,14 @@ Status read_header(platform::File& file, DescriptorView& d) {
 // one of them is not written (the descriptor's then holds whatever the
 // caller left in it).
 std::optional<GridPlacement> read_placement(const std::string& grid_name, const DescriptorView& d) {
-    auto file = platform::File::open_read(grid_name);
-    if (!file) return std::nullopt;
-    GridDescriptor scratch;
-    DescriptorView again = scratch.view();
     Scan scan;
-    if (scan_header(*file, again, scan) != GRIDLIB_OK || again.columns() != d.columns() || again.rows() != d.rows())
-        return std::nullopt;
+    if (!read_again(grid_name, d, scan_header, scan)) return std::nullopt;
     const WrittenPlacement& w = scan.written;
     if (!w.x || !w.y || !w.column_width || !w.row_height) return std::nullopt;
     const double cell_x = scan.registration.cell_x.value_or(0.0), cell_y = scan.registration.cell_y.value_or(0.0);
     const double west = *w.x - cell_x * *w.column_width;
-    const double south = *w.y - (again.rows() - cell_y) * *w.row_height;
-    return placement_from_point(CellPoint::lower_left_corner, west, south, *w.column_width, *w.row_height,
-                                again.rows());
+    const double south = *w.y - (d.rows() - cell_y) * *w.row_height;
+    return placement_from_point(CellPoint::lower_left_corner, west, south, *w.column_width, *w.row_height, d.rows());
 }
 
 bool in_longitude_latitude(const std::string& grid_name, const DescriptorView&) {

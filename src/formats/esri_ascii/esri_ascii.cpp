@@ -127,14 +127,8 @@ Status read_header(platform::File& file, DescriptorView& d) {
 }
 
 std::optional<GridPlacement> read_placement(const std::string& grid_name, const DescriptorView& d) {
-    auto file = platform::File::open_read(grid_name);
-    if (!file) return std::nullopt;
-    GridDescriptor scratch;
-    DescriptorView again = scratch.view();
     WrittenPlacement written;
-    if (read_header_lines(*file, again, written) != GRIDLIB_OK || again.columns() != d.columns() ||
-        again.rows() != d.rows())
-        return std::nullopt;
+    if (!read_again(grid_name, d, read_header_lines, written)) return std::nullopt;
     const double width = written.column_width.value_or(d.column_spacing());
     const double height = written.row_height.value_or(d.row_spacing());
     // A number not written is what the descriptor holds for it.

@@ -131,13 +131,8 @@ Status read_header(platform::File& file, DescriptorView& d) {
 }
 
 std::optional<GridPlacement> read_placement(const std::string& grid_name, const DescriptorView& d) {
-    auto file = platform::File::open_read(grid_name);
-    if (!file) return std::nullopt;
-    GridDescriptor scratch;
-    DescriptorView again = scratch.view();
     WrittenPlacement w;
-    if (read_fields(*file, again, w) != GRIDLIB_OK || again.columns() != d.columns() || again.rows() != d.rows())
-        return std::nullopt;
+    if (!read_again(grid_name, d, read_fields, w)) return std::nullopt;
     const CellPoint stated = w.at_outer_edges ? CellPoint::lower_left_corner : CellPoint::centre;
     return placement_from_point(stated, w.west, w.south, w.column_width, w.row_height, d.rows());
 }
