@@ -62,8 +62,10 @@ public:
 
     void make_buffers(LineBlock& block, const PainterMaker& make_painter) const {
         // Not initialised: a short file must not cost the touch of a huge buffer.
-        // A band holds fewer kept rows than lines when they repeat.
-        const std::int64_t kept = std::min(plan_.per_block(), plan_.per_block() / repeats_ + 1);
+        // A band holds fewer kept rows than lines when they repeat: n lines
+        // starting on the last repeat of a row reach (n - 2) / repeats + 2 rows.
+        const std::int64_t lines = plan_.per_block();
+        const std::int64_t kept = std::min(lines, (lines + repeats_ - 2) / repeats_ + 1);
         block.rows = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(kept) * columns_);
         block.lines.assign(static_cast<std::size_t>(plan_.per_block()) * line_bytes_, std::byte{0});
         block.paint = make_painter();

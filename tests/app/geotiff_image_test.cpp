@@ -76,12 +76,14 @@ TEST(GeoTiffImage, PixelsAreThoseOfThePngOfTheSameRun) {
     if (!have_gdalinfo()) GTEST_SKIP() << "no gdalinfo";
     TempDir dir;
     // More than one tile each way, with null cells; enlarged 3 times, a
-    // row's repeats straddle the edge between two rows of tiles.
+    // row's repeats straddle the edge between two rows of tiles; enlarged 7
+    // times, the sixth row of tiles starts on a row's last repeat and spans
+    // one grid row more than 256 / 7.
     std::vector<double> v;
     for (int i = 0; i < 300 * 270; ++i) v.push_back(i % 101 == 7 ? -9999 : (i * 37) % 1009 + (i / 300) * 3);
     write_file(dir.file("g.asc"), esri_grid(300, 270, v));
     const std::vector<std::vector<std::string>> option_sets = {
-        {}, {"-S"}, {"-W900", "-Hlin"}, {"-S", "-W100", "-I"}};
+        {}, {"-S"}, {"-W900", "-Hlin"}, {"-W2100", "-Hlin"}, {"-S", "-W100", "-I"}};
     for (const auto& options : option_sets) {
         std::vector<std::string> png = {"g.asc", "g.png"}, tif = {"g.asc", "g.TIFF", "-G"};
         png.insert(png.end(), options.begin(), options.end());
