@@ -13,4 +13,4 @@ def gdal():
 def samples(gdal, tmp_path_factory):
     """One grid per format, written by GDAL: {label: path}."""
     folder = tmp_path_factory.mktemp('samples')
-    return {label: grids.write_grid(gdal, folder, *spec) for label, spec in grids.FORMATS.items()}
+    return {label: grids.write_grid(gdal, folder, *writer) for label, writer in grids.FORMATS.items()}
