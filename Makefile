@@ -1,9 +1,10 @@
-# `make` builds build/rastrify and build/libgridlib.so; `make test` builds and
-# runs every test; `make demo` converts the sample grid in examples/, flat,
-# as a shaded relief, and as a PNG with its world file and colour bar. Every build first
+# `make` builds build/rastrify and build/libgridlib.so and nothing else;
+# `make test` builds and runs every test; `make demo` builds what `make` builds
+# and converts the sample grid in examples/, flat, as a shaded relief, and as a
+# PNG with its world file and colour bar. Every build first
 # installs the development files of the libraries it uses where they are missing
 # (tools/install_libraries.sh), before CMake is configured or reconfigured; `make
-# test` also installs Pillow and GDAL's tools, which read the images back
+# test` also installs Pillow, pytest and GDAL's tools, which read the images back
 # (tools/install_test_tools.sh).
 BUILD ?= build
 JOBS ?= $(shell nproc)
@@ -17,11 +18,14 @@ $(BUILD)/CMakeCache.txt:
 	sh tools/install_libraries.sh
 	cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release $(CMAKE_FLAGS)
 
+# The library and the converter only: the tests are compiled by `make test`.
 build: $(BUILD)/CMakeCache.txt
 	sh tools/install_libraries.sh
-	cmake --build $(BUILD) -j $(JOBS)
+	cmake --build $(BUILD) -j $(JOBS) --target gridlib rastrify
 
-test: build
+test: $(BUILD)/CMakeCache.txt
+	sh tools/install_libraries.sh
+	cmake --build $(BUILD) -j $(JOBS)
 	sh tools/install_test_tools.sh
 	cd $(BUILD) && ctest --output-on-failure -j $(JOBS)
 

@@ -35,3 +35,22 @@ file(RELATIVE_PATH GRIDLIB_PC_TO_PREFIX /prefix/${CMAKE_INSTALL_LIBDIR}/pkgconfi
 string(REGEX REPLACE "/$" "" GRIDLIB_PC_TO_PREFIX "${GRIDLIB_PC_TO_PREFIX}")
 configure_file(cmake/gridlib.pc.in ${PROJECT_BINARY_DIR}/gridlib.pc @ONLY)
 install(FILES ${PROJECT_BINARY_DIR}/gridlib.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
+
+# The Python package, where Debian's python3 looks for packages of the
+# prefix /usr (another prefix: PYTHONPATH=<prefix>/lib/python3/dist-packages).
+# It finds the library by the path from its own folder, so the tree may be
+# moved as a whole.
+set(GRIDLIB_PYTHON_DIR lib/python3/dist-packages CACHE STRING "Folder of the Python package, under the prefix")
+install(DIRECTORY python/gridlib DESTINATION ${GRIDLIB_PYTHON_DIR} FILES_MATCHING PATTERN "*.py"
+  PATTERN __pycache__ EXCLUDE)
+if(IS_ABSOLUTE ${GRIDLIB_PYTHON_DIR})
+  file(RELATIVE_PATH GRIDLIB_LIBRARY_FROM_PACKAGE ${GRIDLIB_PYTHON_DIR}/gridlib
+       ${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_LIBDIR})
+else()
+  file(RELATIVE_PATH GRIDLIB_LIBRARY_FROM_PACKAGE /prefix/${GRIDLIB_PYTHON_DIR}/gridlib
+       /prefix/${CMAKE_INSTALL_LIBDIR})
+endif()
+file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/python/_installed.py
+  CONTENT "# Written by the install: where the library lies, from this folder.\nLIBRARY_FROM_PACKAGE = '@GRIDLIB_LIBRARY_FROM_PACKAGE@'\n"
+  @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/python/_installed.py DESTINATION ${GRIDLIB_PYTHON_DIR}/gridlib)

@@ -1030,6 +1030,16 @@ GRIDLIB_API void gridlib_read_real(const char *text, const int32_t *text_length,
  * caller shows progress only where someone watches. */
 GRIDLIB_API void gridlib_is_terminal(const int32_t *descriptor, int32_t *result) GRIDLIB_NOEXCEPT;
 
+/* Bytes that hold the library's version with its terminating NUL. */
+#define GRIDLIB_VERSION_TEXT_SIZE 32
+
+/* Writes the library's version, such as "0.1.0" (major, minor and patch
+ * numbers: a new minor number only adds routines), into version,
+ * NUL-terminated. Status: GRIDLIB_OK, or GRIDLIB_REFUSED (version empty
+ * where it has room) for no buffer or one shorter than the version and its
+ * NUL. */
+GRIDLIB_API void gridlib_version(char *version, const int32_t *version_length, int32_t *status) GRIDLIB_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif

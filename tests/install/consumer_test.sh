@@ -42,3 +42,19 @@ run "$scratch/tree" ./consumer
 echo "the installed rastrify runs from its own tree"
 "$scratch/prefix/bin/rastrify" "$scratch/cmake/consumer.asc" "$scratch/installed.bmp" < /dev/null > /dev/null
 test -f "$scratch/installed.bmp"
+
+echo "the installed Python package loads the library installed beside it"
+if /usr/bin/python3 -c "import numpy" 2>/dev/null; then
+    (cd "$scratch" && env -u GRIDLIB_LIBRARY PYTHONPATH="$scratch/prefix/lib/python3/dist-packages" \
+        PYTHONDONTWRITEBYTECODE=1 /usr/bin/python3 -c '
+import os, sys, gridlib
+from gridlib import _library
+prefix = sys.argv[1]
+assert gridlib.__file__.startswith(prefix), gridlib.__file__
+assert os.path.realpath(_library.load()._name).startswith(os.path.realpath(prefix)), _library.load()._name
+values, geotransform = gridlib.read("cmake/consumer.asc")
+assert values.size > 0 and gridlib.version()
+' "$scratch/prefix")
+else
+    echo "  skipped: no numpy for /usr/bin/python3"
+fi

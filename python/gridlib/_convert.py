@@ -1,0 +1,157 @@
+"""The whole conversion of a grid file into an image, as rastrify makes it,
+in one library call (gridlib_convert)."""
+import ctypes
+import os
+
+from . import _errors, _library
+
+NULL_VALUE = -1.0e32
+DISTRIBUTIONS = {'hist': 0, 'lin': 1, 'log': 2}
+ERROR_TEXT_SIZE = 1024
+
+# The phases a progress callable is told, with the rows done and in all.
+PHASE_READING, PHASE_COUNTING, PHASE_DRAWING, PHASE_SLOPES = 1, 2, 3, 4
+
+_i32 = ctypes.c_int32
+_Progress = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.POINTER(_i32), ctypes.POINTER(_i32), ctypes.POINTER(_i32))
+_Note = ctypes.CFUNCTYPE(None, ctypes.c_void_p, ctypes.c_char_p, ctypes.POINTER(_i32))
+
+
+class ConvertOptions(ctypes.Structure):
+    """The options structure the conversion routine takes (gridlib.h)."""
+    _fields_ = [
+        ('size', _i32), ('distribution', _i32), ('invert', _i32), ('width', _i32),
+        ('lower', ctypes.c_float), ('upper', ctypes.c_float),
+        ('histogram_file', ctypes.c_char_p), ('histogram_file_length', _i32),
+        ('shade', _i32), ('azimuth', ctypes.c_float), ('elevation', ctypes.c_float),
+        ('exaggeration', ctypes.c_float), ('world_file', _i32),
+        ('palette', ctypes.c_char_p), ('palette_length', _i32),
+        ('colour_bar', ctypes.c_char_p), ('colour_bar_length', _i32),
+        ('keep_scale', ctypes.c_char_p), ('keep_scale_length', _i32),
+        ('progress', _Progress), ('note', _Note), ('user', ctypes.c_void_p),
+    ]
+
+
+def _routines():
+    library = _library.load()
+    if not _library.has('gridlib_convert'):
+        raise _errors.GridlibError(_errors.REFUSED, 'this libgridlib has no conversion routine (gridlib_convert)')
+    library.gridlib_convert_defaults.argtypes = (ctypes.POINTER(ConvertOptions),)
+    library.gridlib_convert_defaults.restype = None
+    library.gridlib_convert.argtypes = (ctypes.c_char_p, ctypes.POINTER(_i32), ctypes.c_char_p,
+                                        ctypes.POINTER(_i32), ctypes.POINTER(ConvertOptions), ctypes.c_char_p,
+                                        ctypes.POINTER(_i32), ctypes.POINTER(_i32))
+    library.gridlib_convert.restype = None
+    return library
+
+
+def _text(value, what):
+    raw = os.fsencode(value)
+    if b'\0' in raw or not raw:
+        raise ValueError('%s is empty or holds a NUL character: %r' % (what, value))
+    return raw
+
+
+def _set_text(options, field, value, keep):
+    if value is None:
+        return
+    raw = _text(value, field.replace('_', ' '))
+    keep.append(raw)
+    setattr(options, field, raw)
+    setattr(options, field + '_length', len(raw))
+
+
+def _set_shade(options, shade):
+    if shade is None or shade is False:
+        return
+    options.shade = 1
+    if shade is True:
+        return
+    light = tuple(shade)
+    if not 1 <= len(light) <= 3:
+        raise ValueError('shade is True or (azimuth[, elevation[, factor]]): %r' % (shade,))
+    for field, value in zip(('azimuth', 'elevation', 'exaggeration'), light):
+        setattr(options, field, float(value))
+
+
+class _Callbacks:
+    """The caller's progress and note functions behind C function pointers.
+    An exception they raise cannot cross the library: the first is kept and
+    raised once the call returns."""
+
+    def __init__(self, progress, note):
+        self.failure = None
+        self.progress = _Progress(self._progress) if progress else _Progress()
+        self.note = _Note(self._note) if note else _Note()
+        self._on_progress, self._on_note = progress, note
+
+    def _guarded(self, call, *arguments):
+        if self.failure is not None:
+            return
+        try:
+            call(*arguments)
+        except BaseException as e:  # noqa: B902 - kept and raised after the call
+            self.failure = e
+
+    def _progress(self, _user, phase, done, total):
+        self._guarded(self._on_progress, phase[0], done[0], total[0])
+
+    def _note(self, _user, text, length):
+        self._guarded(self._on_note, ctypes.string_at(text, length[0]).decode('utf-8', 'replace'))
+
+
+def convert(input, output, *, distribution=None, zmin=None, zmax=None, invert=False, width=None,
+            histogram_file=None, shade=None, world_file=False, palette=None, colour_bar=None, keep_scale=None,
+            progress=None, note=None):
+    """Converts the grid file input into the image output (BMP, PNG or
+    GeoTIFF by its extension) exactly as rastrify does with the options:
+
+    distribution  'hist' (the default), 'lin' or 'log'          (-H)
+    zmin, zmax    the data values of the first and last colour   (-m, -M)
+    invert        the colours the other way                      (-I)
+    width         pixels per image line                          (-W)
+    histogram_file  limits and levels read from this file        (histfile)
+    shade         True, or (azimuth, elevation, factor) with the
+                  values left out at 315, 45 and 1               (-S)
+    world_file    a world file beside the image                  (-G)
+    palette       a palette's name or a palette file             (-C)
+    colour_bar    an .svg or .png colour bar to write            (-L)
+    keep_scale    the histogram file to write                    (-K)
+    progress      called with (phase, rows done, rows in all)
+    note          called with each line the conversion reports without failing
+
+    Raises GridlibError with the library's status and rastrify's sentence."""
+    library = _routines()
+    options = ConvertOptions()
+    library.gridlib_convert_defaults(ctypes.byref(options))
+    if distribution is not None:
+        if distribution not in DISTRIBUTIONS:
+            raise ValueError("distribution is 'hist', 'lin' or 'log': %r" % (distribution,))
+        options.distribution = DISTRIBUTIONS[distribution]
+    if zmin is not None:
+        options.lower = float(zmin)
+    if zmax is not None:
+        options.upper = float(zmax)
+    options.invert = 1 if invert else 0
+    if width is not None:
+        options.width = int(width)
+    options.world_file = 1 if world_file else 0
+    _set_shade(options, shade)
+    keep = []
+    for field, value in (('histogram_file', histogram_file), ('palette', palette), ('colour_bar', colour_bar),
+                         ('keep_scale', keep_scale)):
+        _set_text(options, field, value, keep)
+    callbacks = _Callbacks(progress, note)
+    options.progress, options.note = callbacks.progress, callbacks.note
+
+    source, target = _text(input, 'the input name'), _text(output, 'the output name')
+    error_text = ctypes.create_string_buffer(ERROR_TEXT_SIZE)
+    status = _i32(_errors.REFUSED)
+    library.gridlib_convert(source, ctypes.byref(_i32(len(source))), target, ctypes.byref(_i32(len(target))),
+                            ctypes.byref(options), error_text, ctypes.byref(_i32(ERROR_TEXT_SIZE)),
+                            ctypes.byref(status))
+    if callbacks.failure is not None:
+        raise callbacks.failure
+    if status.value != _errors.OK:
+        text = error_text.value.decode('utf-8', 'replace').strip()
+        raise _errors.GridlibError(status.value, text or 'the conversion failed (status %d)' % status.value)
