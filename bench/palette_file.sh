@@ -3,7 +3,9 @@
 # through a palette file (-Cfile_ramp.txt) against its image of the same grid
 # through a named palette (-Cviridis), as a BMP and as a PNG. Whole runs,
 # round after round on a warm page cache; reports the median wall time of
-# each and the ratios file / named, whose aim is at most 1.5.
+# each and the ratios file / named, whose aim is at most 1.5; and the same
+# of the processor time (user and system), which a busy machine disturbs
+# less than the wall time.
 #
 # Usage: bench/palette_file.sh [runs]      (default 7)
 # Environment: RASTRIFY     the converter (default build/rastrify)
@@ -46,19 +48,29 @@ command_of() {
 }
 
 echo "machine: $(nproc) processors; load before the runs: $(cut -d' ' -f1-3 /proc/loadavg)"
+# One line a run: the wall time and the processor time.
+run() {
+    set -- $(timed $(command_of "$1"))
+    echo "$1 $(awk -F': ' '/User time|System time/ { s += $2 } END { printf "%.3f", s }' "$time_log")"
+}
 for label in $labels; do : > "palette_runs_$label.log"; done
 # One warm-up round, then the timed rounds, the tools in turn.
-for label in $labels; do timed $(command_of "$label") > /dev/null; done
+for label in $labels; do run "$label" > /dev/null; done
 i=0
 while [ "$i" -lt "$runs" ]; do
-    for label in $labels; do timed $(command_of "$label") >> "palette_runs_$label.log"; done
+    for label in $labels; do run "$label" >> "palette_runs_$label.log"; done
     i=$((i + 1))
 done
-printf '%-12s %10s\n' tool "median s"
+printf '%-12s %10s %10s\n' tool "median s" "median cpu"
 for label in $labels; do
     t=$(cut -d' ' -f1 "palette_runs_$label.log" | median)
-    eval "time_$label=$t"
-    printf '%-12s %10.3f\n' "$label" "$t"
+    c=$(cut -d' ' -f2 "palette_runs_$label.log" | median)
+    eval "time_$label=$t cpu_$label=$c"
+    printf '%-12s %10.3f %10.3f\n' "$label" "$t" "$c"
 done
-awk -v a="$time_file_BMP" -v b="$time_named_BMP" 'BEGIN { printf "BMP file / named: %.2f\n", a / b }'
-awk -v a="$time_file_PNG" -v b="$time_named_PNG" 'BEGIN { printf "PNG file / named: %.2f\n", a / b }'
+ratio() {
+    awk -v k="$1" -v a="$2" -v b="$3" -v c="$4" -v d="$5" \
+        'BEGIN { printf "%s file / named: %.2f (processor time %.2f)\n", k, a / b, c / d }'
+}
+ratio BMP "$time_file_BMP" "$time_named_BMP" "$cpu_file_BMP" "$cpu_named_BMP"
+ratio PNG "$time_file_PNG" "$time_named_PNG" "$cpu_file_PNG" "$cpu_named_PNG"
