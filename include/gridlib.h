@@ -686,9 +686,13 @@ GRIDLIB_API void gridlib_read_palette_file(const char *name, const int32_t *name
  * last's), at a stop its colour (the first of equal ones), between two
  * stops each channel interpolated linearly, 0.45 added and truncated. Null
  * cells take the null colour, or else white, transparent in a PNG or TIFF.
- * One pixel per cell. Status: those of GRD2BMPCOLTAB; GRIDLIB_REFUSED also
- * for no stops, a stop value that is not finite, or a colour component
- * outside 0..255. */
+ * A PNG in which no colour has alpha holds red, green and blue only, null
+ * cells without a null colour drawn in a colour no value is given (white
+ * where it can be) that its tRNS chunk makes transparent: decoded, the
+ * same pixels. ihead[GRIDLIB_IMAGE_WIDTH] asks for a line width, approached
+ * as GRD2BMP approaches it (<= 0: one pixel per cell); it is not changed.
+ * Status: those of GRD2BMPCOLTAB; GRIDLIB_REFUSED also for no stops, a stop
+ * value that is not finite, or a colour component outside 0..255. */
 GRIDLIB_API void gridlib_draw_palette_image(const char *working_name, const int32_t *working_name_length,
                                             const char *image_name, const int32_t *image_name_length,
                                             const int32_t *ihead, const float *rhead, const int32_t *stop_count,

@@ -66,26 +66,35 @@ std::vector<std::int32_t> uneven_levels() {
     return levels;
 }
 
-std::int32_t write_bar(const TempDir& dir, const std::string& name, const Bar& b) {
-    const std::string grid = dir.file("work.grd");
-    write_grid(grid, {b.lower, b.upper, b.with_null ? kNullCell : b.upper});
+// The arguments every bar takes: its name, its title, and a working grid of
+// one row holding lower, upper and a null cell or upper again, with its
+// descriptor (the limits as colour limits and as the data range).
+struct BarArguments {
+    BarArguments(const TempDir& dir, const std::string& name, float lower, float upper, bool with_null)
+        : path(dir.file(name)), grid(dir.file("work.grd")) {
+        write_grid(grid, {lower, upper, with_null ? kNullCell : upper});
+        ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_BINARY_512;
+        ihead[GRIDLIB_COLUMNS] = 3;
+        ihead[GRIDLIB_ROWS] = 1;
+        rhead[GRIDLIB_COLOUR_MIN] = rhead[GRIDLIB_DATA_MIN] = lower;
+        rhead[GRIDLIB_COLOUR_MAX] = rhead[GRIDLIB_DATA_MAX] = upper;
+    }
+    const std::string path, grid, title = "terrain.asc";
+    const std::int32_t path_length = static_cast<std::int32_t>(path.size()),
+                       grid_length = static_cast<std::int32_t>(grid.size()),
+                       title_length = static_cast<std::int32_t>(title.size());
     std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
     std::array<float, GRIDLIB_RHEAD_SIZE> rhead{};
-    ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_BINARY_512;
-    ihead[GRIDLIB_COLUMNS] = 3;
-    ihead[GRIDLIB_ROWS] = 1;
-    rhead[GRIDLIB_COLOUR_MIN] = b.lower;
-    rhead[GRIDLIB_COLOUR_MAX] = b.upper;
+};
+
+std::int32_t write_bar(const TempDir& dir, const std::string& name, const Bar& b) {
+    const BarArguments a(dir, name, b.lower, b.upper, b.with_null);
     const Colours colours = rainbow();
     const std::vector<std::int32_t> levels = uneven_levels();
-    const std::string path = dir.file(name), title = "terrain.asc";
-    const auto path_length = static_cast<std::int32_t>(path.size()),
-               title_length = static_cast<std::int32_t>(title.size()),
-               grid_length = static_cast<std::int32_t>(grid.size());
     std::int32_t status = 99;
-    gridlib_write_colour_bar(path.data(), &path_length, title.data(), &title_length, grid.data(), &grid_length,
-                             ihead.data(), rhead.data(), &b.axis, &b.mapping, levels.data(), &colours.count,
-                             colours.values.data(), &status);
+    gridlib_write_colour_bar(a.path.data(), &a.path_length, a.title.data(), &a.title_length, a.grid.data(),
+                             &a.grid_length, a.ihead.data(), a.rhead.data(), &b.axis, &b.mapping, levels.data(),
+                             &colours.count, colours.values.data(), &status);
     return status;
 }
 
@@ -107,29 +116,16 @@ Stops stops_of(const PaletteFile& file) {
     return s;
 }
 
-// The bar of a palette file's image of a grid of the values lower, upper
-// and, with_null, a null cell.
+// The bar of a palette file's image of the grid of BarArguments.
 std::int32_t write_palette_file_bar(const TempDir& dir, const std::string& name, const PaletteFile& palette,
                                     float lower, float upper, bool with_null) {
-    const std::string grid = dir.file("work.grd");
-    write_grid(grid, {lower, upper, with_null ? kNullCell : upper});
-    std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
-    std::array<float, GRIDLIB_RHEAD_SIZE> rhead{};
-    ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_BINARY_512;
-    ihead[GRIDLIB_COLUMNS] = 3;
-    ihead[GRIDLIB_ROWS] = 1;
-    rhead[GRIDLIB_DATA_MIN] = lower;
-    rhead[GRIDLIB_DATA_MAX] = upper;
+    const BarArguments a(dir, name, lower, upper, with_null);
     const Stops stops = stops_of(palette);
     const auto count = static_cast<std::int32_t>(stops.values.size());
-    const std::string path = dir.file(name), title = "dem.tif";
-    const auto path_length = static_cast<std::int32_t>(path.size()),
-               title_length = static_cast<std::int32_t>(title.size()),
-               grid_length = static_cast<std::int32_t>(grid.size());
     std::int32_t status = 99;
-    gridlib_write_palette_file_bar(path.data(), &path_length, title.data(), &title_length, grid.data(), &grid_length,
-                                   ihead.data(), rhead.data(), &count, stops.values.data(), stops.kinds.data(),
-                                   stops.colours.data(), stops.extra.data(), &status);
+    gridlib_write_palette_file_bar(a.path.data(), &a.path_length, a.title.data(), &a.title_length, a.grid.data(),
+                                   &a.grid_length, a.ihead.data(), a.rhead.data(), &count, stops.values.data(),
+                                   stops.kinds.data(), stops.colours.data(), stops.extra.data(), &status);
     return status;
 }
 
@@ -291,7 +287,7 @@ TEST(ColourBarInBrowser, PaletteFileLabelsItsValuesOverItsColours) {
     // The middle of the bar, 12 pixels from the left and 24 wide.
     const auto bar = drawn(dir.file("bar.svg"), "24");
     if (!bar) GTEST_SKIP() << "no headless Chromium or no Pillow: the browser check is left out";
-    EXPECT_EQ(of_kind(*bar, "title").at(0).text, "dem.tif");
+    EXPECT_EQ(of_kind(*bar, "title").at(0).text, "terrain.asc");
     EXPECT_EQ(of_kind(*bar, "no-data-label").size(), 1u);
     const auto labels = of_kind(*bar, "label");
     expect_readable(labels);
