@@ -689,7 +689,7 @@ GRIDLIB_API void gridlib_read_palette_file(const char *name, const int32_t *name
  * A PNG in which no colour has alpha holds red, green and blue only, null
  * cells without a null colour drawn in a colour no value is given (white
  * where it can be) that its tRNS chunk makes transparent: decoded, the
- * same pixels. ihead[GRIDLIB_IMAGE_WIDTH] asks for a line width, approached
+ * same colours and transparency. ihead[GRIDLIB_IMAGE_WIDTH] asks for a line width, approached
  * as GRD2BMP approaches it (<= 0: one pixel per cell); it is not changed.
  * Status: those of GRD2BMPCOLTAB; GRIDLIB_REFUSED also for no stops, a stop
  * value that is not finite, or a colour component outside 0..255. */

@@ -163,7 +163,7 @@ private:
                 for (std::size_t i = 0; i + 1 < n; ++i)
                     for (std::size_t r = 0; r < replication_; ++r, out += bytes) std::memcpy(out, &packed_[i], 4);
             }
-            // The run's last pixel, which may be the line's, three bytes at a time.
+            // The run's last pixel, which may be the line's, in its own bytes only.
             for (std::size_t r = 0; r < replication_; ++r, out += bytes) std::memcpy(out, &packed_[n - 1], bytes);
         }
     }
