@@ -22,6 +22,12 @@ std::int32_t axis_of(const Settings& settings) {
     return GRIDLIB_BAR_STEPS;
 }
 
+// The input file's name without its folder.
+NameText title_of(const std::string& input) {
+    const std::string title = input.substr(input.rfind('/') + 1);
+    return NameText(title, title.size());
+}
+
 }  // namespace
 
 BarColours level_ground_colours() {
@@ -50,13 +56,25 @@ std::optional<std::string> write_colour_bar(const Settings& settings, const std:
                                             const Descriptor& d, std::int32_t mapping, const LevelTable& levels,
                                             const BarColours& colours) {
     const NameText bar(settings.colour_bar, kNameLength);
-    const std::string title = input.substr(input.rfind('/') + 1);
-    const NameText title_text(title, title.size());
+    const NameText title_text = title_of(input);
     const std::int32_t axis = axis_of(settings);
     std::int32_t status = GRIDLIB_OK;
     gridlib_write_colour_bar(bar.data(), bar.length(), title_text.data(), title_text.length(), work.data(),
                              work.length(), d.integers(), d.reals(), &axis, &mapping, levels.data(), &colours.count,
                              colours.values.data(), &status);
+    if (status != GRIDLIB_OK) return colour_bar_failure(status, settings.colour_bar);
+    return std::nullopt;
+}
+
+std::optional<std::string> write_palette_file_bar(const Settings& settings, const std::string& input,
+                                                  const NameText& work, const Descriptor& d,
+                                                  const PaletteStops& stops) {
+    const NameText bar(settings.colour_bar, kNameLength);
+    const NameText title_text = title_of(input);
+    std::int32_t status = GRIDLIB_OK;
+    gridlib_write_palette_file_bar(bar.data(), bar.length(), title_text.data(), title_text.length(), work.data(),
+                                   work.length(), d.integers(), d.reals(), &stops.count, stops.values.data(),
+                                   stops.kinds.data(), stops.colours.data(), stops.extra.data(), &status);
     if (status != GRIDLIB_OK) return colour_bar_failure(status, settings.colour_bar);
     return std::nullopt;
 }

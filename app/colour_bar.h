@@ -6,6 +6,7 @@
 #include "levels.h"
 #include "name_text.h"
 #include "options.h"
+#include "palette.h"
 
 #include <cstdint>
 #include <optional>
@@ -33,5 +34,11 @@ BarColours level_ground_colours();
 std::optional<std::string> write_colour_bar(const Settings& settings, const std::string& input, const NameText& work,
                                             const Descriptor& d, std::int32_t mapping, const LevelTable& levels,
                                             const BarColours& colours);
+
+// The same for the image of a palette file's stops: its colours by value
+// over the grid's data range, labelled at the file's own values.
+std::optional<std::string> write_palette_file_bar(const Settings& settings, const std::string& input,
+                                                  const NameText& work, const Descriptor& d,
+                                                  const PaletteStops& stops);
 
 }  // namespace rastrify

@@ -292,8 +292,8 @@ void write_world_file(const NameText& image, const NameText& input, const Descri
     }
 }
 
-// A palette file's image: every cell coloured by its value, one pixel per
-// cell, or its shaded relief (the levels options do not apply). Returns the
+// A palette file's image: every cell coloured by its value, at the width
+// asked for, or its shaded relief (the levels options do not apply). Returns the
 // message that ends the run, if any.
 std::optional<std::string> draw_by_value(const PaletteStops& stops, const Settings& settings,
                                          const std::string& directory, const NameText& work,
@@ -338,12 +338,6 @@ int convert(std::span<const std::string> arguments, Console& console) {
         return 1;
     }
     const Palette& palette = std::get<Palette>(chosen_palette);
-    // A bar of colours by value, as palette files give them, is not drawn:
-    // refused before anything is read rather than left out unsaid.
-    if (!settings->colour_bar.empty() && std::holds_alternative<PaletteStops>(palette)) {
-        console.stop_line(" The colour bar is drawn for levels only, not for a palette file : " + settings->palette);
-        return 1;
-    }
     if (!settings->kept_name.empty() && std::holds_alternative<PaletteStops>(palette)) {
         console.stop_line(" The histogram file is kept for levels only, not for a palette file : " + settings->palette);
         return 1;
@@ -403,9 +397,7 @@ int convert(std::span<const std::string> arguments, Console& console) {
     // One pixel per column unless a width is asked for. The world file is
     // written first, so that a grid it cannot place (a cell size that is
     // zero or not a number) is refused before the image is drawn.
-    // A palette file's flat image has one pixel per cell, and its world file says so.
-    const bool one_pixel_per_cell = std::holds_alternative<PaletteStops>(palette) && !settings->shading;
-    const std::int32_t width = settings->width > 0 && !one_pixel_per_cell ? settings->width : d.columns();
+    const std::int32_t width = settings->width > 0 ? settings->width : d.columns();
     if (settings->world_file) {
         write_world_file(output_text, input_text, header, d, width, status);
         if (status != GRIDLIB_OK) {
@@ -419,11 +411,17 @@ int convert(std::span<const std::string> arguments, Console& console) {
     // copy may be taken before they are chosen).
     const Descriptor slopes = settings->shading ? slope_descriptor(input_text, header, d, console) : d;
     if (const auto* stops = std::get_if<PaletteStops>(&palette)) {
-        d.image_width() = width;  // read by the shaded relief only
+        d.image_width() = width;
         if (const auto failure =
                 draw_by_value(*stops, *settings, directory, work_text, output_text, d, slopes, image_kind)) {
             console.stop_line(*failure);
             return 1;
+        }
+        if (!settings->colour_bar.empty()) {
+            if (const auto failure = write_palette_file_bar(*settings, *input, work_text, d, *stops)) {
+                console.stop_line(*failure);
+                return 1;
+            }
         }
     } else {
         const ColourTable& colours = std::get<ColourTable>(palette);

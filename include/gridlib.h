@@ -686,9 +686,13 @@ GRIDLIB_API void gridlib_read_palette_file(const char *name, const int32_t *name
  * last's), at a stop its colour (the first of equal ones), between two
  * stops each channel interpolated linearly, 0.45 added and truncated. Null
  * cells take the null colour, or else white, transparent in a PNG or TIFF.
- * One pixel per cell. Status: those of GRD2BMPCOLTAB; GRIDLIB_REFUSED also
- * for no stops, a stop value that is not finite, or a colour component
- * outside 0..255. */
+ * A PNG in which no colour has alpha holds red, green and blue only, null
+ * cells without a null colour drawn in a colour no value is given (white
+ * where it can be) that its tRNS chunk makes transparent: decoded, the
+ * same colours and transparency. ihead[GRIDLIB_IMAGE_WIDTH] asks for a line width, approached
+ * as GRD2BMP approaches it (<= 0: one pixel per cell); it is not changed.
+ * Status: those of GRD2BMPCOLTAB; GRIDLIB_REFUSED also for no stops, a stop
+ * value that is not finite, or a colour component outside 0..255. */
 GRIDLIB_API void gridlib_draw_palette_image(const char *working_name, const int32_t *working_name_length,
                                             const char *image_name, const int32_t *image_name_length,
                                             const int32_t *ihead, const float *rhead, const int32_t *stop_count,
@@ -901,6 +905,33 @@ GRIDLIB_API void gridlib_write_colour_bar(const char *bar_name, const int32_t *b
                                           const int32_t *levels, const int32_t *colour_count,
                                           const int32_t *colour_table, int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* Writes the colour bar of the true-colour image gridlib_draw_palette_image
+ * draws of the working grid with the same ihead, rhead and stops (as
+ * gridlib_read_palette_file returns them), as gridlib_write_colour_bar
+ * writes its bars (the same kinds, layout, title, "no data" swatch and SVG
+ * classes): the bar spans rhead[GRIDLIB_DATA_MIN]..rhead[GRIDLIB_DATA_MAX]
+ * on a linear axis (a grid of one value: up to the next 32-bit real), each
+ * of its pixels the image's colour at the value of the pixel's middle, so
+ * that a ramp between stops shows as a ramp, two stops of one colour (a GMT
+ * table's discrete segment) as a flat step, and values beyond the stops in
+ * the colours below and above them. Ticks are labelled at the stops' values
+ * (percentages resolved against the data range) within the range, in the
+ * fewest significant digits that keep the value (seven at most); labels
+ * that would overlap are left out, the lowest and the highest kept. A range
+ * that holds no stop is labelled at its limits. The swatch takes the null
+ * colour, or else white. Status: GRIDLIB_OK; GRIDLIB_REFUSED (nothing is
+ * written) for a missing argument, a name of neither kind, a data range not
+ * ascending, or stops gridlib_draw_palette_image refuses;
+ * GRIDLIB_IMAGE_GRID_UNREADABLE; GRIDLIB_FONT_MISSING;
+ * GRIDLIB_IMAGE_WRITE_FAILED. */
+GRIDLIB_API void gridlib_write_palette_file_bar(const char *bar_name, const int32_t *bar_name_length,
+                                                const char *title, const int32_t *title_length,
+                                                const char *working_name, const int32_t *working_name_length,
+                                                const int32_t *ihead, const float *rhead, const int32_t *stop_count,
+                                                const double *stop_values, const int32_t *stop_kinds,
+                                                const int32_t *stop_colours, const int32_t *extra_colours,
+                                                int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* Outputs that appear together or not at all, such as an image and its world
  * file. After gridlib_begin_outputs, every image and world file that the
  * routines above finish on the calling thread stays under its temporary name
@@ -991,7 +1022,7 @@ enum gridlib_routine {
     GRIDLIB_ROUTINE_ROWS = 9,            /* GRDRDL, GRDWRL, DRVRDL, BYTRDL */
     GRIDLIB_ROUTINE_TEMPORARY_FILE = 10, /* gridlib_create_temporary_file */
     GRIDLIB_ROUTINE_STATUS_TEXT = 11,    /* gridlib_status_text itself */
-    GRIDLIB_ROUTINE_COLOUR_BAR = 12      /* gridlib_write_colour_bar */
+    GRIDLIB_ROUTINE_COLOUR_BAR = 12      /* gridlib_write_colour_bar, gridlib_write_palette_file_bar */
 };
 /* Bytes that hold the words of any status with their terminating NUL. */
 #define GRIDLIB_STATUS_TEXT_SIZE 256

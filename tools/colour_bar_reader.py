@@ -1,9 +1,11 @@
 #!/usr/bin/python3
 """Reads a colour bar back as its readers see it, for the colour bar tests.
 
-    colour_bar_reader.py svg bar.svg
+    colour_bar_reader.py svg bar.svg [X]
         Headless Chromium draws the SVG: first a screenshot, of which the
-        line "inked N" gives the pixels that are not white; then a page that
+        line "inked N" gives the pixels that are not white (and, given X,
+        the line "column R,G,B ..." the colour of every pixel down column
+        X, from the top); then a page that
         holds the SVG inline writes every text element's box into the DOM,
         one line each: "label CLASS VALUE TOP BOTTOM LEFT RIGHT TEXT" (boxes
         in the SVG's pixels, VALUE the data-value or "-"), then the bar's
@@ -53,7 +55,7 @@ def run_chromium(arguments):
     return subprocess.run(base + arguments, capture_output=True, text=True, timeout=120)
 
 
-def svg(path):
+def svg(path, x=None):
     try:
         from PIL import Image
     except ImportError:
@@ -65,8 +67,11 @@ def svg(path):
         shot = os.path.join(folder, 'shot.png')
         run_chromium(['--screenshot=' + shot, '--window-size=400,700', 'file://' + os.path.abspath(path)])
         with Image.open(shot) as image:
-            inked = sum(1 for p in image.convert('RGB').getdata() if p != (255, 255, 255))
-        print('inked', inked)
+            rgb = image.convert('RGB')
+            inked = sum(1 for p in rgb.getdata() if p != (255, 255, 255))
+            print('inked', inked)
+            if x is not None:
+                print('column', ' '.join('%d,%d,%d' % rgb.getpixel((x, y)) for y in range(rgb.size[1])))
         page = os.path.join(folder, 'page.html')
         inline = document[document.index('<svg'):]
         with open(page, 'w', encoding='utf-8') as f:
@@ -100,6 +105,6 @@ def png(path, x, left, right):
 
 if __name__ == '__main__':
     if sys.argv[1] == 'svg':
-        svg(sys.argv[2])
+        svg(sys.argv[2], int(sys.argv[3]) if len(sys.argv) > 3 else None)
     else:
         png(sys.argv[2], int(sys.argv[3]), int(sys.argv[4]), int(sys.argv[5]))

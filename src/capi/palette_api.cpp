@@ -5,6 +5,8 @@
 #include "capi/c_args.h"
 #include "colour/named_palette.h"
 #include "colour/palette_file.h"
+#include "colour_bar/colour_bar.h"
+#include "colour_bar/palette_file_bar.h"
 #include "image/value_colour_writer.h"
 
 #include <algorithm>
@@ -177,5 +179,40 @@ extern "C" void gridlib_palette_steps(const int32_t* ihead, const float* rhead, 
         capi::set_status(status, GRIDLIB_OK);
     } catch (...) {
         capi::set_status(status, GRIDLIB_REFUSED);
+    }
+}
+
+extern "C" void gridlib_write_palette_file_bar(const char* bar_name, const int32_t* bar_name_length, const char* title,
+                                              const int32_t* title_length, const char* working_name,
+                                              const int32_t* working_name_length, const int32_t* ihead,
+                                              const float* rhead, const int32_t* stop_count,
+                                              const double* stop_values, const int32_t* stop_kinds,
+                                              const int32_t* stop_colours, const int32_t* extra_colours,
+                                              int32_t* status) noexcept {
+    try {
+        const auto palette = palette_of(stop_count, stop_values, stop_kinds, stop_colours, extra_colours);
+        if (!bar_name || !bar_name_length || !title || !title_length || !working_name || !working_name_length ||
+            !ihead || !rhead || !palette) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        const DescriptorView d = capi::read_only_descriptor(ihead, rhead);
+        const std::string path = capi::FileName(bar_name, bar_name_length).path;
+        if (!colour_bar::bar_format_of(path) || !(d.data_min() <= d.data_max())) {
+            capi::set_status(status, GRIDLIB_REFUSED);
+            return;
+        }
+        colour_bar::BarDescription bar = colour_bar::describe_palette_file(*palette, d.data_min(), d.data_max());
+        bar.title = std::string(capi::text_arg(title, title_length));
+        const auto has_null = colour_bar::holds_null_cells(capi::FileName(working_name, working_name_length).path,
+                                                           d.columns(), d.rows());
+        if (!has_null) {
+            capi::set_status(status, GRIDLIB_IMAGE_GRID_UNREADABLE);
+            return;
+        }
+        bar.has_null = *has_null;
+        capi::set_status(status, colour_bar::write_colour_bar(path, bar));
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
     }
 }

@@ -219,4 +219,37 @@ ValueColours::ValueColours(const PaletteFile& file, double lower, double upper)
         inverse_gaps_.push_back(1.0 / (values_[i] / 2 - values_[i - 1] / 2));
 }
 
+bool ValueColours::may_give(std::int32_t red, std::int32_t green, std::int32_t blue) const {
+    const std::array<std::int32_t, 3> wanted{red, green, blue};
+    auto channels = [](const Rgba& c) { return std::array<std::int32_t, 3>{c.red, c.green, c.blue}; };
+    if ((below_ && channels(*below_) == wanted) || (above_ && channels(*above_) == wanted)) return true;
+    // Between two stops a channel is 0.45 + a + ratio (b - a) truncated, one
+    // ratio for all three: the colour is given where the ratios that give
+    // each channel its value meet. They are widened a little, so that no
+    // rounding of the interpolation escapes them.
+    constexpr double kWidening = 1e-9;
+    for (std::size_t i = 0; i < colours_.size(); ++i) {
+        const auto a = channels(colours_[i > 0 ? i - 1 : 0]), b = channels(colours_[i]);
+        double lowest = 0, highest = 1;
+        for (std::size_t c = 0; c < 3 && lowest <= highest; ++c) {
+            const double rise = b[c] - a[c];
+            if (rise == 0) {
+                if (a[c] != wanted[c]) lowest = 2;
+                continue;
+            }
+            const double from = (wanted[c] - 0.45 - a[c]) / rise, to = (wanted[c] + 0.55 - a[c]) / rise;
+            lowest = std::max(lowest, std::min(from, to) - kWidening);
+            highest = std::min(highest, std::max(from, to) + kWidening);
+        }
+        if (lowest <= highest) return true;
+    }
+    return false;
+}
+
+bool ValueColours::opaque() const {
+    auto opaque_colour = [](const std::optional<Rgba>& c) { return !c || c->alpha == 255; };
+    return opaque_colour(below_) && opaque_colour(above_) && opaque_colour(null_) &&
+           std::all_of(colours_.begin(), colours_.end(), [](const Rgba& c) { return c.alpha == 255; });
+}
+
 }  // namespace gridlib

@@ -71,6 +71,13 @@ public:
     const std::optional<Rgba>& null_colour() const { return null_; }
     // The stops' values, ascending.
     std::span<const double> stop_values() const { return values_; }
+    // Whether some value may be given this red, green and blue: a stop's,
+    // the colour below or above, or one that lies channel by channel
+    // between two neighbouring stops' colours, which interpolation never
+    // leaves. May say so of a colour never given, never the other way.
+    bool may_give(std::int32_t red, std::int32_t green, std::int32_t blue) const;
+    // Whether every colour a value or a null cell may be given is opaque.
+    bool opaque() const;
 
 private:
     std::vector<double> values_;

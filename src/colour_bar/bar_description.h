@@ -8,6 +8,7 @@
 #include "colour/colour_table.h"
 
 #include <cstdint>
+#include <functional>
 #include <span>
 #include <string>
 #include <vector>
@@ -31,6 +32,14 @@ struct BarDescription {
     bool has_null = false;
     Rgb8 null_colour{255, 255, 255};
     std::string title;
+    // A bar of colours by value, as a palette file colours a grid: each
+    // pixel of the bar takes the colour at the value of its middle, and
+    // steps holds the one step that begins at the lower limit. Empty for a
+    // bar of steps.
+    std::function<Rgb8(double value)> colour_at;
+    // On a linear axis, the values to label instead of round numbers (a
+    // palette file's own), ascending, within the limits.
+    std::vector<double> label_values;
 };
 
 // The colour steps of a palette image drawn between the limits lower <

@@ -18,6 +18,25 @@ constexpr double kLabelSpacing = 1.5 * kLabelSize;
 constexpr double kLeastBarLength = 400;
 constexpr double kSwatchHeight = 20;
 
+// A bar of colours by value, a pixel at a time from the bottom up: each
+// pixel the colour at its middle, neighbours of one colour one step.
+std::vector<PlacedStep> pixel_steps(const BarDescription& bar, double bottom, double length) {
+    const double lower = bar.steps.front().begins, span = bar.upper - lower;
+    const auto pixels = static_cast<std::size_t>(length);
+    std::vector<PlacedStep> steps;
+    for (std::size_t i = 0; i < pixels; ++i) {
+        const double at = static_cast<double>(i);
+        const Rgb8 colour = bar.colour_at(lower + (at + 0.5) / length * span);
+        if (!steps.empty() && steps.back().colour == colour) {
+            steps.back().box.y -= 1;
+            steps.back().box.height += 1;
+        } else {
+            steps.push_back({{kMargin, bottom - at - 1, kBarWidth, 1}, colour, lower + at / length * span});
+        }
+    }
+    return steps;
+}
+
 }  // namespace
 
 BarLayout lay_out(const BarDescription& bar, const TextWidth& text_width) {
@@ -35,15 +54,20 @@ BarLayout lay_out(const BarDescription& bar, const TextWidth& text_width) {
     out.bar = {kMargin, top, kBarWidth, length};
     const double bottom = top + length;
 
-    const std::vector<double> places = step_places(bar);
-    // Step edges on whole pixels: a browser that snaps fractional edges
-    // leaves a white seam between neighbours. A step shorter than half a
-    // pixel has no pixel of its own in the PNG either.
-    for (std::size_t i = 0; i < bar.steps.size(); ++i) {
-        const double from = places[i], to = i + 1 < places.size() ? places[i + 1] : 1.0;
-        const double y_top = std::round(bottom - to * length), y_bottom = std::round(bottom - from * length);
-        if (y_bottom > y_top)
-            out.steps.push_back({{kMargin, y_top, kBarWidth, y_bottom - y_top}, bar.steps[i].colour, bar.steps[i].begins});
+    if (bar.colour_at) {
+        out.steps = pixel_steps(bar, bottom, length);
+    } else {
+        const std::vector<double> places = step_places(bar);
+        // Step edges on whole pixels: a browser that snaps fractional edges
+        // leaves a white seam between neighbours. A step shorter than half a
+        // pixel has no pixel of its own in the PNG either.
+        for (std::size_t i = 0; i < bar.steps.size(); ++i) {
+            const double from = places[i], to = i + 1 < places.size() ? places[i + 1] : 1.0;
+            const double y_top = std::round(bottom - to * length), y_bottom = std::round(bottom - from * length);
+            if (y_bottom > y_top)
+                out.steps.push_back(
+                    {{kMargin, y_top, kBarWidth, y_bottom - y_top}, bar.steps[i].colour, bar.steps[i].begins});
+        }
     }
     const double label_x = kMargin + kBarWidth + kTickLength + kLabelGap;
     double right = label_x;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 
 namespace gridlib::colour_bar {
 namespace {
@@ -98,6 +99,34 @@ std::vector<Tick> step_ticks(const BarDescription& bar, double min_gap) {
     return ticks;
 }
 
+// A value of the caller's in the fewest significant digits (up to the
+// seven a grid's reals hold) that keep it, never in an exponent below 1e9.
+std::string listed_text(double v) {
+    const double kept = std::strtod(general_text(v, kGridDigits).c_str(), nullptr);
+    const int whole_digits = std::fabs(v) >= 1 ? static_cast<int>(std::floor(std::log10(std::fabs(v)))) + 1 : 1;
+    for (int digits = 1;; ++digits) {
+        const std::string text = general_text(v, std::fabs(v) < 1e9 ? std::max(digits, whole_digits) : digits);
+        if (digits >= kGridDigits || std::strtod(text.c_str(), nullptr) == kept) return text;
+    }
+}
+
+// The caller's values, the lowest and the highest always, those between
+// them where they are at least min_gap from the labels on both sides.
+std::vector<Tick> listed_ticks(const BarDescription& bar, double min_gap) {
+    std::vector<Tick> ticks;
+    for (const double v : bar.label_values) ticks.push_back({v, axis_place(bar, v), listed_text(v)});
+    if (ticks.size() < 2) return ticks;
+    const Tick highest = ticks.back();
+    ticks.pop_back();
+    std::vector<Tick> kept;
+    for (Tick& t : ticks)
+        if ((kept.empty() || t.place - kept.back().place >= min_gap) && highest.place - t.place >= min_gap)
+            kept.push_back(std::move(t));
+    // Two ends too close for both: the higher one stays, as on the other axes.
+    kept.push_back(highest);
+    return kept;
+}
+
 }  // namespace
 
 double axis_place(const BarDescription& bar, double value) {
@@ -116,7 +145,7 @@ std::vector<double> step_places(const BarDescription& bar) {
 
 std::vector<Tick> choose_ticks(const BarDescription& bar, double min_gap) {
     switch (bar.axis) {
-    case Axis::linear: return linear_ticks(bar, min_gap);
+    case Axis::linear: return bar.label_values.empty() ? linear_ticks(bar, min_gap) : listed_ticks(bar, min_gap);
     case Axis::log: return log_ticks(bar, min_gap);
     case Axis::steps: break;
     }

@@ -27,7 +27,8 @@ struct Tick {
 // labels never overlap when min_gap is a label's height. A steps axis
 // labels the values where chosen steps begin and the upper limit, its text
 // rounded to the significant digits that tell the labels apart; a linear
-// axis labels round numbers (1, 2 or 5 times a power of ten apart), a log
+// axis labels round numbers (1, 2 or 5 times a power of ten apart), or the
+// bar's label values where it has them (the lowest and highest kept), a log
 // axis the powers of ten and their doubles and fives.
 std::vector<Tick> choose_ticks(const BarDescription& bar, double min_gap);
 

@@ -77,7 +77,7 @@ public:
     PngLines(std::unique_ptr<png::Writer> writer, const png::Layout& layout)
         : writer_(std::move(writer)), layout_(layout) {}
     void use_slots(std::size_t slots) override {
-        make_compressors(slots, layout_.line_bytes, layout_.line_bytes / layout_.width);
+        make_compressors(slots, layout_.line_bytes, layout_.line_bytes / layout_.width, layout_.compression);
     }
     bool write(const PaintedBlock&, std::size_t slot) override {
         const auto* c = compressed(slot);
@@ -134,6 +134,14 @@ std::optional<ImageLayout> ImageLayout::plan(ImageFormat format, std::int64_t wi
     }
     if (auto l = bmp::plan(width, height, indexed ? 8 : 24, indexed ? palette_entries : 0)) return ImageLayout(*l);
     return std::nullopt;
+}
+
+std::optional<ImageLayout> ImageLayout::plan_value_png(std::int64_t width, std::int64_t height,
+                                                       const std::optional<Rgb8>& key) {
+    auto l = key ? png::plan_keyed(width, height, *key) : png::plan(width, height, 0);
+    if (!l) return std::nullopt;
+    l->compression = png::Compression::matches;
+    return ImageLayout(*l);
 }
 
 ImageFormat ImageLayout::format() const {

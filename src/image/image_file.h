@@ -31,6 +31,12 @@ public:
     static std::optional<ImageLayout> plan(ImageFormat format, std::int64_t width, std::int64_t height, Pixels pixels,
                                            std::uint32_t palette_entries);
 
+    // A true-colour PNG of colours by value: without alpha when a key is
+    // given (its pixels transparent), and compressed as
+    // png::Compression::matches. Nothing where plan gives nothing.
+    static std::optional<ImageLayout> plan_value_png(std::int64_t width, std::int64_t height,
+                                                     const std::optional<Rgb8>& key);
+
     using Layouts = std::variant<bmp::Layout, png::Layout, tiff::Layout>;
 
     ImageFormat format() const;

@@ -13,8 +13,9 @@ namespace {
 // Chosen with bench/image_bench on a 4000 x 4000 grid. Deflating is most of
 // the cost of a PNG, so zlib's fastest level that compresses at all: the
 // default level 6 takes twice as long for a file a third smaller. Deflate
-// looks only for runs (matches one byte back): after the up filter (below)
-// they are what the data holds, and finding them is cheaper than a search.
+// looks only for runs (matches one byte back) in palette indices: after the
+// up filter (below) they are what the data holds, and finding them is
+// cheaper than a search. Compression::matches searches instead.
 constexpr int kCompressionLevel = 1;
 constexpr int kStrategy = Z_RLE;
 constexpr int kWindowBits = 15;  // the 32 KiB window the header states
@@ -42,10 +43,11 @@ constexpr std::size_t kLargestPiece = UINT_MAX;
 
 }  // namespace
 
-BlockCompressor::BlockCompressor(std::size_t line_bytes, std::size_t pixel_bytes)
+BlockCompressor::BlockCompressor(std::size_t line_bytes, std::size_t pixel_bytes, Compression compression)
     : line_bytes_(line_bytes), pixel_bytes_(pixel_bytes), filtered_(line_bytes + 1) {
     zlib_ = new z_stream{};
-    if (deflateInit2(zlib_, kCompressionLevel, Z_DEFLATED, -kWindowBits, kMemoryLevel, kStrategy) != Z_OK) {
+    const int strategy = compression == Compression::runs ? kStrategy : Z_DEFAULT_STRATEGY;
+    if (deflateInit2(zlib_, kCompressionLevel, Z_DEFLATED, -kWindowBits, kMemoryLevel, strategy) != Z_OK) {
         delete zlib_;
         throw std::bad_alloc();  // the only way it fails with these arguments
     }

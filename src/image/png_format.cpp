@@ -52,6 +52,14 @@ std::optional<Layout> plan(std::int64_t width, std::int64_t height, std::uint32_
     return l;
 }
 
+std::optional<Layout> plan_keyed(std::int64_t width, std::int64_t height, Rgb8 key) {
+    auto l = plan(width, height, 0);
+    if (!l) return std::nullopt;
+    l->key = key;
+    l->line_bytes = static_cast<std::size_t>(width) * 3u;
+    return l;
+}
+
 Writer::Writer(platform::File& file) : file_(file) {}
 
 Writer::~Writer() {
@@ -75,6 +83,13 @@ std::unique_ptr<Writer> Writer::start(platform::File& file, const Layout& layout
         colours[p] = {low(c.red), low(c.green), low(c.blue)};
     }
     const png_byte transparent = 0;
+    png_color_16 key{};
+    if (layout.key) {
+        key.red = static_cast<png_uint_16>(layout.key->red & 0xFF);
+        key.green = static_cast<png_uint_16>(layout.key->green & 0xFF);
+        key.blue = static_cast<png_uint_16>(layout.key->blue & 0xFF);
+    }
+    const int true_colour = layout.key ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_RGB_ALPHA;
 
     png_structp png = w->png_;
     png_infop info = w->info_;
@@ -83,11 +98,13 @@ std::unique_ptr<Writer> Writer::start(platform::File& file, const Layout& layout
         // libpng's default caps of a million pixels a side are for readers.
         png_set_user_limits(png, PNG_UINT_31_MAX, PNG_UINT_31_MAX);
         png_set_IHDR(png, info, layout.width, layout.height, 8,
-                     indexed ? PNG_COLOR_TYPE_PALETTE : PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE,
+                     indexed ? PNG_COLOR_TYPE_PALETTE : true_colour, PNG_INTERLACE_NONE,
                      PNG_COMPRESSION_TYPE_BASE, PNG_FILTER_TYPE_BASE);
         if (indexed) {
             png_set_PLTE(png, info, colours.data(), static_cast<int>(layout.palette_entries));
             png_set_tRNS(png, info, &transparent, 1, nullptr);
+        } else if (layout.key) {
+            png_set_tRNS(png, info, nullptr, 0, &key);
         }
         png_set_pHYs(png, info, kPixelsPerMetre, kPixelsPerMetre, PNG_RESOLUTION_METER);
         png_write_info(png, info);

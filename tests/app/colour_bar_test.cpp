@@ -7,6 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
+#include <vector>
 
 namespace rastrify::testing {
 namespace {
@@ -41,6 +43,30 @@ TEST_F(ColourBarRun, WritesTheBarBesideAnUnchangedImage) {
     write_file(dir.file("sub/h.asc"), esri_grid(4, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
     ASSERT_EQ(run_rastrify(dir.path(), {"sub/h.asc", "r.bmp", "-S", "-LBAR.PNG"}).status, 0);
     EXPECT_GT(fs::file_size(dir.file("BAR.PNG")), 1000u);
+}
+
+// A palette file's bar: its own values labelled (those within the data,
+// percentages resolved, none overlapping), the image as without the bar; its kept levels
+// are still refused, a palette file having none.
+TEST_F(ColourBarRun, APaletteFileHasABarOfItsOwnValues) {
+    write_file(dir.file("p.txt"), "-50 0 0 0\n0% 10 10 10\n3 50 50 50\n6 200 0 0\n50% 0 0 200\n40 1 1 1\nnv 0 255 0\n");
+    ASSERT_EQ(run_rastrify(dir.path(), {"g.asc", "plain.png", "-Cp.txt"}).status, 0);
+    const RunResult r = run_rastrify(dir.path(), {"g.asc", "o.png", "-Cp.txt", "-Lbar.svg"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(read_file(dir.file("o.png")), read_file(dir.file("plain.png")));
+    const std::string svg = read_text(dir.file("bar.svg"));
+    EXPECT_NE(svg.find(">g.asc</text>"), std::string::npos);
+    EXPECT_NE(svg.find("class=\"no-data\" fill=\"#00ff00\""), std::string::npos) << svg;
+    std::vector<std::string> labels;
+    for (auto at = svg.find("class=\"label\""); at != std::string::npos; at = svg.find("class=\"label\"", at + 1))
+        labels.push_back(svg.substr(svg.find('>', at) + 1, svg.find('<', at) - svg.find('>', at) - 1));
+    // 6 lies too close to 6.5, the highest, to be labelled.
+    EXPECT_EQ(labels, (std::vector<std::string>{"1", "3", "6.5"}));
+
+    const RunResult kept = run_rastrify(dir.path(), {"g.asc", "k.png", "-Cp.txt", "-Kkept.his"});
+    EXPECT_EQ(kept.status, 1);
+    EXPECT_EQ(kept.err, "  The histogram file is kept for levels only, not for a palette file : p.txt\n");
+    EXPECT_FALSE(fs::exists(dir.file("k.png")) || fs::exists(dir.file("kept.his")));
 }
 
 TEST_F(ColourBarRun, RefusalsStopTheRunBeforeAnythingIsWritten) {

@@ -177,19 +177,56 @@ TEST_F(Palettes, APaletteFileThatCannotBeUsedStopsTheRun) {
     }
 }
 
-TEST_F(Palettes, APaletteFileIsNeverReplacedAndItsImageNeverScaled) {
+TEST_F(Palettes, APaletteFileIsNeverReplaced) {
     write_file(dir.file("g.asc"), esri_grid(3, 2, {1, 2, 3, 4, 5, 6}));
     write_file(dir.file("p.bmp"), "1 0 0 0\n6 255 255 255\n");
     const RunResult refused = run({"g.asc", "./p.bmp", "-Cp.bmp"});
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, "  The output BMP file is the palette file : ./p.bmp\n");
     EXPECT_EQ(gridlib::testing::read_text(dir.file("p.bmp")), "1 0 0 0\n6 255 255 255\n");
-    // -W does not scale it, and the world file places the pixels it has.
-    ASSERT_EQ(run({"g.asc", "g.png", "-Cp.bmp", "-W30", "-G"}).status, 0);
-    const auto png = decode_png(dir.file("g.png"));
-    ASSERT_TRUE(png);
-    EXPECT_EQ(png->width, 3u);
-    EXPECT_EQ(gridlib::testing::read_text(dir.file("g.pgw")).substr(0, 3), "10\n");
+}
+
+// -W scales a palette file's image as it scales a named palette's: the
+// same pixels kept (the southern row and every n-th row north of it, the
+// first column and every n-th after it) or repeated, and the same world file.
+TEST_F(Palettes, APaletteFileImageTakesTheWidthAsTheOtherPalettesDo) {
+    const int columns = 7, rows = 6;
+    std::vector<double> values;
+    for (int i = 0; i < columns * rows; ++i) values.push_back(i == 9 ? -9999.0 : 3.0 * i + (i % 5));
+    write_file(dir.file("g.asc"), esri_grid(columns, rows, values));
+    write_file(dir.file("p.txt"), "0% 0 0 255\n50% 0 255 0 200\n100% 255 0 0\n");
+    ASSERT_EQ(run({"g.asc", "full.png", "-Cp.txt"}).status, 0);
+    const auto full = decode_png(dir.file("full.png"));
+    ASSERT_TRUE(full);
+    const struct {
+        const char* width;
+        std::uint32_t step, replication;
+    } cases[] = {{"-W3", 2, 1}, {"-W4", 2, 1}, {"-W1", 7, 1}, {"-W20", 1, 3}, {"-W7", 1, 1}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.width);
+        ASSERT_EQ(run({"g.asc", "file.png", "-Cp.txt", c.width, "-G"}).status, 0);
+        ASSERT_EQ(run({"g.asc", "named.png", "-Cviridis", c.width, "-G"}).status, 0);
+        const auto file = decode_png(dir.file("file.png"));
+        const auto named = decode_png(dir.file("named.png"));
+        ASSERT_TRUE(file && named);
+        ASSERT_EQ(file->width, named->width);
+        ASSERT_EQ(file->height, named->height);
+        const std::uint32_t kept_rows = (rows - 1) / c.step + 1;
+        ASSERT_EQ(file->height, kept_rows * c.replication);
+        for (std::uint32_t y = 0; y < file->height; ++y) {
+            // Counted from the south, as the rows are kept.
+            const std::uint32_t from_south = (file->height - 1 - y) / c.replication * c.step;
+            for (std::uint32_t x = 0; x < file->width; ++x) {
+                const std::uint32_t source = (rows - 1 - from_south) * columns + x / c.replication * c.step;
+                ASSERT_EQ(file->pixels[y * file->width + x], full->pixels[source]) << x << ", " << y;
+            }
+        }
+        if (!gridlib::testing::have_gdalinfo()) continue;
+        const auto placed = gridlib::testing::gdal_geotransform(dir.file("file.png"));
+        ASSERT_EQ(placed.size(), 6u);
+        EXPECT_EQ(placed, gridlib::testing::gdal_geotransform(dir.file("named.png")));
+        EXPECT_DOUBLE_EQ(placed[1], 10.0 * c.step / c.replication);
+    }
 }
 
 }  // namespace

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -138,6 +139,34 @@ TEST(ValueColours, InterpolateClampAndStepAsGdaldem) {
     EXPECT_EQ(bounded(0), (Rgba{0, 0, 0, 0}));
     EXPECT_EQ(bounded(10), (Rgba{200, 100, 0, 255}));
     EXPECT_EQ(bounded(10.001), (Rgba{2, 2, 2, 255}));
+}
+
+// may_give never misses a colour some value is given (checked against
+// every colour of a fine sweep), and rules out what no value gets.
+TEST(ValueColours, MayGiveEveryColourGivenAndRulesOutOthers) {
+    const struct {
+        const char* text;
+        bool gmt;
+        std::vector<std::array<std::int32_t, 3>> never;
+        bool opaque;
+    } cases[] = {
+        {"0 0 0 0\n1 255 255 255\n", false, {{255, 0, 0}, {0, 0, 255}, {85, 170, 85}}, true},
+        {"0 0 0 255\n1 0 255 255\n2 0 255 0\n3 255 255 0\n4 255 0 0\n", false, {{255, 255, 255}, {0, 0, 0}}, true},
+        {"0 7 200 3\n1 250 3 90\n5 250 3 90\nnv 1 2 3 0\n", false, {{255, 255, 255}, {7, 3, 3}}, false},
+        {"0 red 1 red\n1 0/0/255 2 0/0/255\nB white\nF black\n", true, {{255, 0, 255}, {128, 0, 128}}, true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        const PaletteFile p = std::get<PaletteFile>(parse_palette(c.text, c.gmt));
+        const ValueColours colours(p, -1.0, 6.0);
+        for (int i = 0; i <= 70000; ++i) {
+            const Rgba given = colours(-1.0 + 7.0 * i / 70000);
+            ASSERT_TRUE(colours.may_give(given.red, given.green, given.blue))
+                << given.red << "," << given.green << "," << given.blue;
+        }
+        for (const auto& never : c.never) EXPECT_FALSE(colours.may_give(never[0], never[1], never[2])) << never[0];
+        EXPECT_EQ(colours.opaque(), c.opaque);
+    }
 }
 
 }  // namespace

@@ -90,5 +90,36 @@ TEST(ChooseTicks, StepAxisLabelsStepBeginningsApartAndTheUpperLimit) {
     EXPECT_EQ(third.value, bar.steps[step].begins);
 }
 
+TEST(ChooseTicks, ListedValuesKeepTheEndsAndDropWhatCollides) {
+    const struct {
+        const char* name;
+        double lower, upper;
+        std::vector<double> listed;
+        double gap;
+        std::vector<double> values;
+        std::vector<std::string> texts;
+    } cases[] = {
+        {"all apart", 0, 100, {0, 25, 50, 100}, 0.1, {0, 25, 50, 100}, {"0", "25", "50", "100"}},
+        // 10 is too close to 0, 95 to the highest, 60 to the 55 kept.
+        {"crowded", 0, 100, {0, 10, 55, 60, 95, 100}, 0.2, {0, 55, 100}, {"0", "55", "100"}},
+        {"ends too close", 0, 100, {40, 45}, 0.2, {45}, {"45"}},
+        {"one", 0, 100, {30}, 0.2, {30}, {"30"}},
+        // The fewest digits that keep the value, no exponent below 1e9.
+        {"digits", 0, 3e12, {0.125, 33.333333333, 1234567, 2.5e12}, 0, {0.125, 33.333333333, 1234567, 2.5e12},
+         {"0.125", "33.33333", "1234567", "2.5e+12"}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        BarDescription bar = bar_of(Axis::linear, c.lower, c.upper, 1);
+        bar.label_values = c.listed;
+        const auto ticks = choose_ticks(bar, c.gap);
+        EXPECT_EQ(values_of(ticks), c.values);
+        std::vector<std::string> texts;
+        for (const Tick& t : ticks) texts.push_back(t.text);
+        EXPECT_EQ(texts, c.texts);
+        for (const Tick& t : ticks) EXPECT_DOUBLE_EQ(t.place, axis_place(bar, t.value));
+    }
+}
+
 }  // namespace
 }  // namespace gridlib::colour_bar

@@ -3,6 +3,8 @@
 // (tools/colour_bar_reader.py). Marked skipped where either is missing.
 #include "gridlib.h"
 
+#include "colour/colour_table.h"
+#include "colour/palette_file.h"
 #include "grid/working_grid.h"
 #include "support/temp_dir.h"
 
@@ -13,6 +15,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <optional>
@@ -63,28 +66,70 @@ std::vector<std::int32_t> uneven_levels() {
     return levels;
 }
 
-std::int32_t write_bar(const TempDir& dir, const std::string& name, const Bar& b) {
-    const std::string grid = dir.file("work.grd");
-    write_grid(grid, {b.lower, b.upper, b.with_null ? kNullCell : b.upper});
+// The arguments every bar takes: its name, its title, and a working grid of
+// one row holding lower, upper and a null cell or upper again, with its
+// descriptor (the limits as colour limits and as the data range).
+struct BarArguments {
+    BarArguments(const TempDir& dir, const std::string& name, float lower, float upper, bool with_null)
+        : path(dir.file(name)), grid(dir.file("work.grd")) {
+        write_grid(grid, {lower, upper, with_null ? kNullCell : upper});
+        ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_BINARY_512;
+        ihead[GRIDLIB_COLUMNS] = 3;
+        ihead[GRIDLIB_ROWS] = 1;
+        rhead[GRIDLIB_COLOUR_MIN] = rhead[GRIDLIB_DATA_MIN] = lower;
+        rhead[GRIDLIB_COLOUR_MAX] = rhead[GRIDLIB_DATA_MAX] = upper;
+    }
+    const std::string path, grid, title = "terrain.asc";
+    const std::int32_t path_length = static_cast<std::int32_t>(path.size()),
+                       grid_length = static_cast<std::int32_t>(grid.size()),
+                       title_length = static_cast<std::int32_t>(title.size());
     std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
     std::array<float, GRIDLIB_RHEAD_SIZE> rhead{};
-    ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_BINARY_512;
-    ihead[GRIDLIB_COLUMNS] = 3;
-    ihead[GRIDLIB_ROWS] = 1;
-    rhead[GRIDLIB_COLOUR_MIN] = b.lower;
-    rhead[GRIDLIB_COLOUR_MAX] = b.upper;
+};
+
+std::int32_t write_bar(const TempDir& dir, const std::string& name, const Bar& b) {
+    const BarArguments a(dir, name, b.lower, b.upper, b.with_null);
     const Colours colours = rainbow();
     const std::vector<std::int32_t> levels = uneven_levels();
-    const std::string path = dir.file(name), title = "terrain.asc";
-    const auto path_length = static_cast<std::int32_t>(path.size()),
-               title_length = static_cast<std::int32_t>(title.size()),
-               grid_length = static_cast<std::int32_t>(grid.size());
     std::int32_t status = 99;
-    gridlib_write_colour_bar(path.data(), &path_length, title.data(), &title_length, grid.data(), &grid_length,
-                             ihead.data(), rhead.data(), &b.axis, &b.mapping, levels.data(), &colours.count,
-                             colours.values.data(), &status);
+    gridlib_write_colour_bar(a.path.data(), &a.path_length, a.title.data(), &a.title_length, a.grid.data(),
+                             &a.grid_length, a.ihead.data(), a.rhead.data(), &b.axis, &b.mapping, levels.data(),
+                             &colours.count, colours.values.data(), &status);
     return status;
 }
+
+// A palette file's stops as gridlib_read_palette_file returns them.
+struct Stops {
+    std::vector<double> values;
+    std::vector<std::int32_t> kinds;
+    std::vector<std::int32_t> colours;  // red, green, blue, alpha
+    std::vector<std::int32_t> extra = std::vector<std::int32_t>(12, -1);
+};
+
+Stops stops_of(const PaletteFile& file) {
+    Stops s;
+    for (const PaletteStop& stop : file.stops) {
+        s.values.push_back(stop.value);
+        s.kinds.push_back(stop.percent ? 1 : 0);
+        s.colours.insert(s.colours.end(), {stop.colour.red, stop.colour.green, stop.colour.blue, stop.colour.alpha});
+    }
+    return s;
+}
+
+// The bar of a palette file's image of the grid of BarArguments.
+std::int32_t write_palette_file_bar(const TempDir& dir, const std::string& name, const PaletteFile& palette,
+                                    float lower, float upper, bool with_null) {
+    const BarArguments a(dir, name, lower, upper, with_null);
+    const Stops stops = stops_of(palette);
+    const auto count = static_cast<std::int32_t>(stops.values.size());
+    std::int32_t status = 99;
+    gridlib_write_palette_file_bar(a.path.data(), &a.path_length, a.title.data(), &a.title_length, a.grid.data(),
+                                   &a.grid_length, a.ihead.data(), a.rhead.data(), &count, stops.values.data(),
+                                   stops.kinds.data(), stops.colours.data(), stops.extra.data(), &status);
+    return status;
+}
+
+PaletteFile parsed(const char* text, bool gmt_table) { return std::get<PaletteFile>(parse_palette(text, gmt_table)); }
 
 std::string source_dir() {
     const char* root = std::getenv("GRIDLIB_SOURCE_DIR");
@@ -114,13 +159,14 @@ struct Label {
 
 struct DrawnBar {
     long inked = 0;
+    std::vector<Rgb8> column;  // the screenshot's, from the top, when asked for
     std::vector<Label> labels;
     double top = 0, bottom = 0;                   // the frame
     std::map<double, std::pair<double, double>> steps;  // begins: top, bottom
 };
 
-std::optional<DrawnBar> drawn(const std::string& svg) {
-    const auto lines = read_back("svg '" + svg + "'");
+std::optional<DrawnBar> drawn(const std::string& svg, const std::string& column = "") {
+    const auto lines = read_back("svg '" + svg + "' " + column);
     if (!lines) return std::nullopt;
     DrawnBar bar;
     for (const std::string& line : *lines) {
@@ -129,6 +175,10 @@ std::optional<DrawnBar> drawn(const std::string& svg) {
         in >> head;
         if (head == "inked") {
             in >> bar.inked;
+        } else if (head == "column") {
+            Rgb8 c;
+            char comma;
+            while (in >> c.red >> comma >> c.green >> comma >> c.blue) bar.column.push_back(c);
         } else if (head == "label") {
             Label l;
             double left, right;
@@ -222,6 +272,63 @@ TEST(ColourBarInBrowser, ValueAxesLabelRoundNumbersAtTheirPlaces) {
             EXPECT_NEAR(l.middle(), bar->bottom - place * (bar->bottom - bar->top), kCentring) << l.text;
         }
         EXPECT_EQ(of_kind(*bar, "no-data-label").size(), c.bar.with_null ? 1u : 0u);
+    }
+}
+
+// A palette file's bar, labelled at its own values within the data (a
+// percentage resolved, stops beyond the data left out), each at the place
+// its value says; the bar's colour at each label the image's colour there.
+TEST(ColourBarInBrowser, PaletteFileLabelsItsValuesOverItsColours) {
+    const PaletteFile palette =
+        parsed("-20 0 0 255\n250 30 200 40\n400 250 250 0\n50% 90 20 160\n700 200 0 0\n2000 0 0 0\n", false);
+    const float lower = 100, upper = 1000;
+    TempDir dir;
+    ASSERT_EQ(write_palette_file_bar(dir, "bar.svg", palette, lower, upper, true), GRIDLIB_OK);
+    // The middle of the bar, 12 pixels from the left and 24 wide.
+    const auto bar = drawn(dir.file("bar.svg"), "24");
+    if (!bar) GTEST_SKIP() << "no headless Chromium or no Pillow: the browser check is left out";
+    EXPECT_EQ(of_kind(*bar, "title").at(0).text, "terrain.asc");
+    EXPECT_EQ(of_kind(*bar, "no-data-label").size(), 1u);
+    const auto labels = of_kind(*bar, "label");
+    expect_readable(labels);
+    std::vector<std::string> texts;
+    for (const Label& l : labels) texts.push_back(l.text);
+    EXPECT_EQ(texts, (std::vector<std::string>{"250", "400", "550", "700"}));
+    const ValueColours colour_of(palette, lower, upper);
+    const double length = bar->bottom - bar->top;
+    for (const Label& l : labels) {
+        const double tick = bar->bottom - (l.value - lower) / (upper - lower) * length;
+        EXPECT_NEAR(l.middle(), tick, kCentring) << l.text;
+        const auto row = static_cast<std::size_t>(tick);
+        ASSERT_LT(row, bar->column.size());
+        const Rgb8 pixel = bar->column[row];
+        const Rgba expected = colour_of(l.value);
+        // Half a pixel of the ramps here moves a channel by 2 at most.
+        EXPECT_NEAR(pixel.red, expected.red, 3) << l.text;
+        EXPECT_NEAR(pixel.green, expected.green, 3) << l.text;
+        EXPECT_NEAR(pixel.blue, expected.blue, 3) << l.text;
+    }
+}
+
+// A GMT table's discrete segments are flat steps, in order, and the value
+// where two meet is labelled once.
+TEST(ColourBarPng, PaletteFileSegmentsAreFlatSteps) {
+    const PaletteFile palette = parsed("0 255/0/0 10 255/0/0\n10 0/0/255 20 0/0/255\n20 0/255/0 30 0/255/0\n", true);
+    TempDir dir;
+    ASSERT_EQ(write_palette_file_bar(dir, "bar.png", palette, 0, 30, false), GRIDLIB_OK);
+    const auto lines = read_back("png '" + dir.file("bar.png") + "' 24 45 1000");
+    if (!lines) GTEST_SKIP() << "no Pillow: the read-back is left out";
+    ASSERT_EQ(lines->size(), 3u);
+    // The frame's lower line, the three steps, the frame's upper line.
+    EXPECT_NE((*lines)[1].find(" 0,0,0 255,0,0 0,0,255 0,255,0 0,0,0"), std::string::npos) << (*lines)[1];
+    TempDir svg_dir;
+    ASSERT_EQ(write_palette_file_bar(svg_dir, "bar.svg", palette, 0, 30, false), GRIDLIB_OK);
+    std::ifstream in(svg_dir.file("bar.svg"));
+    const std::string svg((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    for (const std::string value : {"\"0\">0<", "\"10\">10<", "\"20\">20<", "\"30\">30<"}) {
+        int count = 0;
+        for (auto at = svg.find(value); at != std::string::npos; at = svg.find(value, at + 1)) ++count;
+        EXPECT_EQ(count, 1) << value;
     }
 }
 

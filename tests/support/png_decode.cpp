@@ -24,7 +24,17 @@ bool read_into(png_structp png, png_infop info, FILE* file, DecodedPng* out, std
     out->bit_depth = png_get_bit_depth(png, info);
     const int type = png_get_color_type(png, info);
     out->indexed = type == PNG_COLOR_TYPE_PALETTE;
-    if (!out->indexed && type != PNG_COLOR_TYPE_RGB_ALPHA) return false;
+    out->keyed = type == PNG_COLOR_TYPE_RGB;
+    if (!out->indexed && type != PNG_COLOR_TYPE_RGB_ALPHA && type != PNG_COLOR_TYPE_RGB) return false;
+    if (out->keyed) {
+        // Red, green and blue, the key's pixels transparent and the others opaque.
+        if (png_get_valid(png, info, PNG_INFO_tRNS)) {
+            png_set_tRNS_to_alpha(png);
+        } else {
+            png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
+        }
+        png_read_update_info(png, info);
+    }
     if (out->indexed) {
         png_colorp colours = nullptr;
         int count = 0;

@@ -13,10 +13,11 @@ namespace gridlib::testing {
 struct DecodedPng {
     std::uint32_t width = 0, height = 0;
     bool indexed = false;  // else red, green, blue and alpha
+    bool keyed = false;    // stored as red, green and blue, a key colour transparent
     int bit_depth = 0;
     std::vector<std::array<int, 3>> palette;  // red, green, blue
     std::vector<int> palette_alpha;           // the tRNS chunk: alpha of the first entries
-    // Top line first: palette indices, or red << 24 | green << 16 | blue << 8 | alpha.
+    // Top line first: palette indices, or (keyed ones too) red << 24 | green << 16 | blue << 8 | alpha.
     std::vector<std::uint32_t> pixels;
 };
 
