@@ -1030,6 +1030,64 @@ GRIDLIB_API void gridlib_read_real(const char *text, const int32_t *text_length,
  * caller shows progress only where someone watches. */
 GRIDLIB_API void gridlib_is_terminal(const int32_t *descriptor, int32_t *result) GRIDLIB_NOEXCEPT;
 
+/* The whole conversion in one call, as rastrify makes it: from a grid file
+ * to an image (BMP, PNG or GeoTIFF, by the output name's extension), with
+ * the converter's options. The caller fills a gridlib_convert_options after
+ * gridlib_convert_defaults, which sets every field to what rastrify does
+ * without options and size to the size of the structure this library knows;
+ * a caller compiled against an older header passes its own smaller size, and
+ * the fields beyond it keep their defaults, so later options never break it.
+ * Texts in the structure are given with their lengths; a length of 0 means
+ * none. */
+enum gridlib_distribution {
+    GRIDLIB_DISTRIBUTION_HIST = 0, /* histogram equalisation of the grid's values (the default) */
+    GRIDLIB_DISTRIBUTION_LIN = 1,  /* colours spread linearly between the limits */
+    GRIDLIB_DISTRIBUTION_LOG = 2   /* colours spread on a log axis; needs both limits, above 0 */
+};
+
+/* Progress of one call: the phase (a gridlib_phase), the rows done and the
+ * rows in all, with the caller's own pointer. Called on the calling thread. */
+typedef void gridlib_convert_progress_function(void *user, const int32_t *phase, const int32_t *done,
+                                               const int32_t *total);
+/* A line the conversion reports without failing (such as the colour limits
+ * being ignored for a histogram file), with the caller's own pointer. */
+typedef void gridlib_convert_note_function(void *user, const char *text, const int32_t *text_length);
+
+typedef struct gridlib_convert_options {
+    int32_t size;         /* sizeof(gridlib_convert_options) as the caller knows it */
+    int32_t distribution; /* a gridlib_distribution */
+    int32_t invert;       /* non-zero: the colours run the other way */
+    int32_t width;        /* image width in pixels; <= 0: one pixel per column */
+    float lower, upper;   /* colour limits; GRIDLIB_NULL_VALUE: not given */
+    const char *histogram_file; /* levels and limits read from this histogram file */
+    int32_t histogram_file_length;
+    int32_t shade;        /* non-zero: a shaded relief lit as below */
+    float azimuth;        /* degrees clockwise from north (315) */
+    float elevation;      /* degrees above the horizon (45) */
+    float exaggeration;   /* multiplies the heights for the slopes (1) */
+    int32_t world_file;   /* non-zero: a world file beside the image */
+    const char *palette;  /* a palette's name or a palette file; none: the rainbow */
+    int32_t palette_length;
+    const char *colour_bar; /* an .svg or .png colour bar to write */
+    int32_t colour_bar_length;
+    const char *keep_scale; /* the histogram file to write with the limits and levels used */
+    int32_t keep_scale_length;
+    gridlib_convert_progress_function *progress; /* NULL: none */
+    gridlib_convert_note_function *note;         /* NULL: none */
+    void *user;                                  /* handed to progress and note */
+} gridlib_convert_options;
+
+GRIDLIB_API void gridlib_convert_defaults(gridlib_convert_options *options) GRIDLIB_NOEXCEPT;
+
+/* Converts the grid file input to the image output with options (NULL: the
+ * defaults). On failure nothing is written or replaced, and error_text
+ * receives, NUL-terminated and cut to error_text_length - 1 bytes, the
+ * sentence rastrify prints for it. status: GRIDLIB_OK, or the status of the
+ * step that failed (GRIDLIB_REFUSED for options that cannot be used). */
+GRIDLIB_API void gridlib_convert(const char *input, const int32_t *input_length, const char *output,
+                                 const int32_t *output_length, const gridlib_convert_options *options,
+                                 char *error_text, const int32_t *error_text_length, int32_t *status) GRIDLIB_NOEXCEPT;
+
 #ifdef __cplusplus
 }
 #endif

@@ -1,16 +1,17 @@
 // Library statuses turned into messages: the library's words for a status,
 // set into the converter's own sentences.
-#include "failures.h"
-
-#include "console.h"
+#include "convert/failures.h"
 
 #include "gridlib.h"
 
 #include <array>
 #include <optional>
+#include <string_view>
 
-namespace rastrify {
+namespace gridlib::convert {
 namespace {
+
+constexpr std::string_view kFormatUnknown = " The grid file format could not be determined : ";
 
 std::string with_status(const std::string& prefix, const std::string& cause, std::int32_t status) {
     return prefix + cause + " (status " + std::to_string(status) + ")";
@@ -38,7 +39,7 @@ std::string library_room_failure(const std::string& what, std::int32_t status) {
 }  // namespace
 
 std::string header_failure(std::int32_t status, std::int32_t format, const std::string& name) {
-    const std::string unknown = std::string(message::format_unknown) + std::to_string(status);
+    const std::string unknown = std::string(kFormatUnknown) + std::to_string(status);
     if (format != GRIDLIB_FORMAT_GEOTIFF && format != GRIDLIB_FORMAT_NETCDF) return unknown;
     std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
     ihead[GRIDLIB_FORMAT] = format;
@@ -110,4 +111,4 @@ std::string room_failure(const std::string& what, std::int32_t status, std::int6
                        status);
 }
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

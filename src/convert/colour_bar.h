@@ -1,18 +1,19 @@
-// The converter's colour bar (-L): the colours of the image it drew, beside
-// it, written by the library into the run's group of outputs.
+// The colour bar of a conversion: the colours of the image it drew, beside
+// it, written into the run's group of outputs.
 #pragma once
 
-#include "descriptor.h"
-#include "levels.h"
-#include "name_text.h"
-#include "options.h"
+#include "convert/descriptor.h"
+#include "convert/levels.h"
+#include "convert/name_text.h"
+#include "convert/notes.h"
+#include "convert/settings.h"
 
 #include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
-namespace rastrify {
+namespace gridlib::convert {
 
 // A colour table as the library takes it: count entries, stored as
 // GRIDLIB_COLOURS reds, then greens, then blues.
@@ -29,9 +30,9 @@ BarColours level_ground_colours();
 // Writes the bar named settings.colour_bar of the image drawn from the
 // working grid with descriptor d, the mapping mode and the level table, in
 // the colours given; the input file's name, without its folder, is the
-// title. Returns the message that ends the run, if any.
-std::optional<std::string> write_colour_bar(const Settings& settings, const std::string& input, const NameText& work,
+// title. Returns the failure that ends the run, if any.
+std::optional<Failure> write_colour_bar(const Settings& settings, const std::string& input, const NameText& work,
                                             const Descriptor& d, std::int32_t mapping, const LevelTable& levels,
                                             const BarColours& colours);
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace rastrify {
+namespace gridlib::convert {
 
 class Descriptor {
 public:
@@ -43,4 +43,4 @@ private:
     std::vector<char> band_names_;
 };
 
-}  // namespace rastrify
+}  // namespace gridlib::convert
