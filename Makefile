@@ -9,7 +9,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all build test demo asan clean bench fuzz
+.PHONY: all build test demo asan tsan clean bench fuzz
 
 all: build
 
@@ -35,6 +35,15 @@ demo: build
 asan:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DGRIDLIB_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
+# The tests of calls made from several threads at once under ThreadSanitizer:
+# conversions on four threads, and the ordered runs of the worker threads.
+TSAN_TESTS ?= ConcurrentConversions|OrderedRun|ConvertCall
+tsan:
+	sh tools/install_libraries.sh
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRIDLIB_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target tests_convert tests_threads
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
+
 # The libFuzzer targets in fuzz/, each run FUZZ_SECONDS on its own corpus.
 FUZZ_SECONDS ?= 60
 fuzz:
@@ -50,4 +59,4 @@ bench:
 	cmake --build build-bench -j $(JOBS)
 
 clean:
-	rm -rf build build-asan build-bench build-fuzz
+	rm -rf build build-asan build-tsan build-bench build-fuzz

@@ -38,6 +38,12 @@ std::variant<Palette, Failure> check_before_reading(const Settings& settings) {
     case LimitCheck::not_valid:
         return failure(GRIDLIB_REFUSED, " The min and max data values are not valid");
     }
+    // rastrify refuses such a light among its options; a caller of the
+    // library meets the same limits here.
+    if (settings.shading && !(settings.shading->elevation >= 0.0f && settings.shading->elevation <= 90.0f))
+        return failure(GRIDLIB_REFUSED, " The light elevation of the shaded relief is not between 0 and 90 degrees");
+    if (settings.shading && !(settings.shading->exaggeration > 0.0f))
+        return failure(GRIDLIB_REFUSED, " The vertical exaggeration of the shaded relief is not above 0");
     auto chosen = choose_palette(settings.palette);
     if (std::holds_alternative<Failure>(chosen)) return std::get<Failure>(std::move(chosen));
     Palette palette = std::get<Palette>(std::move(chosen));
