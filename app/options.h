@@ -18,10 +18,9 @@ namespace rastrify {
 // than cut, because a cut name could open another file.
 inline constexpr std::size_t kNameLength = 256;
 
-// A colour limit not given on the command line holds the null value; any
-// limit at or below the null threshold counts as not given.
+// A colour limit not given on the command line holds the null value (the
+// library counts any limit at or below GRIDLIB_NULL_THRESHOLD as not given).
 inline constexpr float kLimitNotGiven = GRIDLIB_NULL_VALUE;
-inline constexpr float kLimitThreshold = GRIDLIB_NULL_THRESHOLD;
 
 enum class Distribution : std::int32_t {
     hist = GRIDLIB_DISTRIBUTION_HIST,

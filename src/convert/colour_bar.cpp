@@ -47,8 +47,8 @@ BarColours level_ground_colours() {
 }
 
 std::optional<Failure> write_colour_bar(const Settings& settings, const std::string& input, const NameText& work,
-                                            const Descriptor& d, std::int32_t mapping, const LevelTable& levels,
-                                            const BarColours& colours) {
+                                        const Descriptor& d, std::int32_t mapping, const LevelTable& levels,
+                                        const BarColours& colours) {
     const NameText bar(settings.colour_bar, kNameLength);
     const std::string title = input.substr(input.rfind('/') + 1);
     const NameText title_text(title, title.size());

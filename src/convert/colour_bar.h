@@ -32,7 +32,7 @@ BarColours level_ground_colours();
 // the colours given; the input file's name, without its folder, is the
 // title. Returns the failure that ends the run, if any.
 std::optional<Failure> write_colour_bar(const Settings& settings, const std::string& input, const NameText& work,
-                                            const Descriptor& d, std::int32_t mapping, const LevelTable& levels,
-                                            const BarColours& colours);
+                                        const Descriptor& d, std::int32_t mapping, const LevelTable& levels,
+                                        const BarColours& colours);
 
 }  // namespace gridlib::convert

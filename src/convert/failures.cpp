@@ -58,7 +58,8 @@ std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int
 }
 
 std::string histogram_failure(std::int32_t status) {
-    // The converter refuses limits of its own: only -M leaves the lower limit null.
+    // Limits of its own are checked first: only an upper limit alone (rastrify's -M)
+    // leaves the lower limit null.
     const std::string cause =
         status == GRIDLIB_REFUSED
             ? "the colour limits were refused (the lower limit is the null value, as when only -M is given, "
@@ -71,7 +72,7 @@ std::string image_failure(std::int32_t status, const std::string& kind) {
     if (status == GRIDLIB_NO_ROOM) return library_room_failure(kind + " file", status);
     std::string cause;
     if (status == GRIDLIB_REFUSED) {
-        // Of the refusals only this one can meet the converter's calls.
+        // Of the refusals only this one can meet a conversion's calls.
         cause = "the colour limits do not ascend";
     } else if (status == GRIDLIB_IMAGE_TOO_LARGE) {
         cause = "the image would be too large for the " + kind + " format";

@@ -1,5 +1,5 @@
 // What one conversion is asked to do, as the C entry point hands it over:
-// the names, the options of the converter and the caller's report functions.
+// the names and the options rastrify has.
 #pragma once
 
 #include "gridlib.h"

@@ -61,11 +61,10 @@ Descriptor slope_descriptor(const NameText& input, const Descriptor& header, con
     return slopes;
 }
 
-std::optional<Failure> draw_shaded_relief(const Shading& light, const std::string& directory,
-                                              const NameText& work, const NameText& output, Descriptor& d,
-                                              const Descriptor& slopes, std::int32_t mapping, const LevelTable& levels,
-                                              const std::string& image_kind,
-                                              const std::vector<std::int32_t>& step_colours) {
+std::optional<Failure> draw_shaded_relief(const Shading& light, const std::string& directory, const NameText& work,
+                                          const NameText& output, Descriptor& d, const Descriptor& slopes,
+                                          std::int32_t mapping, const LevelTable& levels, const std::string& image_kind,
+                                          const std::vector<std::int32_t>& step_colours) {
     const WorkingFile gradient(directory, ".slopes");
     if (!gradient.created())
         return failure(gradient.status(), " The gradient file could not be created in " +

@@ -32,10 +32,9 @@ Descriptor slope_descriptor(const NameText& input, const Descriptor& header, con
 // ".tiff" a GeoTIFF (image_kind names it in messages). The colours are
 // the tinted rainbow, or step_colours (see palette.h) tinted alike when
 // there are any. Returns the failure that ends the run, if any.
-std::optional<Failure> draw_shaded_relief(const Shading& light, const std::string& directory,
-                                              const NameText& work, const NameText& output, Descriptor& d,
-                                              const Descriptor& slopes, std::int32_t mapping, const LevelTable& levels,
-                                              const std::string& image_kind,
-                                              const std::vector<std::int32_t>& step_colours = {});
+std::optional<Failure> draw_shaded_relief(const Shading& light, const std::string& directory, const NameText& work,
+                                          const NameText& output, Descriptor& d, const Descriptor& slopes,
+                                          std::int32_t mapping, const LevelTable& levels, const std::string& image_kind,
+                                          const std::vector<std::int32_t>& step_colours = {});
 
 }  // namespace gridlib::convert

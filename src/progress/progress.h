@@ -45,14 +45,13 @@ public:
     Reporter(Phase phase, std::int64_t total);
     // Cheap when no callback is set or the percent has not changed.
     void advance(std::int64_t done) {
-        if ((sink_.report || callback_) && done >= next_) report(done);
+        if (sink_.report && done >= next_) report(done);
     }
 
 private:
     void report(std::int64_t done);
 
     Sink sink_;  // taken on the thread that makes the reporter
-    Callback callback_;
     Phase phase_;
     std::int64_t total_;
     std::int64_t next_ = 0;
