@@ -36,12 +36,13 @@ asan:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DGRIDLIB_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
 # The tests of calls made from several threads at once under ThreadSanitizer:
-# conversions on four threads, and the ordered runs of the worker threads.
-TSAN_TESTS ?= ConcurrentConversions|OrderedRun|ConvertCall
+# conversions on four threads, the ordered runs of the worker threads, the
+# numbers of open text files and the progress of each call.
+TSAN_TESTS ?= ConcurrentConversions|OrderedRun|ConvertCall|TextUnits|Progress
 tsan:
 	sh tools/install_libraries.sh
 	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRIDLIB_TSAN=ON
-	cmake --build build-tsan -j $(JOBS) --target tests_convert tests_threads
+	cmake --build build-tsan -j $(JOBS) --target tests_convert tests_threads tests_platform tests_progress
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
 
 # The libFuzzer targets in fuzz/, each run FUZZ_SECONDS on its own corpus.

@@ -442,7 +442,12 @@ GRIDLIB_API void COLORMAP(const int32_t *scheme, const float *light_azimuth,
                           int32_t *colour_count, int32_t *colour_table) GRIDLIB_NOEXCEPT;
 
 /* One colour, components 0..1, for a fraction 0..1 of a colour scheme (the
- * schemes of COLORMAP). user_colour_table is laid out as for COLORMAP and
+ * schemes of COLORMAP); a fraction from -1 to 0 gives white (the colour of
+ * null cells), one below -1 black, one above 1 the colour of 1. tint and
+ * tint_exponent are read by the tinted rainbow (schemes 5 and 6) only: tint
+ * -1 (darkest) to 1 (lightest), 0 the plain ramp; tint_exponent bends the
+ * tint's effect (1, 0 or below: as it is; above 1 a small tint acts more
+ * strongly, below 1 less). user_colour_table is laid out as for COLORMAP and
  * holds 3 x GRIDLIB_LEVELS floats whenever it is read: by scheme 3, which
  * takes its colours from it, and by scheme 2 and the schemes 0 and below
  * when user_colour_count > 0. */
