@@ -984,7 +984,9 @@ GRIDLIB_API void gridlib_room_shortage(int64_t *needed, int64_t *available) GRID
  * GRDSUN2BMP and GRD2BMPCOLTAB as GRIDLIB_PHASE_DRAWING, each with the rows
  * done and the rows in all: at the start, at every whole percent and at the
  * end. The function is called on the routine's own thread and must return
- * quickly; NULL, the default, reports nothing. */
+ * quickly; NULL, the default, reports nothing. It is one for the process:
+ * the routines a gridlib_convert call with a progress function of its own
+ * runs report to that function instead. */
 enum gridlib_phase {
     GRIDLIB_PHASE_READING = 1,
     GRIDLIB_PHASE_COUNTING = 2,
@@ -1120,9 +1122,12 @@ GRIDLIB_API void gridlib_convert_defaults(gridlib_convert_options *options) GRID
  * first blank column on; 4096 bytes hold any line with names of up to 256
  * characters); on success it receives an empty text. status: GRIDLIB_OK, or
  * the status of the step that failed (GRIDLIB_REFUSED for options, names or
- * files that cannot be used: a missing grid, limits that cannot be used, an
- * output that would replace an input or another output, a histogram file
- * that cannot be read or written, a grid of nothing but null cells; the
+ * files that cannot be used: a size in options too small to hold
+ * distribution, a distribution not named above, an empty input or output
+ * name, a missing grid, limits that cannot be used, a light below the
+ * horizon or above the zenith, an exaggeration not above 0, an output that
+ * would replace an input or another output, a histogram file that cannot be
+ * read or written, a grid of nothing but null cells; the
  * gridlib_read_palette_file codes for a palette file; the codes of GRDRDH,
  * GRDRDG, GRDHST, GRDGRAD, the image writers and the world file otherwise).
  * Texts in the options are file names as everywhere here (they end at a

@@ -33,11 +33,7 @@ convert::Settings settings_of(const gridlib_convert_options& o, std::string inpu
     convert::Settings s;
     s.input = std::move(input);
     s.output = std::move(output);
-    switch (o.distribution) {
-    case GRIDLIB_DISTRIBUTION_LIN: s.distribution = convert::Distribution::lin; break;
-    case GRIDLIB_DISTRIBUTION_LOG: s.distribution = convert::Distribution::log; break;
-    default: s.distribution = convert::Distribution::hist; break;
-    }
+    s.distribution = static_cast<convert::Distribution>(o.distribution);
     s.invert = o.invert != 0;
     s.width = o.width;
     s.lower = o.lower;
@@ -87,6 +83,14 @@ extern "C" void gridlib_convert(const char* input, const int32_t* input_length, 
         capi::set_status(status, GRIDLIB_REFUSED);
         return;
     }
+    if (o.distribution != GRIDLIB_DISTRIBUTION_HIST && o.distribution != GRIDLIB_DISTRIBUTION_LIN &&
+        o.distribution != GRIDLIB_DISTRIBUTION_LOG) {
+        // Not drawn as some other distribution: the caller meant something this library does not know.
+        give_text("  The levels distribution is not hist, lin or log : " + std::to_string(o.distribution),
+                  error_text, error_text_length);
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
     try {
         const progress::CallSink progress_of_call({o.progress, o.user});
         const convert::Notes notes(o.note, o.user);
@@ -95,6 +99,9 @@ extern "C" void gridlib_convert(const char* input, const int32_t* input_length, 
         capi::set_status(status, failed ? failed->status : GRIDLIB_OK);
     } catch (const std::exception& e) {
         give_text(std::string("  The conversion failed : ") + e.what(), error_text, error_text_length);
+        capi::set_status(status, GRIDLIB_REFUSED);
+    } catch (...) {
+        give_text("  The conversion failed", error_text, error_text_length);
         capi::set_status(status, GRIDLIB_REFUSED);
     }
 }

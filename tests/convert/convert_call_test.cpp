@@ -81,6 +81,8 @@ TEST(ConvertCall, FailuresGiveTheirStatusAndLineAndLeaveNothing) {
          " the grid file does not exist"},
         {"log without limits", [](gridlib_convert_options& o, auto&, auto&) { o.distribution = GRIDLIB_DISTRIBUTION_LOG; },
          GRIDLIB_REFUSED, "  The min and max data values have to be supplied for log histogram option"},
+        {"unknown distribution", [](gridlib_convert_options& o, auto&, auto&) { o.distribution = 3; },
+         GRIDLIB_REFUSED, "  The levels distribution is not hist, lin or log : 3"},
         {"lower limit alone", [](gridlib_convert_options& o, auto&, auto&) { o.lower = 5.0f; }, GRIDLIB_REFUSED,
          "  The min and max data values are not valid"},
         {"light below the horizon",
