@@ -51,7 +51,7 @@ convert::Settings settings_of(const gridlib_convert_options& o, std::string inpu
 void give_text(std::string_view text, char* buffer, const std::int32_t* buffer_length) {
     if (!buffer || !buffer_length || *buffer_length <= 0) return;
     const auto n = std::min(text.size(), static_cast<std::size_t>(*buffer_length) - 1);
-    std::memcpy(buffer, text.data(), n);
+    if (n > 0) std::memcpy(buffer, text.data(), n);  // an empty text may have no characters at all
     buffer[n] = '\0';
 }
 
