@@ -56,10 +56,16 @@ std::optional<Settings> settle_options(std::span<const std::string> arguments, C
     return settings;
 }
 
-// A name or option text as the library takes it: its characters and length.
+// The length of a name as the library takes it: its NUL included, so that
+// the library opens exactly the name checked here (a name may end in blanks);
+// 0 for none.
+std::int32_t length_with_nul(const std::string& name) {
+    return name.empty() ? 0 : static_cast<std::int32_t>(name.size() + 1);
+}
+
 void set_text(const std::string& text, const char*& field, std::int32_t& length) {
-    field = text.data();
-    length = static_cast<std::int32_t>(text.size());
+    field = text.c_str();
+    length = length_with_nul(text);
 }
 
 // The settings as the library's options; the texts stay those of settings.
@@ -130,11 +136,10 @@ int convert(std::span<const std::string> arguments, Console& console) {
     // the run before the library renames them into place, with nothing changed.
     console.flush();
     std::array<char, kFailureLineSize> failure{};
-    const auto input_length = static_cast<std::int32_t>(input->size());
-    const auto output_length = static_cast<std::int32_t>(output->size());
+    const std::int32_t input_length = length_with_nul(*input), output_length = length_with_nul(*output);
     const auto failure_size = static_cast<std::int32_t>(failure.size());
     std::int32_t status = GRIDLIB_OK;
-    gridlib_convert(input->data(), &input_length, output->data(), &output_length, &options, failure.data(),
+    gridlib_convert(input->c_str(), &input_length, output->c_str(), &output_length, &options, failure.data(),
                     &failure_size, &status);
     if (status == GRIDLIB_OK) return 0;
     console.stop(failure.data());
