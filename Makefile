@@ -10,7 +10,7 @@ BUILD ?= build
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all build test demo asan clean bench fuzz
+.PHONY: all build test demo asan tsan clean bench fuzz
 
 all: build
 
@@ -39,6 +39,16 @@ demo: build
 asan:
 	$(MAKE) test BUILD=build-asan CMAKE_FLAGS="-DGRIDLIB_SANITIZE=ON -DCMAKE_BUILD_TYPE=Debug"
 
+# The tests of calls made from several threads at once under ThreadSanitizer:
+# conversions on four threads, the ordered runs of the worker threads, the
+# numbers of open text files and the progress of each call.
+TSAN_TESTS ?= ConcurrentConversions|OrderedRun|ConvertCall|TextUnits|Progress
+tsan:
+	sh tools/install_libraries.sh
+	cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DGRIDLIB_TSAN=ON
+	cmake --build build-tsan -j $(JOBS) --target tests_convert tests_threads tests_platform tests_progress
+	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -R '$(TSAN_TESTS)'
+
 # The libFuzzer targets in fuzz/, each run FUZZ_SECONDS on its own corpus.
 FUZZ_SECONDS ?= 60
 fuzz:
@@ -54,4 +64,4 @@ bench:
 	cmake --build build-bench -j $(JOBS)
 
 clean:
-	rm -rf build build-asan build-bench build-fuzz
+	rm -rf build build-asan build-tsan build-bench build-fuzz

@@ -61,6 +61,8 @@ void Console::start_text() {
 
 void Console::line(std::string_view text) { out_ << ' ' << text << '\n'; }
 
+void Console::print(std::string_view whole_line) { out_ << whole_line << '\n' << std::flush; }
+
 std::optional<std::string> Console::ask(std::string_view prompt) {
     line("");
     out_ << prompt << std::flush;

@@ -15,11 +15,6 @@ namespace rastrify {
 namespace message {
 inline constexpr std::string_view grid_missing = " the grid file does not exist";
 inline constexpr std::string_view histogram_missing = " the histogram file does not exist";
-inline constexpr std::string_view log_needs_limits =
-    " The min and max data values have to be supplied for log histogram option";
-inline constexpr std::string_view limits_not_valid = " The min and max data values are not valid";
-inline constexpr std::string_view format_unknown = " The grid file format could not be determined : ";
-inline constexpr std::string_view limits_ignored = " The supplied min and max values will be ignored";
 inline constexpr std::string_view input_prompt = " Enter name of the input grid file : ";
 inline constexpr std::string_view output_prompt = " Enter name of the output BMP file : ";
 inline constexpr std::string_view no_answer = " No answer could be read: the input ended at the prompt";
@@ -34,6 +29,9 @@ public:
     // A console line: the text with one blank column in front of it, the
     // carriage-control column of the line printer this output imitates.
     void line(std::string_view text);
+    // A line written as it is given (a console line the library made), and
+    // written out at once.
+    void print(std::string_view whole_line);
     // An empty console line, then the prompt with the cursor left after it.
     // Returns the answer's first free-format value (a file name: a slash does
     // not end it); lines holding only blanks are passed over. Empty when the

@@ -1,5 +1,6 @@
-// The few file-system questions the converter asks itself; everything else
-// it does with files goes through the library.
+// The file-system questions the converter asks before it hands the names to
+// the library: whether the grid and a histogram file named on the command
+// line exist, so that it stops before asking for anything more.
 #pragma once
 
 #include <string>
@@ -11,20 +12,5 @@ bool file_exists(const std::string& path);
 // The grid a name gives exists: the file it names, or for "dem.tif?2" (one
 // grid of a file that holds several) the file before the last question mark.
 bool grid_file_exists(const std::string& name);
-// True when path names an existing regular file: the only kind that can be
-// read to its end without waiting (a FIFO would block, a device never end).
-bool is_regular_file(const std::string& path);
-// True when both paths name one existing file (device and inode), whatever
-// their spelling or links.
-bool same_file(const std::string& a, const std::string& b);
-// True when path exists (links followed) and is not a regular file: a
-// directory, device, FIFO or socket.
-bool exists_as_non_regular(const std::string& path);
-// The kind of image the library's writers make of the name path, for
-// messages: "PNG" when it ends in ".png", "TIFF" when in ".tif" or ".tiff"
-// (in any case), otherwise "BMP".
-std::string image_kind_of(const std::string& path);
-// The directory part of a path including its final '/', or "" for a bare name.
-std::string directory_of(const std::string& path);
 
 }  // namespace rastrify

@@ -1,5 +1,5 @@
-// The converter's settings from the command line: names, options and the
-// checks of the colour limits.
+// The converter's settings from the command line: names and options, which
+// the library checks further when it converts.
 #pragma once
 
 #include "gridlib.h"
@@ -18,12 +18,15 @@ namespace rastrify {
 // than cut, because a cut name could open another file.
 inline constexpr std::size_t kNameLength = 256;
 
-// A colour limit not given on the command line holds the null value; any
-// limit at or below the null threshold counts as not given.
+// A colour limit not given on the command line holds the null value (the
+// library counts any limit at or below GRIDLIB_NULL_THRESHOLD as not given).
 inline constexpr float kLimitNotGiven = GRIDLIB_NULL_VALUE;
-inline constexpr float kLimitThreshold = GRIDLIB_NULL_THRESHOLD;
 
-enum class Distribution : std::int32_t { hist = 0, lin = 1, log = 2 };
+enum class Distribution : std::int32_t {
+    hist = GRIDLIB_DISTRIBUTION_HIST,
+    lin = GRIDLIB_DISTRIBUTION_LIN,
+    log = GRIDLIB_DISTRIBUTION_LOG
+};
 
 // The light of a shaded relief (-S), in degrees: the azimuth clockwise from
 // north, the elevation above the horizon (0..90).
@@ -85,13 +88,5 @@ struct OptionError {
 };
 std::optional<OptionError> apply_options(std::span<const std::string> arguments, Settings& settings,
                                          const std::function<bool(const std::string&)>& file_exists);
-
-// The limits are given when the upper one lies above the lower one.
-inline bool limits_given(float lower, float upper) { return upper > lower; }
-
-enum class LimitCheck { ok, log_needs_limits, not_valid };
-// The checks made before any file is read: log needs positive ascending
-// limits; otherwise limits are either both left out or ascending.
-LimitCheck check_limits(const Settings& settings);
 
 }  // namespace rastrify

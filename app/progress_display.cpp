@@ -9,9 +9,6 @@
 namespace rastrify {
 namespace {
 
-// The display the library's reports go to; the library takes a plain function.
-ProgressDisplay* g_display = nullptr;
-
 // The quiet time before the line appears: short runs show nothing.
 constexpr std::chrono::milliseconds kQuietTime{1000};
 
@@ -31,28 +28,22 @@ ProgressDisplay::ProgressDisplay(Console& console) : console_(console) {
     const std::int32_t standard_error = 2;
     std::int32_t terminal = 0;
     gridlib_is_terminal(&standard_error, &terminal);
-    if (!terminal || g_display) return;
-    g_display = this;
-    gridlib_set_progress(&ProgressDisplay::report);
+    shown_ = terminal != 0;
 }
 
 ProgressDisplay::~ProgressDisplay() {
-    if (g_display != this) return;
-    gridlib_set_progress(nullptr);
-    g_display = nullptr;
-    console_.clear_progress();
+    if (shown_) console_.clear_progress();
 }
 
-void ProgressDisplay::report(const std::int32_t* phase, const std::int32_t* done, const std::int32_t* total) {
-    ProgressDisplay* self = g_display;
-    if (!self) return;
-    const auto elapsed = std::chrono::steady_clock::now() - self->start_;
+void ProgressDisplay::report(std::int32_t phase, std::int32_t done, std::int32_t total) {
+    if (!shown_) return;
+    const auto elapsed = std::chrono::steady_clock::now() - start_;
     if (elapsed < kQuietTime) return;
     const double seconds = std::chrono::duration<double>(elapsed).count();
-    const long long percent = *total > 0 ? static_cast<long long>(*done) * 100 / *total : 0;
+    const long long percent = total > 0 ? static_cast<long long>(done) * 100 / total : 0;
     char text[96];
-    std::snprintf(text, sizeof text, " %s %3lld %%  %.1f s", phase_name(*phase), percent, seconds);
-    self->console_.show_progress(text);
+    std::snprintf(text, sizeof text, " %s %3lld %%  %.1f s", phase_name(phase), percent, seconds);
+    console_.show_progress(text);
 }
 
 }  // namespace rastrify

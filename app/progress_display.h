@@ -1,6 +1,6 @@
 // Progress of a long conversion on a terminal: while the display exists and
 // standard error is a terminal, a run that has gone on for more than about a
-// second shows the library's progress in one self-updating line (the phase,
+// second shows the conversion's progress in one self-updating line (the phase,
 // the percentage of rows, the time so far), cleared when the display ends.
 // Nothing is shown when standard error is not a terminal, so that scripts and
 // logs see exactly the console text they always saw.
@@ -9,6 +9,7 @@
 #include "console.h"
 
 #include <chrono>
+#include <cstdint>
 
 namespace rastrify {
 
@@ -19,10 +20,15 @@ public:
     ProgressDisplay& operator=(const ProgressDisplay&) = delete;
     ~ProgressDisplay();
 
+    // False when standard error is no terminal: reports are not worth making.
+    bool shown() const { return shown_; }
+    // One report of the conversion: rows done of a phase (a gridlib_phase).
+    void report(std::int32_t phase, std::int32_t done, std::int32_t total);
+
 private:
-    static void report(const std::int32_t* phase, const std::int32_t* done, const std::int32_t* total);
 
     Console& console_;
+    bool shown_ = false;  // standard error is a terminal
     std::chrono::steady_clock::time_point start_ = std::chrono::steady_clock::now();
 };
 

@@ -20,8 +20,18 @@
  *   count.
  * - Routines with a status argument set it to GRIDLIB_OK (0) on success and
  *   to a negative code on failure, named below; nothing is ever printed and
- *   no routine keeps a file open between calls. The routines are not
- *   re-entrant: calls must not overlap.
+ *   no routine keeps a file open between calls.
+ * - Threads: calls on different threads may overlap when they work on
+ *   different files (one thread's working grid is never another's output).
+ *   What they share is made safe inside: the pool of worker threads (a call
+ *   that finds it busy with another runs on its own thread alone, with the
+ *   same results), the table of temporary files to remove on a signal,
+ *   libnetcdf (every call into it is serialised) and the loading of
+ *   libgeotiff and libnetcdf (once per process). Per thread are the output
+ *   group (gridlib_begin_outputs), the sizes of gridlib_room_shortage, and
+ *   the progress of a gridlib_convert call. Process-wide, and to be set
+ *   before threads start converting, are gridlib_set_progress's function
+ *   and gridlib_remove_temporary_files_on_signals.
  * - GRDRDG, GRDHST, GRDGRAD and the image writers work on as many threads as
  *   the process has processors, or as the environment variable
  *   GRIDLIB_THREADS says (1 to 64; 1 = the caller's thread alone), read at
@@ -392,7 +402,10 @@ GRIDLIB_API double DECODE_VULCAN_BINARY(const char *bytes, const int32_t *length
 /* Counts the working grid's values into GRIDLIB_LEVELS bins between
  * rhead[GRIDLIB_COLOUR_MIN] and rhead[GRIDLIB_COLOUR_MAX]; open limits
  * (rhead[GRIDLIB_COLOUR_MIN] >= rhead[GRIDLIB_COLOUR_MAX]) start from the data
- * range and are narrowed to cut thin tails. levels holds GRIDLIB_LEVELS int32:
+ * range and are narrowed to cut thin tails: tail_fraction is the percentage
+ * of the counted values (not a fraction of 1) each tail beyond the narrowed
+ * limits may hold, 0.99 in rastrify; a value that leaves a tail less than
+ * one value (0, a negative or NaN) keeps the data range. levels holds GRIDLIB_LEVELS int32:
  * levels[k - 1] receives the count of bin k. Status: GRIDLIB_OK,
  * GRIDLIB_REFUSED, or one of the GRDHST codes above. */
 GRIDLIB_API void GRDHST(const char *working_name, const int32_t *working_name_length,
@@ -429,7 +442,12 @@ GRIDLIB_API void COLORMAP(const int32_t *scheme, const float *light_azimuth,
                           int32_t *colour_count, int32_t *colour_table) GRIDLIB_NOEXCEPT;
 
 /* One colour, components 0..1, for a fraction 0..1 of a colour scheme (the
- * schemes of COLORMAP). user_colour_table is laid out as for COLORMAP and
+ * schemes of COLORMAP); a fraction from -1 to 0 gives white (the colour of
+ * null cells), one below -1 black, one above 1 the colour of 1. tint and
+ * tint_exponent are read by the tinted rainbow (schemes 5 and 6) only: tint
+ * -1 (darkest) to 1 (lightest), 0 the plain ramp; tint_exponent bends the
+ * tint's effect (1, 0 or below: as it is; above 1 a small tint acts more
+ * strongly, below 1 less). user_colour_table is laid out as for COLORMAP and
  * holds 3 x GRIDLIB_LEVELS floats whenever it is read: by scheme 3, which
  * takes its colours from it, and by scheme 2 and the schemes 0 and below
  * when user_colour_count > 0. */
@@ -997,7 +1015,9 @@ GRIDLIB_API void gridlib_room_shortage(int64_t *needed, int64_t *available) GRID
  * GRDSUN2BMP and GRD2BMPCOLTAB as GRIDLIB_PHASE_DRAWING, each with the rows
  * done and the rows in all: at the start, at every whole percent and at the
  * end. The function is called on the routine's own thread and must return
- * quickly; NULL, the default, reports nothing. */
+ * quickly; NULL, the default, reports nothing. It is one for the process:
+ * the routines a gridlib_convert call with a progress function of its own
+ * runs report to that function instead. */
 enum gridlib_phase {
     GRIDLIB_PHASE_READING = 1,
     GRIDLIB_PHASE_COUNTING = 2,
@@ -1070,6 +1090,93 @@ GRIDLIB_API void gridlib_is_terminal(const int32_t *descriptor, int32_t *result)
  * where it has room) for no buffer or one shorter than the version and its
  * NUL. */
 GRIDLIB_API void gridlib_version(char *version, const int32_t *version_length, int32_t *status) GRIDLIB_NOEXCEPT;
+
+/* The whole conversion in one call, as rastrify makes it: from a grid file
+ * to an image (BMP, PNG or GeoTIFF, by the output name's extension), with
+ * the converter's options. The caller fills a gridlib_convert_options after
+ * gridlib_convert_defaults, which sets every field to what rastrify does
+ * without options and size to the size of the structure this library knows;
+ * a caller compiled against an older header passes its own smaller size, and
+ * the fields beyond it keep their defaults, so later options never break it.
+ * Texts in the structure are given with their lengths; a length of 0 means
+ * none. */
+enum gridlib_distribution {
+    GRIDLIB_DISTRIBUTION_HIST = 0, /* histogram equalisation of the grid's values (the default) */
+    GRIDLIB_DISTRIBUTION_LIN = 1,  /* colours spread linearly between the limits */
+    GRIDLIB_DISTRIBUTION_LOG = 2   /* colours spread on a log axis; needs both limits, above 0 */
+};
+
+/* Progress of one call: the phase (a gridlib_phase), the rows done and the
+ * rows in all, with the caller's own pointer, as gridlib_set_progress's
+ * function gets them (each phase from 0 done to all, at every whole percent).
+ * Called on the calling thread; while a call has one, gridlib_set_progress's
+ * function hears nothing of that call. It must return quickly. */
+typedef void gridlib_convert_progress_function(void *user, const int32_t *phase, const int32_t *done,
+                                               const int32_t *total);
+/* A line the conversion reports without failing (such as the colour limits
+ * being ignored for a histogram file, or the metres a degree the slopes of a
+ * grid in longitude and latitude take), with the caller's own pointer: the
+ * whole console line as rastrify prints it, without its line end, and not
+ * NUL-terminated. Called on the calling thread, in the order rastrify prints
+ * them. Neither function may throw or call gridlib_convert. */
+typedef void gridlib_convert_note_function(void *user, const char *text, const int32_t *text_length);
+
+typedef struct gridlib_convert_options {
+    int32_t size;         /* sizeof(gridlib_convert_options) as the caller knows it */
+    int32_t distribution; /* a gridlib_distribution */
+    int32_t invert;       /* non-zero: the colours run the other way */
+    int32_t width;        /* image width in pixels; <= 0: one pixel per column. A palette file's flat
+                             image has one pixel per cell whatever the width */
+    float lower, upper;   /* colour limits; GRIDLIB_NULL_VALUE: not given. Given, they ascend (and for
+                             the log distribution lie above 0); with a histogram file they are ignored */
+    const char *histogram_file; /* levels and limits read from this histogram file (as
+                                   gridlib_write_histogram_file writes it) instead of the distribution */
+    int32_t histogram_file_length;
+    int32_t shade;        /* non-zero: a shaded relief lit as below */
+    float azimuth;        /* degrees clockwise from north (315) */
+    float elevation;      /* degrees above the horizon (45) */
+    float exaggeration;   /* multiplies the heights for the slopes (1) */
+    int32_t world_file;   /* non-zero: a world file beside the image */
+    const char *palette;  /* a palette's name (gridlib_named_palette; it wins over a file of that
+                             name) or a palette file (gridlib_read_palette_file: colours by value,
+                             so no colour bar and no kept scale); none: the rainbow */
+    int32_t palette_length;
+    const char *colour_bar; /* an .svg or .png colour bar to write (gridlib_write_colour_bar) */
+    int32_t colour_bar_length;
+    const char *keep_scale; /* the histogram file to write with the limits and levels used */
+    int32_t keep_scale_length;
+    gridlib_convert_progress_function *progress; /* NULL: none */
+    gridlib_convert_note_function *note;         /* NULL: none */
+    void *user;                                  /* handed to progress and note */
+} gridlib_convert_options;
+
+/* Fills options with the defaults, size included. */
+GRIDLIB_API void gridlib_convert_defaults(gridlib_convert_options *options) GRIDLIB_NOEXCEPT;
+
+/* Converts the grid file input to the image output with options (NULL: the
+ * defaults), as rastrify does: the image, and beside it the world file, the
+ * colour bar and the histogram file asked for, all renamed into place
+ * together once complete (the working grid and other temporary files are
+ * made beside the image and removed on every ending). On failure nothing is
+ * written or replaced, and error_text receives, NUL-terminated and cut to
+ * error_text_length - 1 bytes, the line rastrify prints for it (from its
+ * first blank column on; 4096 bytes hold any line with names of up to 256
+ * characters); on success it receives an empty text. status: GRIDLIB_OK, or
+ * the status of the step that failed (GRIDLIB_REFUSED for options, names or
+ * files that cannot be used: a size in options too small to hold
+ * distribution, a distribution not named above, an empty input or output
+ * name, a missing grid, limits that cannot be used, a light below the
+ * horizon or above the zenith, an exaggeration not above 0, an output that
+ * would replace an input or another output, a histogram file that cannot be
+ * read or written, a grid of nothing but null cells; the
+ * gridlib_read_palette_file codes for a palette file; the codes of GRDRDH,
+ * GRDRDG, GRDHST, GRDGRAD, the image writers and the world file otherwise).
+ * Texts in the options are file names as everywhere here (they end at a
+ * NUL, or else at their last non-blank character). Calls on different
+ * threads may overlap (see the top of this file). */
+GRIDLIB_API void gridlib_convert(const char *input, const int32_t *input_length, const char *output,
+                                 const int32_t *output_length, const gridlib_convert_options *options,
+                                 char *error_text, const int32_t *error_text_length, int32_t *status) GRIDLIB_NOEXCEPT;
 
 #ifdef __cplusplus
 }

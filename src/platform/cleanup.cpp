@@ -27,9 +27,12 @@ struct CleanupGuard::Entry {
 
 namespace {
 
-// A conversion holds at most a working grid and a temporary image at once;
-// the table size is an arbitrary margin over that for other callers.
-constexpr int kSlots = 64;
+// A conversion holds at most a working grid, a gradient file and its pending
+// outputs (image, world file, colour bar, kept scale) at once, and several
+// conversions may run on threads of one process; the table size is an
+// arbitrary margin over that (the handler looks at every slot, which costs
+// nothing until a signal comes).
+constexpr int kSlots = 1024;
 std::array<std::atomic<CleanupGuard::Entry*>, kSlots> g_entries{};
 
 // The signals that end a run by default and can be caught: an interrupt, a

@@ -1,16 +1,21 @@
 #include "platform/text_units.h"
 
+#include <mutex>
 #include <set>
 
 namespace gridlib::platform {
 namespace {
+
+// Conversions on several threads open text files at once: the numbers in
+// use are one table for the process, changed under its lock.
+std::mutex g_units_mutex;
+
 std::set<int>& units_in_use() {
     static std::set<int> in_use;
     return in_use;
 }
-}  // namespace
 
-int lowest_free_unit() {
+int lowest_free_unit_locked() {
     int n = 100;
     for (int used : units_in_use()) {
         if (used > n) break;
@@ -19,10 +24,18 @@ int lowest_free_unit() {
     return n;
 }
 
+}  // namespace
+
+int lowest_free_unit() {
+    const std::lock_guard lock(g_units_mutex);
+    return lowest_free_unit_locked();
+}
+
 std::optional<TextUnit> TextUnit::open(const std::string& path) {
     auto file = File::open_read(path);
     if (!file) return std::nullopt;
-    const int number = lowest_free_unit();
+    const std::lock_guard lock(g_units_mutex);
+    const int number = lowest_free_unit_locked();
     units_in_use().insert(number);
     return TextUnit(number, std::move(*file));
 }
@@ -32,7 +45,9 @@ TextUnit::TextUnit(TextUnit&& other) noexcept : number_(other.number_), file_(st
 }
 
 TextUnit::~TextUnit() {
-    if (number_ >= 0) units_in_use().erase(number_);
+    if (number_ < 0) return;
+    const std::lock_guard lock(g_units_mutex);
+    units_in_use().erase(number_);
 }
 
 }  // namespace gridlib::platform

@@ -9,23 +9,40 @@ namespace gridlib::progress {
 namespace {
 
 std::atomic<Callback> g_callback{nullptr};
+thread_local Sink t_sink;
 
 std::int32_t clamped(std::int64_t v) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, 0, std::numeric_limits<std::int32_t>::max()));
+}
+
+// The process's callback heard as a sink of its own, so that a reporter
+// knows one kind of destination.
+void report_to_process_callback(void*, const std::int32_t* phase, const std::int32_t* done,
+                                const std::int32_t* total) {
+    if (const Callback callback = g_callback.load()) callback(phase, done, total);
+}
+
+Sink sink_of_thread() {
+    if (t_sink.report) return t_sink;
+    return g_callback.load() ? Sink{&report_to_process_callback, nullptr} : Sink{};
 }
 
 }  // namespace
 
 void set_callback(Callback callback) { g_callback.store(callback); }
 
+CallSink::CallSink(Sink sink) : previous_(t_sink) { t_sink = sink; }
+
+CallSink::~CallSink() { t_sink = previous_; }
+
 Reporter::Reporter(Phase phase, std::int64_t total)
-    : callback_(g_callback.load()), phase_(phase), total_(std::max<std::int64_t>(total, 1)) {
+    : sink_(sink_of_thread()), phase_(phase), total_(std::max<std::int64_t>(total, 1)) {
     advance(0);
 }
 
 void Reporter::report(std::int64_t done) {
     const std::int32_t phase = static_cast<std::int32_t>(phase_), done32 = clamped(done), total32 = clamped(total_);
-    callback_(&phase, &done32, &total32);
+    sink_.report(sink_.user, &phase, &done32, &total32);
     // The next report comes with the next whole percent, or at the end.
     const std::int64_t percent = done * 100 / total_ + 1;
     next_ = done >= total_ ? std::numeric_limits<std::int64_t>::max()

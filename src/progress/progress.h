@@ -1,6 +1,7 @@
 // Progress of the long routines, for callers that want to show it: a routine
-// reports the rows it has done of a phase to the one callback the caller has
-// set (none by default), at most once per percent.
+// reports the rows it has done of a phase, at most once per percent, to the
+// sink of the call its thread is in (see CallSink), or else to the one
+// callback set for the whole process (none by default).
 #pragma once
 
 #include <cstdint>
@@ -15,6 +16,28 @@ using Callback = void (*)(const std::int32_t* phase, const std::int32_t* done, c
 // Sets the callback (nullptr: none) for all routines of the process.
 void set_callback(Callback callback);
 
+// A callback with the caller's own pointer, for the routines that one call
+// runs on its thread.
+struct Sink {
+    void (*report)(void* user, const std::int32_t* phase, const std::int32_t* done,
+                   const std::int32_t* total) = nullptr;
+    void* user = nullptr;
+};
+
+// While it exists, the reporters made on this thread report to sink instead
+// of the process's callback: two threads converting at once each see their
+// own progress. Scopes nest; the innermost wins.
+class CallSink {
+public:
+    explicit CallSink(Sink sink);
+    CallSink(const CallSink&) = delete;
+    CallSink& operator=(const CallSink&) = delete;
+    ~CallSink();
+
+private:
+    Sink previous_;
+};
+
 // Reports one phase of one routine call: the start (0 done), every percent
 // of rows crossed, and the end.
 class Reporter {
@@ -22,13 +45,13 @@ public:
     Reporter(Phase phase, std::int64_t total);
     // Cheap when no callback is set or the percent has not changed.
     void advance(std::int64_t done) {
-        if (callback_ && done >= next_) report(done);
+        if (sink_.report && done >= next_) report(done);
     }
 
 private:
     void report(std::int64_t done);
 
-    Callback callback_;
+    Sink sink_;  // taken on the thread that makes the reporter
     Phase phase_;
     std::int64_t total_;
     std::int64_t next_ = 0;

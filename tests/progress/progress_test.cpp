@@ -1,8 +1,10 @@
-// Progress reports: the start, every whole percent once, and the end.
+// Progress reports: the start, every whole percent once, and the end; to the
+// sink of the call a thread is in, or else to the process's callback.
 #include "progress/progress.h"
 
 #include <gtest/gtest.h>
 
+#include <thread>
 #include <vector>
 
 namespace gridlib::progress {
@@ -34,6 +36,51 @@ TEST(Progress, ReportsTheStartEveryPercentAndTheEnd) {
     }
     Reporter silent(Phase::counting, 10);  // no callback: nothing to call
     silent.advance(10);
+}
+
+// Reports of one whole reporter of 10 rows, counted per destination.
+struct Heard {
+    int reports = 0;
+};
+
+void count_for(void* user, const std::int32_t*, const std::int32_t*, const std::int32_t*) {
+    ++static_cast<Heard*>(user)->reports;
+}
+
+void count_process(const std::int32_t*, const std::int32_t*, const std::int32_t*) { g_done.push_back(0); }
+
+int reports_of_one_reporter() {
+    Reporter reporter(Phase::drawing, 10);
+    for (std::int64_t done = 1; done <= 10; ++done) reporter.advance(done);
+    return 11;  // the start and each of the ten rows (every row is a tenth)
+}
+
+TEST(Progress, ACallsSinkHearsItsThreadAloneAndScopesNest) {
+    g_done.clear();
+    set_callback(count_process);
+    Heard outer, inner, other_thread;
+    {
+        const CallSink outer_call({&count_for, &outer});
+        const int expected = reports_of_one_reporter();
+        {
+            const CallSink inner_call({&count_for, &inner});
+            reports_of_one_reporter();
+        }
+        reports_of_one_reporter();  // the outer sink again
+        // Another thread is in no call: its reports go to the process's callback.
+        std::thread([&] {
+            reports_of_one_reporter();
+            const CallSink own({&count_for, &other_thread});
+            reports_of_one_reporter();
+        }).join();
+        EXPECT_EQ(outer.reports, 2 * expected);
+        EXPECT_EQ(inner.reports, expected);
+        EXPECT_EQ(other_thread.reports, expected);
+        EXPECT_EQ(g_done.size(), static_cast<std::size_t>(expected));
+    }
+    reports_of_one_reporter();  // out of every call: the process's callback
+    EXPECT_EQ(g_done.size(), 2u * 11u);
+    set_callback(nullptr);
 }
 
 }  // namespace

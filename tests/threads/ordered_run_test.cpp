@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
@@ -46,6 +47,38 @@ TEST(OrderedRun, DeliversEveryItemInOrderWhateverTheThreads) {
         EXPECT_EQ(next_delivered, kItems) << threads << " threads";
         EXPECT_FALSE(overlapped) << threads << " threads";
         EXPECT_FALSE(out_of_turn) << threads << " threads";
+    }
+}
+
+// Callers on several threads share one pool: whichever finds it busy runs
+// alone, and every run still delivers all its items, in order, right.
+TEST(OrderedRun, CallersOnSeveralThreadsEachGetTheirWholeRun) {
+    constexpr int kCallers = 4;
+    constexpr std::int64_t kItems = 300;
+    std::array<std::int64_t, kCallers> delivered{}, wrong{};
+    {
+        std::vector<std::jthread> callers;
+        for (int c = 0; c < kCallers; ++c) {
+            callers.emplace_back([&, c] {
+                const int threads = 3;
+                std::vector<std::int64_t> result(slots_for(threads));
+                Stages stages;
+                stages.in_parallel = [&](std::int64_t item, std::size_t slot) {
+                    std::this_thread::sleep_for(std::chrono::microseconds(item % 5 * 20));
+                    result[slot] = item * (c + 1);
+                };
+                stages.deliver = [&](std::int64_t item, std::size_t slot) {
+                    if (item != delivered[c] || result[slot] != item * (c + 1)) ++wrong[c];
+                    ++delivered[c];
+                    return true;
+                };
+                run_ordered(kItems, threads, stages);
+            });
+        }
+    }
+    for (int c = 0; c < kCallers; ++c) {
+        EXPECT_EQ(delivered[c], kItems) << "caller " << c;
+        EXPECT_EQ(wrong[c], 0) << "caller " << c;
     }
 }
 

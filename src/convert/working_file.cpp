@@ -1,12 +1,12 @@
 // The working grid file's lifetime.
-#include "working_file.h"
+#include "convert/working_file.h"
 
 #include "gridlib.h"
 
 #include <cstdint>
 #include <vector>
 
-namespace rastrify {
+namespace gridlib::convert {
 namespace {
 
 std::int32_t length_of(const std::string& text) { return static_cast<std::int32_t>(text.size()); }
@@ -21,10 +21,10 @@ WorkingFile::WorkingFile(const std::string& directory, const std::string& suffix
                        suffix_length = length_of(suffix);
     std::vector<char> name(directory.size() + suffix.size() + 64, '\0');
     const auto name_length = static_cast<std::int32_t>(name.size());
-    std::int32_t status = GRIDLIB_REFUSED;
+    status_ = GRIDLIB_REFUSED;
     gridlib_create_temporary_file(directory.data(), &directory_length, prefix.data(), &prefix_length,
-                                  suffix.data(), &suffix_length, name.data(), &name_length, &status);
-    if (status == GRIDLIB_OK) path_ = name.data();
+                                  suffix.data(), &suffix_length, name.data(), &name_length, &status_);
+    if (status_ == GRIDLIB_OK) path_ = name.data();
 }
 
 WorkingFile::~WorkingFile() {
@@ -33,4 +33,4 @@ WorkingFile::~WorkingFile() {
     gridlib_remove_temporary_file(path_.data(), &length);
 }
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

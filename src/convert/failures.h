@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-namespace rastrify {
+namespace gridlib::convert {
 
 // GRDRDH's, for the grid file `name` of the given format code; the formats
 // read through other libraries (GeoTIFF, netCDF) say what is wrong, the
@@ -27,4 +27,4 @@ std::string gradient_failure(std::int32_t status);
 // of room: the bytes its file system has available and the bytes it needs.
 std::string room_failure(const std::string& what, std::int32_t status, std::int64_t available, std::int64_t needed);
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

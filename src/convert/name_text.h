@@ -7,7 +7,11 @@
 #include <cstdint>
 #include <string>
 
-namespace rastrify {
+namespace gridlib::convert {
+
+// The length the names of a conversion are padded to, as rastrify has always
+// passed them; a longer name is passed whole.
+inline constexpr std::size_t kNameLength = 256;
 
 class NameText {
 public:
@@ -25,4 +29,4 @@ private:
     std::int32_t length_;
 };
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

@@ -5,9 +5,12 @@
 // to remove on a signal, with its own temporary images).
 #pragma once
 
+#include "gridlib.h"
+
+#include <cstdint>
 #include <string>
 
-namespace rastrify {
+namespace gridlib::convert {
 
 class WorkingFile {
 public:
@@ -21,9 +24,12 @@ public:
 
     bool created() const { return !path_.empty(); }
     const std::string& path() const { return path_; }
+    // Why the file could not be created: a status of gridlib_create_temporary_file.
+    std::int32_t status() const { return status_; }
 
 private:
     std::string path_;
+    std::int32_t status_ = GRIDLIB_OK;
 };
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

@@ -1,16 +1,17 @@
 // Library statuses turned into messages: the library's words for a status,
 // set into the converter's own sentences.
-#include "failures.h"
-
-#include "console.h"
+#include "convert/failures.h"
 
 #include "gridlib.h"
 
 #include <array>
 #include <optional>
+#include <string_view>
 
-namespace rastrify {
+namespace gridlib::convert {
 namespace {
+
+constexpr std::string_view kFormatUnknown = " The grid file format could not be determined : ";
 
 std::string with_status(const std::string& prefix, const std::string& cause, std::int32_t status) {
     return prefix + cause + " (status " + std::to_string(status) + ")";
@@ -38,7 +39,7 @@ std::string library_room_failure(const std::string& what, std::int32_t status) {
 }  // namespace
 
 std::string header_failure(std::int32_t status, std::int32_t format, const std::string& name) {
-    const std::string unknown = std::string(message::format_unknown) + std::to_string(status);
+    const std::string unknown = std::string(kFormatUnknown) + std::to_string(status);
     if (format != GRIDLIB_FORMAT_GEOTIFF && format != GRIDLIB_FORMAT_NETCDF) return unknown;
     std::array<std::int32_t, GRIDLIB_IHEAD_SIZE> ihead{};
     ihead[GRIDLIB_FORMAT] = format;
@@ -57,7 +58,8 @@ std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int
 }
 
 std::string histogram_failure(std::int32_t status) {
-    // The converter refuses limits of its own: only -M leaves the lower limit null.
+    // Limits of its own are checked first: only an upper limit alone (rastrify's -M)
+    // leaves the lower limit null.
     const std::string cause =
         status == GRIDLIB_REFUSED
             ? "the colour limits were refused (the lower limit is the null value, as when only -M is given, "
@@ -70,7 +72,7 @@ std::string image_failure(std::int32_t status, const std::string& kind) {
     if (status == GRIDLIB_NO_ROOM) return library_room_failure(kind + " file", status);
     std::string cause;
     if (status == GRIDLIB_REFUSED) {
-        // Of the refusals only this one can meet the converter's calls.
+        // Of the refusals only this one can meet a conversion's calls.
         cause = "the colour limits do not ascend";
     } else if (status == GRIDLIB_IMAGE_TOO_LARGE) {
         cause = "the image would be too large for the " + kind + " format";
@@ -110,4 +112,4 @@ std::string room_failure(const std::string& what, std::int32_t status, std::int6
                        status);
 }
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

@@ -1,7 +1,7 @@
 // Level table arithmetic and the histogram file.
-#include "levels.h"
+#include "convert/levels.h"
 
-#include "files.h"
+#include "convert/files.h"
 
 #include <algorithm>
 #include <bit>
@@ -11,7 +11,7 @@
 #include <numeric>
 #include <vector>
 
-namespace rastrify {
+namespace gridlib::convert {
 namespace {
 
 // Truncation toward zero, kept within int32 so that a hostile table cannot
@@ -92,4 +92,4 @@ HistogramRead read_histogram_file(const std::string& path, HistogramFile& out) {
     return HistogramRead::ok;
 }
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

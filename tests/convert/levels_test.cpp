@@ -1,10 +1,10 @@
-#include "levels.h"
+#include "convert/levels.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-namespace rastrify {
+namespace gridlib::convert {
 namespace {
 
 LevelTable counts(std::initializer_list<std::pair<std::size_t, std::int32_t>> bins) {
@@ -117,4 +117,4 @@ TEST(Levels, EqualisationSurvivesHostileCounts) {
 }
 
 }  // namespace
-}  // namespace rastrify
+}  // namespace gridlib::convert

@@ -1,10 +1,11 @@
-// The converter's palettes (-C): a named palette's colour table, which
+// The palettes of a conversion: a named palette's colour table, which
 // colours levels as the rainbow does, or a palette file's stops, which
 // colour values in true colour.
 #pragma once
 
-#include "descriptor.h"
-#include "name_text.h"
+#include "convert/descriptor.h"
+#include "convert/name_text.h"
+#include "convert/notes.h"
 
 #include "gridlib.h"
 
@@ -13,7 +14,7 @@
 #include <variant>
 #include <vector>
 
-namespace rastrify {
+namespace gridlib::convert {
 
 // A colour table as COLORMAP fills it: white for null cells, black, then
 // the palette's colours.
@@ -33,10 +34,10 @@ struct PaletteStops {
 
 using Palette = std::variant<ColourTable, PaletteStops>;
 
-// The palette an -C value names: empty for the rainbow, a palette's name
+// The palette a palette option names: empty for the rainbow, a palette's name
 // (which wins over a file of that name), or else a palette file, read
-// now. Returns the message that ends the run when the file cannot be read.
-std::variant<Palette, std::string> choose_palette(const std::string& value);
+// now. Returns the failure that ends the run when the file cannot be read.
+std::variant<Palette, Failure> choose_palette(const std::string& value);
 
 // The colour of every colour step (0..4095), 3 x GRIDLIB_LEVELS values with
 // the reds first, for gridlib_draw_shaded_steps: a colour table's entry as
@@ -45,4 +46,4 @@ std::variant<Palette, std::string> choose_palette(const std::string& value);
 std::vector<std::int32_t> step_colours(const ColourTable& table);
 std::vector<std::int32_t> step_colours(const PaletteStops& stops, Descriptor& d);
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

@@ -1,5 +1,5 @@
-// The grid descriptor the converter passes through the library's routines:
-// the three arrays they take, with the entries the converter reads or sets
+// The grid descriptor a conversion passes through the library's routines:
+// the three arrays they take, with the entries the conversion reads or sets
 // named after the public header's entry positions.
 #pragma once
 
@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-namespace rastrify {
+namespace gridlib::convert {
 
 class Descriptor {
 public:
@@ -43,4 +43,4 @@ private:
     std::vector<char> band_names_;
 };
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

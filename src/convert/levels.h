@@ -10,7 +10,7 @@
 #include <cstdint>
 #include <string>
 
-namespace rastrify {
+namespace gridlib::convert {
 
 inline constexpr std::size_t kBins = GRIDLIB_LEVELS;
 using LevelTable = std::array<std::int32_t, kBins>;  // index 0 is bin 1
@@ -46,4 +46,4 @@ enum class HistogramRead { ok, cannot_open, too_short };
 // little-endian 32-bit reals, then 4096 little-endian int32 levels.
 HistogramRead read_histogram_file(const std::string& path, HistogramFile& out);
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

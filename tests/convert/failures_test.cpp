@@ -1,4 +1,4 @@
-#include "failures.h"
+#include "convert/failures.h"
 
 #include "gridlib.h"
 
@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-namespace rastrify {
+namespace gridlib::convert {
 namespace {
 
 TEST(Failures, GridReadNamesTheFailingRow) {
@@ -121,4 +121,4 @@ TEST(Failures, MessagesForEveryStatus) {
 }
 
 }  // namespace
-}  // namespace rastrify
+}  // namespace gridlib::convert

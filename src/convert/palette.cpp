@@ -1,9 +1,9 @@
 // Palette choice and the step colours of a shaded relief.
-#include "palette.h"
+#include "convert/palette.h"
 
 #include <algorithm>
 
-namespace rastrify {
+namespace gridlib::convert {
 namespace {
 
 ColourTable rainbow_colours() {
@@ -28,7 +28,7 @@ std::string fault_text(std::int32_t status) {
 }
 
 // Reads the file, with room for more stops when the first try had too little.
-std::variant<Palette, std::string> read_stops(const std::string& name) {
+std::variant<Palette, Failure> read_stops(const std::string& name) {
     const NameText name_text(name, name.size() + 1);
     PaletteStops stops;
     std::int32_t capacity = 256, line = 0, status = GRIDLIB_OK;
@@ -43,17 +43,17 @@ std::variant<Palette, std::string> read_stops(const std::string& name) {
     }
     switch (status) {
     case GRIDLIB_OK: return Palette(std::move(stops));
-    case GRIDLIB_PALETTE_UNREADABLE: return "The palette file could not be read : " + name;
-    case GRIDLIB_PALETTE_NO_STOPS: return "The palette file holds no value with a colour : " + name;
+    case GRIDLIB_PALETTE_UNREADABLE: return failure(status, "The palette file could not be read : " + name);
+    case GRIDLIB_PALETTE_NO_STOPS: return failure(status, "The palette file holds no value with a colour : " + name);
     default:
-        return "The palette file has a line it cannot use, line " + std::to_string(line) + ", where " +
-               fault_text(status) + " : " + name;
+        return failure(status, "The palette file has a line it cannot use, line " + std::to_string(line) +
+                                   ", where " + fault_text(status) + " : " + name);
     }
 }
 
 }  // namespace
 
-std::variant<Palette, std::string> choose_palette(const std::string& value) {
+std::variant<Palette, Failure> choose_palette(const std::string& value) {
     if (value.empty()) return Palette(rainbow_colours());
     ColourTable table;
     const NameText name(value, value.size() + 1);
@@ -84,4 +84,4 @@ std::vector<std::int32_t> step_colours(const PaletteStops& stops, Descriptor& d)
     return steps;
 }
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

@@ -1,8 +1,8 @@
 // The shaded relief: the gradient writer, then the shaded image writer.
-#include "shaded_relief.h"
+#include "convert/shaded_relief.h"
 
-#include "failures.h"
-#include "working_file.h"
+#include "convert/failures.h"
+#include "convert/working_file.h"
 
 #include "gridlib.h"
 
@@ -13,7 +13,7 @@
 #include <numbers>
 #include <sstream>
 
-namespace rastrify {
+namespace gridlib::convert {
 namespace {
 
 constexpr std::size_t kSlopeSteps = 64;
@@ -39,7 +39,7 @@ Sun sun_of(const Shading& light) {
 
 }  // namespace
 
-Descriptor slope_descriptor(const NameText& input, const Descriptor& header, const Descriptor& d, Console& console) {
+Descriptor slope_descriptor(const NameText& input, const Descriptor& header, const Descriptor& d, const Notes& notes) {
     std::int32_t geographic = 0;
     gridlib_grid_is_geographic(input.data(), input.length(), header.integers(), header.reals(), &geographic);
     if (!geographic) return d;
@@ -48,7 +48,7 @@ Descriptor slope_descriptor(const NameText& input, const Descriptor& header, con
     std::int32_t status = GRIDLIB_REFUSED;
     gridlib_ground_spacing(d.integers(), d.reals(), &column, &row, &latitude, &status);
     if (status != GRIDLIB_OK) {
-        console.line(" The grid is in degrees, but its rows lie beyond the poles: the slopes take its own spacing");
+        notes.line(" The grid is in degrees, but its rows lie beyond the poles: the slopes take its own spacing");
         return slopes;
     }
     slopes.reals()[GRIDLIB_COLUMN_SPACING] = column;
@@ -57,26 +57,25 @@ Descriptor slope_descriptor(const NameText& input, const Descriptor& header, con
     text.precision(3);
     text << std::fixed << " The grid is in degrees: the slopes take 111120 m a degree, x times the cosine of latitude "
          << latitude;
-    console.line(text.str());
+    notes.line(text.str());
     return slopes;
 }
 
-std::optional<std::string> draw_shaded_relief(const Shading& light, const std::string& directory,
-                                              const NameText& work, const NameText& output, Descriptor& d,
-                                              const Descriptor& slopes, std::int32_t mapping, const LevelTable& levels,
-                                              const std::string& image_kind,
-                                              const std::vector<std::int32_t>& step_colours) {
+std::optional<Failure> draw_shaded_relief(const Shading& light, const std::string& directory, const NameText& work,
+                                          const NameText& output, Descriptor& d, const Descriptor& slopes,
+                                          std::int32_t mapping, const LevelTable& levels, const std::string& image_kind,
+                                          const std::vector<std::int32_t>& step_colours) {
     const WorkingFile gradient(directory, ".slopes");
     if (!gradient.created())
-        return " The gradient file could not be created in " +
-               (directory.empty() ? std::string("the current directory") : directory);
+        return failure(gradient.status(), " The gradient file could not be created in " +
+                                              (directory.empty() ? std::string("the current directory") : directory));
     const NameText gradient_text(gradient.path(), gradient.path().size() + 1);
 
     std::array<float, kSlopeSteps> slope_table{};
     std::int32_t status = GRIDLIB_OK;
     GRDGRAD(work.data(), work.length(), gradient_text.data(), gradient_text.length(), slopes.integers(),
             slopes.reals(), &light.exaggeration, slope_table.data(), &status);
-    if (status != GRIDLIB_OK) return gradient_failure(status);
+    if (status != GRIDLIB_OK) return failure(status, gradient_failure(status));
 
     // The shaded writer reverses the slope steps along with the colours; a
     // reversed table reverses them back, so that only the colours turn round.
@@ -94,8 +93,8 @@ std::optional<std::string> draw_shaded_relief(const Shading& light, const std::s
                                   levels.data(), step_colours.data(), &sun.x, &sun.y, &sun.z, &sun.dark, &sun.bright,
                                   slope_table.data(), &status);
     }
-    if (status != GRIDLIB_OK) return image_failure(status, image_kind);
+    if (status != GRIDLIB_OK) return failure(status, image_failure(status, image_kind));
     return std::nullopt;
 }
 
-}  // namespace rastrify
+}  // namespace gridlib::convert

@@ -1,11 +1,11 @@
 // The colour bar beside the image.
-#include "colour_bar.h"
+#include "convert/colour_bar.h"
 
-#include "failures.h"
+#include "convert/failures.h"
 
 #include "gridlib.h"
 
-namespace rastrify {
+namespace gridlib::convert {
 namespace {
 
 constexpr std::int32_t kShadedColours = 236;
@@ -52,9 +52,9 @@ BarColours level_ground_colours() {
     return colours;
 }
 
-std::optional<std::string> write_colour_bar(const Settings& settings, const std::string& input, const NameText& work,
-                                            const Descriptor& d, std::int32_t mapping, const LevelTable& levels,
-                                            const BarColours& colours) {
+std::optional<Failure> write_colour_bar(const Settings& settings, const std::string& input, const NameText& work,
+                                        const Descriptor& d, std::int32_t mapping, const LevelTable& levels,
+                                        const BarColours& colours) {
     const NameText bar(settings.colour_bar, kNameLength);
     const NameText title_text = title_of(input);
     const std::int32_t axis = axis_of(settings);
@@ -62,21 +62,21 @@ std::optional<std::string> write_colour_bar(const Settings& settings, const std:
     gridlib_write_colour_bar(bar.data(), bar.length(), title_text.data(), title_text.length(), work.data(),
                              work.length(), d.integers(), d.reals(), &axis, &mapping, levels.data(), &colours.count,
                              colours.values.data(), &status);
-    if (status != GRIDLIB_OK) return colour_bar_failure(status, settings.colour_bar);
+    if (status != GRIDLIB_OK) return failure(status, colour_bar_failure(status, settings.colour_bar));
     return std::nullopt;
 }
 
-std::optional<std::string> write_palette_file_bar(const Settings& settings, const std::string& input,
-                                                  const NameText& work, const Descriptor& d,
-                                                  const PaletteStops& stops) {
+std::optional<Failure> write_palette_file_bar(const Settings& settings, const std::string& input,
+                                              const NameText& work, const Descriptor& d,
+                                              const PaletteStops& stops) {
     const NameText bar(settings.colour_bar, kNameLength);
     const NameText title_text = title_of(input);
     std::int32_t status = GRIDLIB_OK;
     gridlib_write_palette_file_bar(bar.data(), bar.length(), title_text.data(), title_text.length(), work.data(),
                                    work.length(), d.integers(), d.reals(), &stops.count, stops.values.data(),
                                    stops.kinds.data(), stops.colours.data(), stops.extra.data(), &status);
-    if (status != GRIDLIB_OK) return colour_bar_failure(status, settings.colour_bar);
+    if (status != GRIDLIB_OK) return failure(status, colour_bar_failure(status, settings.colour_bar));
     return std::nullopt;
 }
 
-}  // namespace rastrify
+}  // namespace gridlib::convert
