@@ -1125,8 +1125,7 @@ typedef struct gridlib_convert_options {
     int32_t size;         /* sizeof(gridlib_convert_options) as the caller knows it */
     int32_t distribution; /* a gridlib_distribution */
     int32_t invert;       /* non-zero: the colours run the other way */
-    int32_t width;        /* image width in pixels; <= 0: one pixel per column. A palette file's flat
-                             image has one pixel per cell whatever the width */
+    int32_t width;        /* image width in pixels; <= 0: one pixel per column */
     float lower, upper;   /* colour limits; GRIDLIB_NULL_VALUE: not given. Given, they ascend (and for
                              the log distribution lie above 0); with a histogram file they are ignored */
     const char *histogram_file; /* levels and limits read from this histogram file (as
@@ -1139,9 +1138,10 @@ typedef struct gridlib_convert_options {
     int32_t world_file;   /* non-zero: a world file beside the image */
     const char *palette;  /* a palette's name (gridlib_named_palette; it wins over a file of that
                              name) or a palette file (gridlib_read_palette_file: colours by value,
-                             so no colour bar and no kept scale); none: the rainbow */
+                             so no kept scale); none: the rainbow */
     int32_t palette_length;
-    const char *colour_bar; /* an .svg or .png colour bar to write (gridlib_write_colour_bar) */
+    const char *colour_bar; /* an .svg or .png colour bar to write (gridlib_write_colour_bar, or for a
+                               palette file gridlib_write_palette_file_bar) */
     int32_t colour_bar_length;
     const char *keep_scale; /* the histogram file to write with the limits and levels used */
     int32_t keep_scale_length;
