@@ -15,6 +15,7 @@
 #include "palette.h"
 #include "progress_display.h"
 #include "shaded_relief.h"
+#include "tiles.h"
 #include "working_file.h"
 
 #include "gridlib.h"
@@ -361,9 +362,11 @@ int convert(std::span<const std::string> arguments, Console& console) {
     // The header as read places the whole grid with every digit its file
     // has; the working grid's descriptor holds 32-bit reals.
     const Descriptor header = d;
-    const std::string image_kind = image_kind_of(*output);
+    // A tile pyramid's output is a folder, of which no image kind is made.
+    const std::string image_kind = settings->tiles ? std::string() : image_kind_of(*output);
     const std::string world_file = settings->world_file ? world_file_name(*output) : std::string();
-    if (const auto refusal = outputs_refusal(*output, image_kind, world_file, input_text, d, *settings)) {
+    if (const auto refusal = settings->tiles ? tiles_refusal(*settings, palette, *input, *output)
+                                             : outputs_refusal(*output, image_kind, world_file, input_text, d, *settings)) {
         console.stop_line(*refusal);
         return 1;
     }
@@ -445,6 +448,12 @@ int convert(std::span<const std::string> arguments, Console& console) {
             const auto steps = settings->palette.empty() ? std::vector<std::int32_t>() : step_colours(colours);
             if (const auto failure = draw_shaded_relief(*settings->shading, directory, work_text, output_text, d,
                                                         slopes, mapping, levels, image_kind, steps)) {
+                console.stop_line(*failure);
+                return 1;
+            }
+        } else if (settings->tiles) {
+            if (const auto failure = write_tiles(*settings, *input, input_text, header, work_text, d, mapping, levels,
+                                                 colours, *output)) {
                 console.stop_line(*failure);
                 return 1;
             }
