@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <sys/wait.h>
@@ -244,6 +245,37 @@ TEST_F(TilesRun, AnInterruptedRunLeavesNeitherItsFolderNorLessOfTheEarlierPyrami
             }
             EXPECT_EQ(read_file(dir.file("old/tiles/0/0/0.png")), old_tile);
         }
+    }
+}
+
+// Damaged inputs: levels beyond the colours are clamped, a short histogram
+// file and a grid that cannot be read end the run with nothing left.
+TEST_F(TilesRun, HostileInputsEndCleanly) {
+    write_file(dir.file("g.asc"), grid_text(300, 20, varied(300, 20)));
+    gridlib::testing::ByteWriter wild;
+    wild.i16(0).f32(1).f32(211);
+    for (int k = 0; k < 4096; ++k) wild.i32(k % 3 == 0 ? -7 : k % 3 == 1 ? 1 << 30 : k);
+    write_file(dir.file("wild.his"), wild.bytes());
+    write_file(dir.file("short.his"), std::string(100, '\0'));
+    const std::string source = std::getenv("GRIDLIB_SOURCE_DIR") ? std::getenv("GRIDLIB_SOURCE_DIR") : "";
+    std::filesystem::copy_file(source + "/tests/data/hostile/esri_huge_row.asc", dir.file("huge_row.asc"));
+    struct Case {
+        std::vector<std::string> arguments;
+        int status;
+    };
+    for (const Case& c : std::vector<Case>{{{"g.asc", "wild", "-T", "wild.his"}, 0},
+                                           {{"g.asc", "short", "-T", "short.his"}, 1},
+                                           {{"huge_row.asc", "huge", "-T"}, 1}}) {
+        const auto before = files_in(dir.path());
+        const RunResult r = run(c.arguments);
+        EXPECT_EQ(r.status, c.status) << c.arguments[1] << r.err;
+        if (c.status != 0) {
+            EXPECT_EQ(files_in(dir.path()), before) << c.arguments[1];
+            continue;
+        }
+        const auto tile = decode_png(dir.file(c.arguments[1] + "/tiles/1/1/0.png"));
+        ASSERT_TRUE(tile);
+        EXPECT_EQ(tile->pixels[0] & 0xff, 255u);  // a valid cell, opaque
     }
 }
 
