@@ -19,6 +19,8 @@ import sys
 import tempfile
 import threading
 
+from colour_bar_reader import chromium
+
 CHECK = b"""<!DOCTYPE html><html><head><link rel="icon" href="data:,"></head><body style="margin:0">
 <iframe id="f" src="index.html" style="width:800px;height:600px;border:0"></iframe>
 <pre id="out">no read-out</pre>
@@ -49,14 +51,6 @@ function move() {
   })(0);
 }
 </script></body></html>"""
-
-
-def chromium():
-    for name in ('chromium', 'chromium-browser'):
-        path = shutil.which(name)
-        if path:
-            return path
-    sys.exit(2)
 
 
 def serve(folder, log):
