@@ -365,8 +365,9 @@ int convert(std::span<const std::string> arguments, Console& console) {
     // A tile pyramid's output is a folder, of which no image kind is made.
     const std::string image_kind = settings->tiles ? std::string() : image_kind_of(*output);
     const std::string world_file = settings->world_file ? world_file_name(*output) : std::string();
-    if (const auto refusal = settings->tiles ? tiles_refusal(*settings, palette, *input, *output)
-                                             : outputs_refusal(*output, image_kind, world_file, input_text, d, *settings)) {
+    if (const auto refusal = settings->tiles
+                                 ? tiles_refusal(*settings, palette, *input, *output)
+                                 : outputs_refusal(*output, image_kind, world_file, input_text, d, *settings)) {
         console.stop_line(*refusal);
         return 1;
     }

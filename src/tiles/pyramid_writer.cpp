@@ -52,8 +52,9 @@ public:
         const std::int64_t columns = std::min(kTileSide, band.size.columns - first_column);
         std::fill(b.rgba.begin(), b.rgba.end(), std::uint8_t{0});  // transparent beyond the edges
         for (std::int64_t r = 0; r < band.rows; ++r)
-            colours_.paint(band.row(r).subspan(static_cast<std::size_t>(first_column), static_cast<std::size_t>(columns)),
-                           b.rgba.data() + r * kTileSide * 4);
+            colours_.paint(
+                band.row(r).subspan(static_cast<std::size_t>(first_column), static_cast<std::size_t>(columns)),
+                b.rgba.data() + r * kTileSide * 4);
         if (!b.png.encode(b.rgba, kTileSide, kTileSide)) return false;
         if (!folder_.write_file("tiles/" + tile_name(band.z, job.x, band.tile_row, ".png"), b.png.bytes()))
             return false;
@@ -109,8 +110,7 @@ bool read_band(const working_grid::Reader& grid, std::int64_t grid_rows, Band& b
     if (grid.north_first()) return grid.read_rows_concurrently(first + 1, values);
     // Stored from the south: the band's rows come in reverse.
     if (!grid.read_rows_concurrently(grid_rows - first - count + 1, values)) return false;
-    for (std::int64_t r = 0; r < count / 2; ++r) std::swap_ranges(band.row(r).begin(), band.row(r).end(),
-                                                                  band.row(count - 1 - r).begin());
+    for (std::int64_t r = 0; r < count / 2; ++r) std::ranges::swap_ranges(band.row(r), band.row(count - 1 - r));
     return true;
 }
 
@@ -145,7 +145,7 @@ std::int32_t write_pyramid(DescriptorView d, const PyramidRequest& request) {
         if (!read_band(*grid, rows, finest, count)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
         finest.rows = count;
         if (!has_null)
-            has_null = std::any_of(finest.filled().begin(), finest.filled().end(), [](float v) { return !is_valid(v); });
+            has_null = std::ranges::any_of(finest.filled(), [](float v) { return !is_valid(v); });
         const auto done = chain.cascade();
         if (const std::int32_t status = painter.paint_all(done); status != GRIDLIB_OK) return status;
         BandChain::advance(done);

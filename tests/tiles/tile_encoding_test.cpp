@@ -44,8 +44,12 @@ TEST(PngTile, DecodesToThePixelsEncoded) {
 TEST(TileColours, PaintsTheTableEntryOfTheBinAndNullTransparent) {
     std::vector<std::int32_t> table(kColourTableValues, 0);
     const ColourTableView view(std::span<std::int32_t, kColourTableValues>(table.data(), kColourTableValues));
-    for (std::size_t e = 0; e < kColourEntries; ++e) view.set(e, {static_cast<std::int32_t>(e), 255 - static_cast<std::int32_t>(e), 7});
-    const ConstColourTableView colours(std::span<const std::int32_t, kColourTableValues>(table.data(), kColourTableValues));
+    for (std::size_t e = 0; e < kColourEntries; ++e) {
+        const auto entry = static_cast<std::int32_t>(e);
+        view.set(e, {entry, 255 - entry, 7});
+    }
+    const ConstColourTableView colours(
+        std::span<const std::int32_t, kColourTableValues>(table.data(), kColourTableValues));
     const TileColours linear(0, 100, GRIDLIB_MAPPING_LINEAR, {}, 10, colours);
     const TileColours inverted(0, 100, -GRIDLIB_MAPPING_LINEAR, {}, 10, colours);
     const std::vector<float> values = {-5, 0, 50, 99.99f, 1e9f, kNullValue, std::numeric_limits<float>::quiet_NaN()};
