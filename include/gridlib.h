@@ -915,8 +915,9 @@ GRIDLIB_API void gridlib_tile_folder_state(const char *folder_name, const int32_
 /* Writes a tile pyramid of the working grid, with a viewer for a web
  * browser, into the folder folder_name: the colours of the palette image
  * that GRD2PNG draws with the same ihead, rhead, mapping_mode, levels,
- * colour_count and colour_table, in 256 x 256 PNG tiles of red, green, blue
- * and alpha, tiles/{z}/{x}/{y}.png. Level z = 0 is one tile holding the
+ * colour_count and colour_table, in 256 x 256 8-bit palette PNG tiles with
+ * the same palette indices and palette (entry 0 transparent),
+ * tiles/{z}/{x}/{y}.png. Level z = 0 is one tile holding the
  * whole grid; the finest level has one pixel per cell; x counts tiles from
  * the west, y from the north, tile (0, 0) of each level holding the grid's
  * north-west corner. Each coarser level is made from the one below it: a

@@ -32,7 +32,8 @@ struct TileJob {
 
 // What a thread keeps from tile to tile.
 struct TileBuffers {
-    std::vector<std::uint8_t> rgba = std::vector<std::uint8_t>(kTileSide * kTileSide * 4);
+    explicit TileBuffers(const TileColours& colours) : png(colours.palette(), kTileSide, kTileSide) {}
+    std::vector<std::uint8_t> indices = std::vector<std::uint8_t>(kTileSide * kTileSide);
     std::vector<std::byte> values = std::vector<std::byte>(kTileSide * kTileSide * 4);
     PngTileEncoder png;
 };
@@ -50,12 +51,12 @@ public:
         const Band& band = *job.band;
         const std::int64_t first_column = job.x * kTileSide;
         const std::int64_t columns = std::min(kTileSide, band.size.columns - first_column);
-        std::fill(b.rgba.begin(), b.rgba.end(), std::uint8_t{0});  // transparent beyond the edges
+        std::fill(b.indices.begin(), b.indices.end(), std::uint8_t{0});  // transparent beyond the edges
         for (std::int64_t r = 0; r < band.rows; ++r)
             colours_.paint(
                 band.row(r).subspan(static_cast<std::size_t>(first_column), static_cast<std::size_t>(columns)),
-                b.rgba.data() + r * kTileSide * 4);
-        if (!b.png.encode(b.rgba, kTileSide, kTileSide)) return false;
+                b.indices.data() + r * kTileSide);
+        if (!b.png.encode(b.indices)) return false;
         if (!folder_.write_file("tiles/" + tile_name(band.z, job.x, band.tile_row, ".png"), b.png.bytes()))
             return false;
         if (band.z != finest_) return true;
@@ -73,7 +74,7 @@ public:
         std::atomic<std::int32_t> status = GRIDLIB_OK;
         threads::run_together(threads::thread_count(), [&](int) {
             try {
-                TileBuffers buffers;
+                TileBuffers buffers(colours_);
                 for (std::size_t j; status.load() == GRIDLIB_OK && (j = next++) < jobs.size();)
                     if (!paint(jobs[j], buffers)) status = GRIDLIB_IMAGE_WRITE_FAILED;
             } catch (...) {

@@ -1,10 +1,9 @@
-// Tile colours, a bin look-up per cell as in the palette writer.
+// Tile indices, a bin look-up per cell as in the palette writer.
 #include "tiles/tile_colours.h"
 
 #include "image/level_mapping.h"
 
 #include <algorithm>
-#include <cstring>
 
 namespace gridlib::tiles {
 
@@ -13,23 +12,22 @@ TileColours::TileColours(float lower, float upper, std::int32_t mapping_mode,
                          ConstColourTableView colour_table)
     : bins_(lower, upper) {
     const BinLevels levels = bin_levels(Mapping::from_mode(mapping_mode), level_table);
-    for (std::size_t k = 0; k < kLevels; ++k) {
-        const Rgb8 c = colour_table.get(palette_index(levels[k], colour_count));
-        // The palette image stores the low byte of each table value.
-        colour_[k] = {static_cast<std::uint8_t>(c.red), static_cast<std::uint8_t>(c.green),
-                      static_cast<std::uint8_t>(c.blue), 255};
+    for (std::size_t k = 0; k < kLevels; ++k) index_[k] = palette_index(levels[k], colour_count);
+    index_[kLevels] = 0;
+    for (std::int32_t e = 0; e < colour_count; ++e) {
+        const Rgb8 c = colour_table.get(static_cast<std::size_t>(e));
+        palette_.push_back({static_cast<std::uint8_t>(c.red), static_cast<std::uint8_t>(c.green),
+                            static_cast<std::uint8_t>(c.blue)});
     }
-    colour_[kLevels] = {0, 0, 0, 0};
 }
 
-void TileColours::paint(std::span<const float> values, std::uint8_t* rgba) const {
+void TileColours::paint(std::span<const float> values, std::uint8_t* indices) const {
     constexpr std::size_t kRun = 1024;
     std::int32_t bins[kRun];
     for (std::size_t at = 0; at < values.size(); at += kRun) {
         const std::size_t n = std::min(kRun, values.size() - at);
         bins_.zero_based_bins(values.subspan(at, n), bins);
-        for (std::size_t i = 0; i < n; ++i)
-            std::memcpy(rgba + 4 * (at + i), colour_[static_cast<std::size_t>(bins[i])].data(), 4);
+        for (std::size_t i = 0; i < n; ++i) indices[at + i] = index_[static_cast<std::size_t>(bins[i])];
     }
 }
 

@@ -1,7 +1,7 @@
-// The colour of every value in a tile: the palette image's colour of its
-// bin (the same limits, mapping mode, level table and colour table), fully
-// opaque, and transparent for null cells and beyond the grid's edges, so
-// that a tile shows what the PNG image of the whole grid shows at its place.
+// The palette index of every value in a tile: the palette image's index of
+// its bin (the same limits, mapping mode and level table) and index 0,
+// transparent, for null cells, so that a tile shows what the PNG image of
+// the whole grid shows at its place; the palette is the colour table's.
 #pragma once
 
 #include "colour/binning.h"
@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace gridlib::tiles {
 
@@ -21,14 +22,16 @@ public:
     TileColours(float lower, float upper, std::int32_t mapping_mode, std::span<const std::int32_t> level_table,
                 std::int32_t colour_count, ConstColourTableView colour_table);
 
-    // Four bytes, red, green, blue and alpha, for each value.
-    void paint(std::span<const float> values, std::uint8_t* rgba) const;
+    // One index for each value.
+    void paint(std::span<const float> values, std::uint8_t* indices) const;
+    // The colour_count entries, red, green and blue (the low byte of each
+    // table value, as the palette image stores them).
+    std::span<const std::array<std::uint8_t, 3>> palette() const { return palette_; }
 
 private:
     Bins bins_;
-    // A colour for each bin, and the last one (transparent) for null cells;
-    // the bytes in memory order.
-    std::array<std::array<std::uint8_t, 4>, kLevels + 1> colour_{};
+    std::array<std::uint8_t, kLevels + 1> index_{};  // the last one for null cells
+    std::vector<std::array<std::uint8_t, 3>> palette_;
 };
 
 }  // namespace gridlib::tiles

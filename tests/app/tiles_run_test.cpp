@@ -100,8 +100,7 @@ void expect_level_is_image(const std::string& folder, int z, const DecodedPng& i
                 for (std::uint32_t x = 0; x < 256; ++x) {
                     const std::uint32_t gx = tx * kSide + x, gy = ty * kSide + y;
                     const std::uint32_t want = gx < image.width && gy < image.height ? rgba_at(image, gx, gy) : 0;
-                    const std::uint32_t got = tile->pixels[y * 256 + x];
-                    if ((got & 0xff) == 0 ? want != 0 : got != want) ++wrong;
+                    if (rgba_at(*tile, x, y) != want) ++wrong;
                 }
             EXPECT_EQ(wrong, 0) << name;
         }
@@ -275,7 +274,7 @@ TEST_F(TilesRun, HostileInputsEndCleanly) {
         }
         const auto tile = decode_png(dir.file(c.arguments[1] + "/tiles/1/1/0.png"));
         ASSERT_TRUE(tile);
-        EXPECT_EQ(tile->pixels[0] & 0xff, 255u);  // a valid cell, opaque
+        EXPECT_EQ(rgba_at(*tile, 0, 0) & 0xff, 255u);  // a valid cell, opaque
     }
 }
 

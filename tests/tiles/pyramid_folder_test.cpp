@@ -59,19 +59,6 @@ TEST(PyramidFolder, TellsWhichTargetsItMayFill) {
     EXPECT_EQ(target_state(""), TargetState::bad_name);
 }
 
-TEST(PyramidFolder, CommitReplacesAnEarlierPyramidAndLeavesNothingElse) {
-    TempDir dir;
-    for (int run = 0; run < 2; ++run) {
-        auto folder = PyramidFolder::create(dir.file("out"));
-        ASSERT_TRUE(folder);
-        ASSERT_TRUE(folder->make_folder("tiles"));
-        ASSERT_TRUE(folder->write_text("tiles/run", std::to_string(run)));
-        ASSERT_TRUE(folder->commit());
-        EXPECT_EQ(read_text(dir.file("out/tiles/run")), std::to_string(run));
-        EXPECT_EQ(names_in(dir.path()), std::set<std::string>{"out"});
-    }
-}
-
 TEST(PyramidFolder, ANewFolderNotCommittedIsRemovedAndATargetThatChangedIsKept) {
     TempDir dir;
     {
