@@ -23,11 +23,24 @@ std::string json_string(const std::string& text) {
     return out + "\"";
 }
 
-std::string json_number(double value) {
+namespace {
+
+// The shortest digits that read back as the value, without an exponent
+// where the number is of a size that people write without one.
+template <typename Real>
+std::string shortest(Real value) {
     if (!std::isfinite(value)) return "null";
-    char digits[32];
-    const auto end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    char digits[64];
+    const Real size = std::fabs(value);
+    const auto format = size == 0 || (size >= Real(1e-5) && size < Real(1e15)) ? std::chars_format::fixed
+                                                                                 : std::chars_format::general;
+    const auto end = std::to_chars(digits, digits + sizeof digits, value, format).ptr;
     return std::string(digits, end);
 }
+
+}  // namespace
+
+std::string json_number(double value) { return shortest(value); }
+std::string json_number(float value) { return shortest(value); }
 
 }  // namespace gridlib::tiles

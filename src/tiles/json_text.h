@@ -11,8 +11,9 @@ namespace gridlib::tiles {
 // can end the element it stands in.
 std::string json_string(const std::string& text);
 
-// A number that reads back as the same double; null when it is not finite,
-// which JSON cannot hold.
+// A number that reads back as the same double (or float); null when it is
+// not finite, which JSON cannot hold.
 std::string json_number(double value);
+std::string json_number(float value);
 
 }  // namespace gridlib::tiles

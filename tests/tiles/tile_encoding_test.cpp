@@ -59,7 +59,11 @@ TEST(JsonText, EscapesWhatWouldBreakTheTextOrThePage) {
         EXPECT_EQ(json_string(c.text), c.want) << c.text;
     }
     EXPECT_EQ(json_number(0.1), "0.1");
-    EXPECT_EQ(json_number(-10), "-10");
+    EXPECT_EQ(json_number(-10.0), "-10");
+    EXPECT_EQ(json_number(500000.0), "500000");
+    EXPECT_EQ(json_number(251.3f), "251.3");
+    EXPECT_EQ(json_number(1e-30), "1e-30");
+    EXPECT_EQ(json_number(3e38f), "3e+38");
     EXPECT_EQ(json_number(std::nan("")), "null");
     EXPECT_EQ(json_number(HUGE_VAL), "null");
 }
