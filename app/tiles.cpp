@@ -19,10 +19,12 @@ namespace {
 bool lies_within(const std::string& file, const std::string& folder) {
     if (file.empty()) return false;
     std::error_code ec;
-    const auto inner = std::filesystem::weakly_canonical(file, ec);
+    // Parts that do not exist yet are taken as written, hence normalised.
+    const auto inner = std::filesystem::weakly_canonical(std::filesystem::absolute(file), ec).lexically_normal();
     if (ec) return false;
-    const auto outer = std::filesystem::weakly_canonical(folder, ec);
+    auto outer = std::filesystem::weakly_canonical(std::filesystem::absolute(folder), ec).lexically_normal();
     if (ec) return false;
+    if (!outer.has_filename()) outer = outer.parent_path();  // "out/" names the folder out
     const auto [end, at] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
     return end == outer.end();
 }
@@ -55,6 +57,10 @@ std::optional<std::string> tiles_refusal(const Settings& settings, const Palette
     if (lies_within(settings.histogram_name, folder)) return " The tile folder holds the histogram file : " + folder;
     if (lies_within(settings.palette, folder) && file_exists(settings.palette))
         return " The tile folder holds the palette file : " + folder;
+    // The pyramid replaces the whole folder: nothing else may be written into it.
+    if (lies_within(settings.colour_bar, folder)) return " The colour bar would go inside the tile folder : " + folder;
+    if (lies_within(settings.kept_name, folder))
+        return " The histogram file to write would go inside the tile folder : " + folder;
     return std::nullopt;
 }
 

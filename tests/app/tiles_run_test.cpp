@@ -201,6 +201,9 @@ TEST_F(TilesRun, RefusalsLeaveTheFolderAsItWas) {
              {{"g.asc", "out", "-T", "-W50"}, "The option -T makes tiles of one pixel per cell: -W does not apply"},
              {{"g.asc", "out", "-G", "-T"}, "The option -T places the tiles in pyramid.json: -G does not apply"},
              {{"holder/h.asc", "holder", "-T"}, "The tile folder holds files that rastrify did not write : holder"},
+             {{"g.asc", "out", "-T", "-Lout/bar.svg"}, "The colour bar would go inside the tile folder : out"},
+             {{"g.asc", "out", "-T", "-K./out/k.his"},
+              "The histogram file to write would go inside the tile folder : out"},
          }) {
         const auto before = files_in(dir.path());
         const RunResult r = run(c.arguments);
