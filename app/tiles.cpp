@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 #include <variant>
 
@@ -18,15 +19,19 @@ namespace {
 // True when the file lies within the folder, however either is spelt.
 bool lies_within(const std::string& file, const std::string& folder) {
     if (file.empty()) return false;
-    std::error_code ec;
     // Parts that do not exist yet are taken as written, hence normalised.
-    const auto inner = std::filesystem::weakly_canonical(std::filesystem::absolute(file), ec).lexically_normal();
-    if (ec) return false;
-    auto outer = std::filesystem::weakly_canonical(std::filesystem::absolute(folder), ec).lexically_normal();
-    if (ec) return false;
-    if (!outer.has_filename()) outer = outer.parent_path();  // "out/" names the folder out
-    const auto [end, at] = std::mismatch(outer.begin(), outer.end(), inner.begin(), inner.end());
-    return end == outer.end();
+    const auto resolved = [](const std::string& path) -> std::optional<std::filesystem::path> {
+        std::error_code ec;
+        const auto absolute = std::filesystem::absolute(path, ec);
+        if (ec) return std::nullopt;
+        auto normal = std::filesystem::weakly_canonical(absolute, ec).lexically_normal();
+        if (ec) return std::nullopt;
+        if (!normal.has_filename()) normal = normal.parent_path();  // "out/" names the folder out
+        return normal;
+    };
+    const auto inner = resolved(file), outer = resolved(folder);
+    if (!inner || !outer) return false;
+    return std::mismatch(outer->begin(), outer->end(), inner->begin(), inner->end()).first == outer->end();
 }
 
 }  // namespace
