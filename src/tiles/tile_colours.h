@@ -4,8 +4,8 @@
 // the whole grid shows at its place; the palette is the colour table's.
 #pragma once
 
-#include "colour/binning.h"
 #include "colour/colour_table.h"
+#include "image/palette_indices.h"
 
 #include <array>
 #include <cstdint>
@@ -23,14 +23,13 @@ public:
                 std::int32_t colour_count, ConstColourTableView colour_table);
 
     // One index for each value.
-    void paint(std::span<const float> values, std::uint8_t* indices) const;
+    void paint(std::span<const float> values, std::uint8_t* indices) const { indices_.indices(values, indices); }
     // The colour_count entries, red, green and blue (the low byte of each
     // table value, as the palette image stores them).
     std::span<const std::array<std::uint8_t, 3>> palette() const { return palette_; }
 
 private:
-    Bins bins_;
-    std::array<std::uint8_t, kLevels + 1> index_{};  // the last one for null cells
+    PaletteIndices indices_;
     std::vector<std::array<std::uint8_t, 3>> palette_;
 };
 
