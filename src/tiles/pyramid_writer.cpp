@@ -18,7 +18,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <new>
 #include <vector>
 
 namespace gridlib::tiles {
