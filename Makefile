@@ -1,7 +1,8 @@
 # `make` builds build/rastrify and build/libgridlib.so and nothing else;
 # `make test` builds and runs every test; `make demo` builds what `make` builds
-# and converts the sample grid in examples/, flat, as a shaded relief, and as a
-# PNG with its world file and colour bar. Every build first
+# and converts the sample grid in examples/, flat, as a shaded relief, as a
+# PNG with its world file and colour bar, and as a tile pyramid with its
+# browser viewer. Every build first
 # installs the development files of the libraries it uses where they are missing
 # (tools/install_libraries.sh), before CMake is configured or reconfigured; `make
 # test` also installs Pillow, pytest and GDAL's tools, which read the images back
@@ -33,7 +34,9 @@ demo: build
 	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.bmp
 	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain_relief.bmp -S
 	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain.png -G -L$(BUILD)/terrain_bar.svg
+	$(BUILD)/rastrify examples/terrain.asc $(BUILD)/terrain_tiles -T
 	@echo "wrote $(BUILD)/terrain.bmp, its shaded relief $(BUILD)/terrain_relief.bmp, and $(BUILD)/terrain.png with its world file $(BUILD)/terrain.pgw and colour bar $(BUILD)/terrain_bar.svg"
+	@echo "and the tile pyramid $(BUILD)/terrain_tiles: serve it with (cd $(BUILD)/terrain_tiles && python3 -m http.server) and open http://127.0.0.1:8000/"
 
 # The same tests under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan:

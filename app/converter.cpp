@@ -88,6 +88,7 @@ gridlib_convert_options options_of(const Settings& s) {
     set_text(s.palette, o.palette, o.palette_length);
     set_text(s.colour_bar, o.colour_bar, o.colour_bar_length);
     set_text(s.kept_name, o.keep_scale, o.keep_scale_length);
+    o.tiles = s.tiles ? 1 : 0;
     return o;
 }
 

@@ -20,6 +20,7 @@ OptionKind classify(std::string_view a) {
     if (head == "-L") return OptionKind::colour_bar;
     if (head == "-C") return OptionKind::palette;
     if (head == "-K") return OptionKind::kept_scale;
+    if (head == "-T") return OptionKind::tiles;
     return OptionKind::histogram_file;
 }
 
@@ -144,6 +145,9 @@ std::optional<OptionError> apply_options(std::span<const std::string> arguments,
             break;
         case OptionKind::palette:
             s.palette = file_name(value);
+            break;
+        case OptionKind::tiles:
+            s.tiles = true;
             break;
         case OptionKind::kept_scale:
             if (auto error = read_kept_name(value, s.kept_name)) return error;

@@ -49,6 +49,7 @@ struct Settings {
     std::string colour_bar;          // -L: an .svg or .png colour bar beside the image; empty: none
     std::string palette;             // -C: a palette's name or a palette file; empty: the rainbow
     std::string kept_name;           // -K: the histogram file to write; empty: none
+    bool tiles = false;              // -T: a tile pyramid and its viewer in the output folder
 };
 
 enum class OptionKind {
@@ -62,12 +63,13 @@ enum class OptionKind {
     world_file,
     colour_bar,
     palette,
-    kept_scale
+    kept_scale,
+    tiles
 };
 
 // What an argument from position 3 on is, by its first two characters,
 // case-sensitive except for -W/-w and -H/-h (so -i names a histogram file).
-// -G takes no value; -L and -K take a file name; -C a palette's name or a palette file.
+// -G and -T take no value; -L and -K take a file name; -C a palette's name or a palette file.
 OptionKind classify(std::string_view argument);
 
 // The distribution a -H value selects: "h..." hist, "?i..." lin, "?o..." log

@@ -40,23 +40,7 @@ for i in $(seq "$tiles"); do cat "$tmp/body"; done >> "$tmp/grid16000.asc"
 rm "$tmp/body"
 # Surfer 7: the header with the new size, then each row four times over,
 # all rows four times over.
-python3 - "$small_dir/grid4000.grd" "$tmp/grid16000.grd" "$tiles" <<'PY'
-import struct, sys
-source, target, k = sys.argv[1], sys.argv[2], int(sys.argv[3])
-with open(source, "rb") as f:
-    header = bytearray(f.read(100))
-    data = f.read()
-rows, columns = struct.unpack_from("<ii", header, 20)
-assert header[0:4] == b"DSRB" and header[92:96] == b"DATA"
-struct.pack_into("<ii", header, 20, rows * k, columns * k)
-struct.pack_into("<i", header, 96, rows * k * columns * k * 8)
-row_bytes = columns * 8
-with open(target, "wb") as out:
-    out.write(header)
-    for _ in range(k):
-        for r in range(rows):
-            out.write(data[r * row_bytes:(r + 1) * row_bytes] * k)
-PY
+python3 "$root/bench/tile_surfer7.py" "$small_dir/grid4000.grd" "$tmp/grid16000.grd" "$tiles"
 
 time_log="$tmp/time.log"
 . "$root/bench/timing.sh"

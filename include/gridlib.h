@@ -950,6 +950,55 @@ GRIDLIB_API void gridlib_write_palette_file_bar(const char *bar_name, const int3
                                                 const int32_t *stop_colours, const int32_t *extra_colours,
                                                 int32_t *status) GRIDLIB_NOEXCEPT;
 
+/* Whether a folder may receive a tile pyramid (gridlib_write_tile_pyramid
+ * replaces only what it wrote itself). */
+enum gridlib_tile_folder {
+    GRIDLIB_TILE_FOLDER_USABLE = 0,       /* absent, empty, or an earlier pyramid */
+    GRIDLIB_TILE_FOLDER_NOT_OURS = 1,     /* a folder holding files that no pyramid wrote */
+    GRIDLIB_TILE_FOLDER_NOT_A_FOLDER = 2, /* a file, a symbolic link or anything else */
+    GRIDLIB_TILE_FOLDER_BAD_NAME = 3      /* empty, or ending in "." or ".." */
+};
+GRIDLIB_API void gridlib_tile_folder_state(const char *folder_name, const int32_t *folder_name_length,
+                                           int32_t *state) GRIDLIB_NOEXCEPT;
+
+/* Writes a tile pyramid of the working grid, with a viewer for a web
+ * browser, into the folder folder_name: the colours of the palette image
+ * that GRD2PNG draws with the same ihead, rhead, mapping_mode, levels,
+ * colour_count and colour_table, in 256 x 256 8-bit palette PNG tiles with
+ * the same palette indices and palette (entry 0 transparent),
+ * tiles/{z}/{x}/{y}.png. Level z = 0 is one tile holding the
+ * whole grid; the finest level has one pixel per cell; x counts tiles from
+ * the west, y from the north, tile (0, 0) of each level holding the grid's
+ * north-west corner. Each coarser level is made from the one below it: a
+ * cell is the mean of the valid values of a 2 x 2 block (at an odd east or
+ * south edge, of the cells there are), null only where all are null, and
+ * coloured through the same levels. Null cells and pixels beyond the grid
+ * are transparent. Beside the tiles: values/{x}/{y}.f32, the finest
+ * level's values as 256 x 256 little-endian 32-bit reals, rows from the
+ * north, NaN for null and beyond the grid; pyramid.json, the grid's size,
+ * the number of levels, the data range and geotransform (six numbers as
+ * gridlib_read_geotransform gives them, or NULL: the viewer then counts
+ * cells); colour_bar.svg, as gridlib_write_colour_bar draws it with title
+ * and axis; and index.html with its scripts, which show the pyramid in a
+ * browser with no request to any other host (the value read-out fetches the
+ * value tiles, so the folder is to be served over HTTP). The grid is read
+ * once, with memory for one row of tiles per level. Everything is written
+ * into a new folder beside folder_name, removed on failure or on an ending
+ * signal (see gridlib_remove_temporary_files_on_signals), and renamed into
+ * place when complete; an earlier pyramid there is replaced, anything else
+ * refused (see gridlib_tile_folder_state). Status: GRIDLIB_OK;
+ * GRIDLIB_REFUSED (nothing made) for a missing argument, a byte image,
+ * limits not ascending, a colour count outside 1..GRIDLIB_COLOURS, an axis
+ * not in gridlib_bar_axis, or a folder that is not usable;
+ * GRIDLIB_IMAGE_GRID_UNREADABLE; GRIDLIB_IMAGE_WRITE_FAILED. */
+GRIDLIB_API void gridlib_write_tile_pyramid(const char *working_name, const int32_t *working_name_length,
+                                            const int32_t *ihead, const float *rhead, const int32_t *mapping_mode,
+                                            const int32_t *levels, const int32_t *colour_count,
+                                            const int32_t *colour_table, const char *title,
+                                            const int32_t *title_length, const int32_t *axis,
+                                            const double *geotransform, const char *folder_name,
+                                            const int32_t *folder_name_length, int32_t *status) GRIDLIB_NOEXCEPT;
+
 /* Outputs that appear together or not at all, such as an image and its world
  * file. After gridlib_begin_outputs, every image and world file that the
  * routines above finish on the calling thread stays under its temporary name
@@ -1148,6 +1197,9 @@ typedef struct gridlib_convert_options {
     gridlib_convert_progress_function *progress; /* NULL: none */
     gridlib_convert_note_function *note;         /* NULL: none */
     void *user;                                  /* handed to progress and note */
+    int32_t tiles; /* non-zero: output names a folder that receives a tile pyramid and its viewer
+                      (gridlib_write_tile_pyramid) instead of an image; no shading, width, world
+                      file or palette file */
 } gridlib_convert_options;
 
 /* Fills options with the defaults, size included. */

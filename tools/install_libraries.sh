@@ -2,7 +2,7 @@
 # Installs the development files of the libraries gridlib is built on, those
 # that are missing: libpng (PNG images), libtiff and libgeotiff (GeoTIFF
 # grids and images), libnetcdf (netCDF grids), and FreeType with the DejaVu
-# fonts (the labels of PNG colour bars), all from the
+# fonts (the labels of PNG colour bars), and Leaflet (the tile viewer), all from the
 # distribution's packages. Called by the Makefile before every
 # configuration; needs root on Debian when something is missing.
 set -eu
@@ -15,6 +15,7 @@ pkg-config --exists libtiff-4 2>/dev/null || [ -f /usr/include/x86_64-linux-gnu/
 pkg-config --exists netcdf 2>/dev/null || [ -f /usr/include/netcdf.h ] || need="$need libnetcdf-dev"
 pkg-config --exists freetype2 2>/dev/null || [ -f /usr/include/freetype2/ft2build.h ] || need="$need libfreetype-dev"
 [ -f /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf ] || need="$need fonts-dejavu-core"
+[ -f /usr/share/javascript/leaflet/leaflet.min.js ] || need="$need libjs-leaflet"
 [ -z "$need" ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then

@@ -28,7 +28,7 @@ class ConvertOptions(ctypes.Structure):
         ('palette', ctypes.c_char_p), ('palette_length', _i32),
         ('colour_bar', ctypes.c_char_p), ('colour_bar_length', _i32),
         ('keep_scale', ctypes.c_char_p), ('keep_scale_length', _i32),
-        ('progress', _Progress), ('note', _Note), ('user', ctypes.c_void_p),
+        ('progress', _Progress), ('note', _Note), ('user', ctypes.c_void_p), ('tiles', _i32),
     ]
 
 
@@ -102,7 +102,7 @@ class _Callbacks:
 
 def convert(input, output, *, distribution=None, zmin=None, zmax=None, invert=False, width=None,
             histogram_file=None, shade=None, world_file=False, palette=None, colour_bar=None, keep_scale=None,
-            progress=None, note=None):
+            tiles=False, progress=None, note=None):
     """Converts the grid file input into the image output (BMP, PNG or
     GeoTIFF by its extension) exactly as rastrify does with the options:
 
@@ -117,6 +117,8 @@ def convert(input, output, *, distribution=None, zmin=None, zmax=None, invert=Fa
     palette       a palette's name or a palette file             (-C)
     colour_bar    an .svg or .png colour bar to write            (-L)
     keep_scale    the histogram file to write                    (-K)
+    tiles         output names a folder for a tile pyramid and its
+                  browser viewer instead of an image             (-T)
     progress      called with (phase, rows done, rows in all)
     note          called with each line the conversion reports without failing
 
@@ -136,6 +138,7 @@ def convert(input, output, *, distribution=None, zmin=None, zmax=None, invert=Fa
     if width is not None:
         options.width = int(width)
     options.world_file = 1 if world_file else 0
+    options.tiles = 1 if tiles else 0
     _set_shade(options, shade)
     keep = []
     for field, value in (('histogram_file', histogram_file), ('palette', palette), ('colour_bar', colour_bar),

@@ -44,6 +44,7 @@ convert::Settings settings_of(const gridlib_convert_options& o, std::string inpu
     s.palette = capi::FileName(o.palette, &o.palette_length).path;
     s.colour_bar = capi::FileName(o.colour_bar, &o.colour_bar_length).path;
     s.kept_name = capi::FileName(o.keep_scale, &o.keep_scale_length).path;
+    s.tiles = o.tiles != 0;
     return s;
 }
 

@@ -10,9 +10,11 @@ namespace {
 
 constexpr std::int32_t kShadedColours = 236;
 
+}  // namespace
+
 // An equalised image (hist, or levels from a histogram file) gives each
 // colour step the same length; lin and log lay values along their axis.
-std::int32_t axis_of(const Settings& settings) {
+std::int32_t bar_axis_of(const Settings& settings) {
     if (!settings.histogram_name.empty()) return GRIDLIB_BAR_STEPS;
     switch (settings.distribution) {
     case Distribution::lin: return GRIDLIB_BAR_LINEAR;
@@ -22,13 +24,10 @@ std::int32_t axis_of(const Settings& settings) {
     return GRIDLIB_BAR_STEPS;
 }
 
-// The input file's name without its folder.
 NameText title_of(const std::string& input) {
     const std::string title = input.substr(input.rfind('/') + 1);
     return NameText(title, title.size());
 }
-
-}  // namespace
 
 BarColours level_ground_colours() {
     BarColours colours{2 + kShadedColours, std::vector<std::int32_t>(3 * GRIDLIB_COLOURS, 0)};
@@ -57,7 +56,7 @@ std::optional<Failure> write_colour_bar(const Settings& settings, const std::str
                                         const BarColours& colours) {
     const NameText bar(settings.colour_bar, kNameLength);
     const NameText title_text = title_of(input);
-    const std::int32_t axis = axis_of(settings);
+    const std::int32_t axis = bar_axis_of(settings);
     std::int32_t status = GRIDLIB_OK;
     gridlib_write_colour_bar(bar.data(), bar.length(), title_text.data(), title_text.length(), work.data(),
                              work.length(), d.integers(), d.reals(), &axis, &mapping, levels.data(), &colours.count,

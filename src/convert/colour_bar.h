@@ -28,6 +28,13 @@ struct BarColours {
 // 236 colours of the tinted rainbow the shaded writer uses, untinted).
 BarColours level_ground_colours();
 
+// How the bar lays values along it (a gridlib_bar_axis): equal steps for an
+// equalised image, values at their places for lin and log.
+std::int32_t bar_axis_of(const Settings& settings);
+
+// The bar's title: the input file's name without its folder.
+NameText title_of(const std::string& input);
+
 // Writes the bar named settings.colour_bar of the image drawn from the
 // working grid with descriptor d, the mapping mode and the level table, in
 // the colours given; the input file's name, without its folder, is the

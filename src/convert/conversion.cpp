@@ -14,6 +14,7 @@
 #include "convert/output_set.h"
 #include "convert/palette.h"
 #include "convert/shaded_relief.h"
+#include "convert/tiles.h"
 #include "convert/working_file.h"
 
 #include "gridlib.h"
@@ -96,6 +97,8 @@ void write_world_file(const NameText& image, const NameText& input, const Descri
 // temporary files go, and the kind of image for messages.
 struct Drawing {
     const Settings& settings;
+    const NameText& input;
+    const Descriptor& header;  // as read, placing the whole grid
     const NameText& work;
     const NameText& output;
     const std::string& directory;
@@ -144,6 +147,9 @@ std::optional<Failure> draw_by_levels(const Drawing& at, const ColourTable& colo
         if (auto failed = draw_shaded_relief(*settings.shading, at.directory, at.work, at.output, d, slopes,
                                              mapping, levels, at.image_kind, steps))
             return failed;
+    } else if (settings.tiles) {
+        if (auto failed = write_tiles(settings, at.input, at.header, at.work, d, mapping, levels, colours))
+            return failed;
     } else {
         // GRD2BMP draws a TIFF as well, by its name.
         const auto draw = at.image_kind == "PNG" ? GRD2PNG : GRD2BMP;
@@ -178,8 +184,11 @@ std::optional<Failure> convert(const Settings& settings, const Notes& notes) {
     // The header as read places the whole grid with every digit its file
     // has; the working grid's descriptor holds 32-bit reals.
     const Descriptor header = d;
-    const std::string image_kind = image_kind_of(settings.output);
+    // A tile pyramid's output is a folder, of which no image kind is made.
+    const std::string image_kind = settings.tiles ? std::string() : image_kind_of(settings.output);
     const std::string world_file = settings.world_file ? world_file_name(settings.output) : std::string();
+    if (settings.tiles)
+        if (auto refusal = tiles_refusal(settings, palette)) return failure(GRIDLIB_REFUSED, *refusal);
     if (auto refusal = outputs_refusal(settings, image_kind, world_file, input_text, d))
         return failure(GRIDLIB_REFUSED, *refusal);
 
@@ -210,7 +219,7 @@ std::optional<Failure> convert(const Settings& settings, const Notes& notes) {
     // gets its spacings converted (GRDGRAD reads no colour limits, so the
     // copy may be taken before they are chosen).
     const Descriptor slopes = settings.shading ? slope_descriptor(input_text, header, d, notes) : d;
-    const Drawing at{settings, work_text, output_text, directory, image_kind};
+    const Drawing at{settings, input_text, header, work_text, output_text, directory, image_kind};
     std::optional<Failure> failed;
     if (const auto* stops = std::get_if<PaletteStops>(&palette)) {
         d.image_width() = width;

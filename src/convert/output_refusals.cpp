@@ -74,7 +74,9 @@ std::optional<std::string> outputs_refusal(const Settings& settings, const std::
                                            const std::string& world_file, const NameText& input,
                                            const Descriptor& d) {
     const std::string& image = settings.output;
-    if (auto refusal = image_refusal(image, image_kind, world_file, input, d, settings)) return refusal;
+    // A tile folder has refusals of its own (convert/tiles.h), checked first.
+    if (!settings.tiles)
+        if (auto refusal = image_refusal(image, image_kind, world_file, input, d, settings)) return refusal;
     if (auto refusal = companion_refusal(settings.colour_bar, "colour bar", image, "the output image file",
                                          world_file, input, d, settings))
         return refusal;

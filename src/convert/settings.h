@@ -44,6 +44,7 @@ struct Settings {
     std::string colour_bar;          // an .svg or .png colour bar beside the image; empty: none
     std::string palette;             // a palette's name or a palette file; empty: the rainbow
     std::string kept_name;           // the histogram file to write; empty: none
+    bool tiles = false;              // a tile pyramid and its viewer in the output folder, not an image
 };
 
 // The limits are given when the upper one lies above the lower one.

@@ -1,10 +1,11 @@
 // The signal handler may only use async-signal-safe calls, so registered
 // files live in a fixed table of atomic pointers to entries that are built
 // before they are published and freed only after they are withdrawn. The
-// handler needs nothing but getpid and unlinkat on what an entry holds.
+// handler needs nothing but getpid and the *at calls on what an entry holds.
 #include "platform/cleanup.h"
 
 #include "platform/file.h"
+#include "platform/folder_tree.h"
 
 #include <array>
 #include <atomic>
@@ -23,6 +24,7 @@ struct CleanupGuard::Entry {
     Folder folder;
     pid_t owner;  // a child made by fork() inherits the table, not the files
     std::unique_ptr<char[]> name_in_folder;
+    bool tree = false;
 };
 
 namespace {
@@ -39,11 +41,16 @@ std::array<std::atomic<CleanupGuard::Entry*>, kSlots> g_entries{};
 // termination request, the terminal closing, a quit, a reader gone away.
 constexpr int kEndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE};
 
+bool remove_entry(const CleanupGuard::Entry& e) {
+    if (e.tree) return remove_tree_at(e.folder.descriptor(), e.name_in_folder.get());
+    return ::unlinkat(e.folder.descriptor(), e.name_in_folder.get(), 0) == 0;
+}
+
 void on_signal(int signo) {
     const pid_t self = ::getpid();
     for (auto& slot : g_entries) {
         const CleanupGuard::Entry* e = slot.load();
-        if (e && e->owner == self) ::unlinkat(e->folder.descriptor(), e->name_in_folder.get(), 0);
+        if (e && e->owner == self) remove_entry(*e);
     }
     std::signal(signo, SIG_DFL);
     std::raise(signo);
@@ -80,8 +87,8 @@ EndingSignalsHeld::EndingSignalsHeld() {
 
 EndingSignalsHeld::~EndingSignalsHeld() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
 
-CleanupGuard::CleanupGuard(Folder folder, const std::string& name_in_folder)
-    : entry_(new Entry{std::move(folder), ::getpid(), std::make_unique<char[]>(name_in_folder.size() + 1)}) {
+CleanupGuard::CleanupGuard(Folder folder, const std::string& name_in_folder, bool tree)
+    : entry_(new Entry{std::move(folder), ::getpid(), std::make_unique<char[]>(name_in_folder.size() + 1), tree}) {
     std::memcpy(entry_->name_in_folder.get(), name_in_folder.c_str(), name_in_folder.size() + 1);
     slot_ = publish(entry_);
 }
@@ -94,10 +101,14 @@ CleanupGuard::~CleanupGuard() {
 bool CleanupGuard::remove_file() {
     if (!entry_) return false;
     // Removed before it is withdrawn, so that a signal in between still finds it.
-    const bool removed = ::unlinkat(entry_->folder.descriptor(), entry_->name_in_folder.get(), 0) == 0;
+    const bool removed = remove_entry(*entry_);
+    release();
+    return removed;
+}
+
+void CleanupGuard::release() {
     if (slot_ >= 0) g_entries[slot_].store(nullptr);
     slot_ = -1;
-    return removed;
 }
 
 std::optional<CreatedFile> create_registered_unique_open_file(const std::string& dir, const std::string& prefix,

@@ -20,8 +20,9 @@ namespace gridlib::platform {
 // The guard removes the file itself only when asked to (remove_file).
 class CleanupGuard {
 public:
-    // The file name_in_folder within folder.
-    CleanupGuard(Folder folder, const std::string& name_in_folder);
+    // The file name_in_folder within folder; a folder tree, everything in
+    // it included, when `tree`.
+    CleanupGuard(Folder folder, const std::string& name_in_folder, bool tree = false);
     CleanupGuard(const CleanupGuard&) = delete;
     CleanupGuard& operator=(const CleanupGuard&) = delete;
     // The registration passes on as it is: the file stays in the table.
@@ -32,9 +33,11 @@ public:
     CleanupGuard& operator=(CleanupGuard&&) = delete;
     ~CleanupGuard();
 
-    // Removes the file through its folder, then withdraws it; false when it
-    // could not be removed.
+    // Removes the file (or tree) through its folder, then withdraws it;
+    // false when it could not be removed.
     bool remove_file();
+    // Withdraws the file without removing it: it has been renamed away.
+    void release();
 
     // What the signal handler reads of a registered file.
     struct Entry;

@@ -378,6 +378,16 @@ std::optional<CreatedFile> create_unique_open_file(const std::string& dir, const
     return CreatedFile{dir + *name, std::move(*name), File(fd, File::Mode::write), std::move(*folder)};
 }
 
+std::optional<CreatedFolder> create_unique_folder(const std::string& dir, const std::string& prefix) {
+    auto parent = Folder::open(dir);
+    if (!parent) return std::nullopt;
+    auto name = with_unique_name(prefix, "", [&](const std::string& in_folder) {
+        return ::mkdirat(parent->descriptor(), in_folder.c_str(), 0777) == 0;
+    });
+    if (!name) return std::nullopt;
+    return CreatedFolder{dir + *name, std::move(*name), std::move(*parent)};
+}
+
 std::optional<std::string> keep_under_unique_name(const std::string& path, const std::string& prefix,
                                                   const std::string& suffix) {
     const std::string dir = directory_of(path);

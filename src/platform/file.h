@@ -192,6 +192,16 @@ std::optional<CreatedFile> create_unique_open_file(const std::string& dir, const
 // name back onto the path restores the file either way. Empty on failure.
 std::optional<std::string> keep_under_unique_name(const std::string& path, const std::string& prefix,
                                                   const std::string& suffix);
+// A folder just created, its name, and the folder it was created in.
+struct CreatedFolder {
+    std::string name;  // dir + name_in_folder
+    std::string name_in_folder;
+    Folder parent;
+};
+// Creates a new empty folder (mode 0777 less the umask) named as
+// create_unique_open_file names files, through a handle on dir. Empty on
+// failure.
+std::optional<CreatedFolder> create_unique_folder(const std::string& dir, const std::string& prefix);
 // The same for a caller that only needs the name.
 std::optional<std::string> create_unique_file(const std::string& dir, const std::string& prefix,
                                               const std::string& suffix);

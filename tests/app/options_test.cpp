@@ -23,6 +23,10 @@ TEST(Options, ClassifiedByTheirFirstTwoCharacters) {
     EXPECT_EQ(classify("-g"), OptionKind::histogram_file);
     EXPECT_EQ(classify("-Lbar.svg"), OptionKind::colour_bar);
     EXPECT_EQ(classify("-l"), OptionKind::histogram_file);
+    EXPECT_EQ(classify("-T"), OptionKind::tiles);
+    EXPECT_EQ(classify("-Tiles"), OptionKind::tiles);   // like -G, a value is passed over
+    EXPECT_EQ(classify("-t"), OptionKind::histogram_file);
+    EXPECT_EQ(classify("--tiles"), OptionKind::histogram_file);
     EXPECT_EQ(classify("-"), OptionKind::histogram_file);
     EXPECT_EQ(classify("levels.his"), OptionKind::histogram_file);
 }

@@ -1,0 +1,60 @@
+// C entry points of the tile pyramid.
+#include "gridlib.h"
+
+#include "capi/c_args.h"
+#include "tiles/pyramid_folder.h"
+#include "tiles/pyramid_writer.h"
+
+#include <algorithm>
+
+using namespace gridlib;
+
+extern "C" void gridlib_tile_folder_state(const char* folder_name, const int32_t* folder_name_length,
+                                          int32_t* state) noexcept {
+    if (!state) return;
+    try {
+        switch (tiles::target_state(capi::FileName(folder_name, folder_name_length).path)) {
+        case tiles::TargetState::usable: *state = GRIDLIB_TILE_FOLDER_USABLE; return;
+        case tiles::TargetState::not_ours: *state = GRIDLIB_TILE_FOLDER_NOT_OURS; return;
+        case tiles::TargetState::not_a_folder: *state = GRIDLIB_TILE_FOLDER_NOT_A_FOLDER; return;
+        case tiles::TargetState::bad_name: break;
+        }
+    } catch (...) {
+    }
+    *state = GRIDLIB_TILE_FOLDER_BAD_NAME;
+}
+
+extern "C" void gridlib_write_tile_pyramid(const char* working_name, const int32_t* working_name_length,
+                                           const int32_t* ihead, const float* rhead, const int32_t* mapping_mode,
+                                           const int32_t* levels, const int32_t* colour_count,
+                                           const int32_t* colour_table, const char* title,
+                                           const int32_t* title_length, const int32_t* axis,
+                                           const double* geotransform, const char* folder_name,
+                                           const int32_t* folder_name_length, int32_t* status) noexcept {
+    if (!working_name || !working_name_length || !ihead || !rhead || !mapping_mode || !colour_count ||
+        !colour_table || !title || !title_length || !axis || !folder_name || !folder_name_length ||
+        (*axis != GRIDLIB_BAR_STEPS && *axis != GRIDLIB_BAR_LINEAR && *axis != GRIDLIB_BAR_LOG)) {
+        capi::set_status(status, GRIDLIB_REFUSED);
+        return;
+    }
+    try {
+        tiles::PyramidRequest request;
+        request.working_path = capi::FileName(working_name, working_name_length).path;
+        request.mapping_mode = *mapping_mode;
+        if (levels) request.level_table = {levels, kLevels};
+        request.colour_count = *colour_count;
+        request.colour_table.emplace(std::span<const std::int32_t, kColourTableValues>(colour_table,
+                                                                                       kColourTableValues));
+        request.title = std::string(capi::text_arg(title, title_length));
+        request.axis = *axis;
+        if (geotransform) {
+            std::array<double, 6> placed{};
+            std::copy_n(geotransform, 6, placed.begin());
+            request.geotransform = placed;
+        }
+        request.target = capi::FileName(folder_name, folder_name_length).path;
+        capi::set_status(status, tiles::write_pyramid(capi::read_only_descriptor(ihead, rhead), request));
+    } catch (...) {
+        capi::set_status(status, GRIDLIB_IMAGE_WRITE_FAILED);
+    }
+}
