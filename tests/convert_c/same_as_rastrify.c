@@ -96,7 +96,7 @@ static const struct Case kCases[] = {
     {"examples/terrain.asc", "o.bmp", {NULL}, defaults},
     {"examples/terrain.asc", "o.bmp", {"-Hlin", "-W50", NULL}, lin_narrow},
     {"tests/data/gdal/surfer7.grd", "o.bmp", {"-Hlog", "-m1", "-M500", "-I", NULL}, log_inverted},
-    {"tests/data/gdal/ers_float32", "o.bmp", {"levels.his", "-W7", "-m95", "-M130", NULL}, histogram_file_and_limits},
+    {"tests/data/gdal/ers_float32.ers", "o.bmp", {"levels.his", "-W7", "-m95", "-M130", NULL}, histogram_file_and_limits},
     {"tests/data/netcdf/cf_north_first.nc", "o.bmp", {"-S", "-W80", NULL}, shaded},
     {"tests/data/gdal/esri_centre.asc", "o.png", {"-G", "-W15", NULL}, png_world},
     {"examples/terrain.asc", "O.PNG", {"-S270,20", "-G", "-Hlin", NULL}, png_shaded_world},

@@ -42,22 +42,34 @@ OPTION_SETS = [
 ]
 
 
-def run_both(tmp_path, output, arguments, keywords):
-    """rastrify in one folder, gridlib.convert in another: {folder: outputs}."""
+# Grids of other formats read where they lie: name, grid, output, rastrify's options, keywords.
+GRID_SETS = [
+    ('surfer7', 'tests/data/gdal/surfer7.grd', 'o.bmp', ['-Hlog', '-m1', '-M500', '-I'],
+     {'distribution': 'log', 'zmin': 1, 'zmax': 500, 'invert': True}),
+    ('er_mapper', 'tests/data/gdal/ers_float32.ers', 'o.png', ['-W7', '-Cmagma'], {'width': 7, 'palette': 'magma'}),
+    ('netcdf', 'tests/data/netcdf/cf_north_first.nc', 'o.bmp', ['-S', '-W80'], {'shade': True, 'width': 80}),
+    ('geotiff', 'tests/data/geotiff/f32_nodata_lowest.tif', 'o.tif', ['-Hlin'], {'distribution': 'lin'}),
+]
+
+
+def run_both(tmp_path, output, arguments, keywords, grid=None):
+    """rastrify in one folder, gridlib.convert in another, on the sample
+    terrain copied into each or on grid where it lies: the two folders."""
     results = []
     for who in ('rastrify', 'python'):
         folder = tmp_path / who
         folder.mkdir()
         shutil.copy(TERRAIN, folder / 'terrain.asc')
         histogram_file(folder / 'levels.his')
+        source = os.path.join(SOURCE, grid) if grid else 'terrain.asc'
         if who == 'rastrify':
-            subprocess.run([os.environ['RASTRIFY'], 'terrain.asc', output] + arguments, cwd=folder, check=True,
+            subprocess.run([os.environ['RASTRIFY'], source, output] + arguments, cwd=folder, check=True,
                            stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL)
         else:
             here = os.getcwd()
             os.chdir(folder)
             try:
-                gridlib.convert('terrain.asc', output, **keywords)
+                gridlib.convert(source, output, **keywords)
             finally:
                 os.chdir(here)
         results.append(folder)
@@ -70,6 +82,12 @@ def test_convert_writes_rastrifys_bytes(tmp_path, name, output, arguments, keywo
     assert sorted(os.listdir(ours)) == sorted(os.listdir(theirs))
     for written in ([] if (ours / output).is_dir() else [output]) + extra:
         assert (ours / written).read_bytes() == (theirs / written).read_bytes(), written
+
+
+@pytest.mark.parametrize('name, grid, output, arguments, keywords', GRID_SETS, ids=[s[0] for s in GRID_SETS])
+def test_convert_writes_rastrifys_bytes_for_every_family(tmp_path, name, grid, output, arguments, keywords):
+    theirs, ours = run_both(tmp_path, output, arguments, keywords, grid)
+    assert (ours / output).read_bytes() == (theirs / output).read_bytes()
 
 
 def test_failures_raise_rastrifys_sentence(tmp_path):
