@@ -35,6 +35,8 @@ std::string usage_text() {
            "                magma, turbo, terrain, diverging) or a palette file (a GMT .cpt\n"
            "                or a GDAL colour-relief text file)\n"
            "  -Kkeptfile    also write the histogram file the image is drawn with\n"
+           "  -T            write a tile pyramid and its browser viewer into the folder\n"
+           "                outfil instead of an image\n"
            "  --help        print this text and exit\n"
            "  --version     print the version and exit\n"
            "\n"
