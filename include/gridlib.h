@@ -1,6 +1,6 @@
-/* gridlib: read gridded data in fourteen grid formats, reduce it to a working
- * grid of 32-bit reals, and draw it as an 8-bit palette BMP, PNG or GeoTIFF
- * image.
+/* gridlib: read gridded data in sixteen grid formats, reduce it to a working
+ * grid of 32-bit reals, and draw it as a BMP, PNG or GeoTIFF image (palette
+ * or true colour), a colour bar, or a tile pyramid with a browser viewer.
  *
  * The routines in upper case are those every caller of this family of grid
  * routines already knows, with their names and argument order unchanged; the
