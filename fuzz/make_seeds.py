@@ -189,7 +189,7 @@ def working_grids():
         h[200] = 2                                  # mapping mode
         h[202] = 9                                  # the format whose cell point places the world file
         cells = [-1e32 if (k * 7) % 11 == 0 else 90 + k for k in range(columns * rows)]
-        for target in ('histogram_and_image', 'png_image', 'tiff_image'):
+        for target in ('histogram_and_image', 'png_image', 'tiff_image', 'tile_pyramid'):
             put(target, 'work_%dx%d_w%d.tmp' % (columns, rows, width),
                 bytes(h) + b''.join(struct.pack('<f', v) for v in cells))
 

@@ -988,8 +988,9 @@ GRIDLIB_API void gridlib_tile_folder_state(const char *folder_name, const int32_
  * place when complete; an earlier pyramid there is replaced, anything else
  * refused (see gridlib_tile_folder_state). Status: GRIDLIB_OK;
  * GRIDLIB_REFUSED (nothing made) for a missing argument, a byte image,
- * limits not ascending, a colour count outside 1..GRIDLIB_COLOURS, an axis
- * not in gridlib_bar_axis, or a folder that is not usable;
+ * limits not finite and ascending (or not above 0 on a log axis), a colour
+ * count outside 1..GRIDLIB_COLOURS, an axis not in gridlib_bar_axis, or a
+ * folder that is not usable;
  * GRIDLIB_IMAGE_GRID_UNREADABLE; GRIDLIB_IMAGE_WRITE_FAILED. */
 GRIDLIB_API void gridlib_write_tile_pyramid(const char *working_name, const int32_t *working_name_length,
                                             const int32_t *ihead, const float *rhead, const int32_t *mapping_mode,

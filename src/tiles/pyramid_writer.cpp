@@ -18,6 +18,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <vector>
 
 namespace gridlib::tiles {
@@ -119,7 +120,11 @@ bool read_band(const working_grid::Reader& grid, std::int64_t grid_rows, Band& b
 std::int32_t write_pyramid(DescriptorView d, const PyramidRequest& request) {
     const std::int64_t columns = d.columns(), rows = d.rows();
     const Mapping mapping = Mapping::from_mode(request.mapping_mode);
+    // The limits are also those of the colour bar, which lays them out on its axis.
+    const bool bar_can_show_limits = std::isfinite(d.colour_min()) && std::isfinite(d.colour_max()) &&
+                                     (request.axis != GRIDLIB_BAR_LOG || d.colour_min() > 0);
     if (is_byte_image(d.format()) || columns <= 0 || rows <= 0 || !(d.colour_min() < d.colour_max()) ||
+        !bar_can_show_limits ||
         !request.colour_table || request.colour_count < 1 ||
         request.colour_count > static_cast<std::int32_t>(kColourEntries) ||
         (mapping.through_levels && request.level_table.size() < kLevels))
