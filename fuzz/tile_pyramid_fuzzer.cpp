@@ -23,10 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     GridDescriptor g(8);
     DescriptorView d = g.view();
-    fuzz::describe_working_grid(d, h, 203, folder, size);
-    d.null_value() = kNullValue;
-    d.data_min() = h.real(160);
-    d.data_max() = h.real(164);
+    fuzz::describe_drawn_grid(d, h, folder, size);
 
     std::vector<std::int32_t> levels(kLevels, 0);
     std::memcpy(levels.data(), data, std::min(size, levels.size() * sizeof(std::int32_t)));

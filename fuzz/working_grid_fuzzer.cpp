@@ -36,10 +36,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     GridDescriptor g(8);
     DescriptorView d = g.view();
-    fuzz::describe_working_grid(d, h, 203, image, size);
-    d.null_value() = kNullValue;
-    d.data_min() = h.real(160);
-    d.data_max() = h.real(164);
+    fuzz::describe_drawn_grid(d, h, image, size);
 
     std::array<std::int32_t, kLevels> levels{};
     count_histogram(grid, d, 0.99f, levels);

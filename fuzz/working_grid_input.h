@@ -55,4 +55,14 @@ inline void describe_working_grid(DescriptorView d, const HeaderWords& h, std::s
     if (large_valid_image(image, input_size, d.columns(), d.rows(), d.image_width())) d.image_width() = 0;
 }
 
+// describe_working_grid for the writers that draw the grid's values: null
+// cells hold the null value, the data range is the reals at 160 and 164.
+inline void describe_drawn_grid(DescriptorView d, const HeaderWords& h, const std::string& image,
+                                std::size_t input_size) {
+    describe_working_grid(d, h, 203, image, input_size);
+    d.null_value() = kNullValue;
+    d.data_min() = h.real(160);
+    d.data_max() = h.real(164);
+}
+
 }  // namespace gridlib::fuzz
