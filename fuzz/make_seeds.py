@@ -236,8 +236,33 @@ def netcdf():
             put('netcdf', name, open(os.path.join(folder, name), 'rb').read())
 
 
+def conversions():
+    """Whole conversions: 32 option bytes (convert_fuzzer.cpp), the grid,
+    then after lines "%%" a palette file and a histogram file."""
+    esri_grid = open(os.path.join(HERE, 'corpus', 'esri_ascii', 'xllcorner.asc'), 'rb').read()
+    cpt = b'90 0/0/255 110 0/255/0\n110 0/255/0 140 255/0/0\nB black\nF white\nN 128/128/128\n'
+    relief = b'nv 0 0 0 0\n0% 0 0 255\n50% 0 255 0\n100 255 0 0 128\n'
+    levels = b'  ' + struct.pack('<2f', 90, 140) + b''.join(struct.pack('<i', 1 + k * 255 // 4096) for k in range(4096))
+    nan = struct.unpack('<f', struct.pack('<I', 0x7fc00000))[0]
+    # grid kind, output kind, distribution, flags, palette kind; width; limits; light.
+    cases = {
+        'bmp_hist': (0, 0, 0, 0, 0, -1, 0, 0, 315, 45, 1, b''),
+        'png_lin_limits_bar': (0, 1, 1, 8 | 128 | 4, 0, 300, 95, 130, 315, 45, 1, b''),
+        'tif_shaded_cpt': (0, 2, 0, 2 | 8, 3, -1, 0, 0, 200, 30, 2.5, cpt),
+        'png_relief_file_png_bar': (0, 1, 0, 8 | 16, 2, 11, 0, 0, 315, 45, 1, relief),
+        'tiles_viridis_kept': (0, 3, 0, 32 | 8, 1, -1, 0, 0, 315, 45, 1, b''),
+        'bmp_log_inverted': (0, 0, 2, 1 | 128, 0, -1, 1, 1000, 315, 45, 1, b''),
+        'bmp_histogram_file': (0, 0, 0, 64, 0, -1, 0, 0, 315, 45, 1, b''),
+        'bmp_nan_light': (0, 0, 0, 2, 0, -1, 0, 0, nan, nan, float('inf'), b''),
+    }
+    for name, (grid, output, dist, flags, palette, width, lower, upper, az, el, ex, pal) in cases.items():
+        options = struct.pack('<5B3xi5f', grid, output, dist, flags, palette, width, lower, upper, az, el, ex)
+        put('convert', name, options + esri_grid + b'\n%%\n' + pal + b'\n%%\n' + levels)
+
+
 for make in (esri, gxf, er_mapper, bgd, grid_text, surfer, binary_512, binary_24, tool, k_blocks, byte_images,
-             working_grids, gradients, point_lookups, colours, netcdf):
+             working_grids, gradients, point_lookups, colours, netcdf,
+             conversions):
     make()
 
 
