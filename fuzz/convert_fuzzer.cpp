@@ -69,8 +69,9 @@ struct Size {
 Size size_of(const std::string& grid) {
     std::int32_t ihead[GRIDLIB_IHEAD_SIZE] = {};
     float rhead[GRIDLIB_RHEAD_SIZE] = {};
-    char chead[GRIDLIB_BAND_NAMES] = {};
-    const std::int32_t length = static_cast<std::int32_t>(grid.size()), band_length = GRIDLIB_BAND_NAMES;
+    constexpr std::int32_t band_length = 16;
+    char chead[GRIDLIB_BAND_NAMES * band_length] = {};
+    const std::int32_t length = static_cast<std::int32_t>(grid.size());
     std::int32_t status = GRIDLIB_OK;
     GRDRDH(grid.c_str(), &length, ihead, rhead, chead, &band_length, &status);
     if (status < 0) return {};
