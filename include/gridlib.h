@@ -298,7 +298,10 @@ enum gridlib_status {
     GRIDLIB_NO_ROOM = -5,
 
     /* gridlib_write_colour_bar */
-    GRIDLIB_FONT_MISSING = -6           /* a PNG bar's DejaVu font (fonts-dejavu-core) could not be loaded */
+    GRIDLIB_FONT_MISSING = -6,          /* a PNG bar's DejaVu font (fonts-dejavu-core) could not be loaded */
+
+    /* gridlib_convert */
+    GRIDLIB_STOPPED = -7                /* the caller's stop flag was set: nothing was written or replaced */
 };
 
 /* Recognises the grid format of a file by its extension or its first 120 bytes
@@ -1144,12 +1147,13 @@ GRIDLIB_API void gridlib_version(char *version, const int32_t *version_length, i
 /* The whole conversion in one call, as rastrify makes it: from a grid file
  * to an image (BMP, PNG or GeoTIFF, by the output name's extension), with
  * the converter's options. The caller fills a gridlib_convert_options after
- * gridlib_convert_defaults, which sets every field to what rastrify does
- * without options and size to the size of the structure this library knows;
- * a caller compiled against an older header passes its own smaller size, and
- * the fields beyond it keep their defaults, so later options never break it.
- * Texts in the structure are given with their lengths; a length of 0 means
- * none. */
+ * gridlib_convert_defaults, which sets every field it has to what rastrify
+ * does without options and size to the bytes it filled. The structure only
+ * ever grows at its end: a caller compiled against an older header has a
+ * smaller one, whose size reaches the library both ways (the defaults write
+ * no byte past it, and the conversion reads none), so that the fields it
+ * lacks keep their defaults and later options never break it. Texts in the
+ * structure are given with their lengths; a length of 0 means none. */
 enum gridlib_distribution {
     GRIDLIB_DISTRIBUTION_HIST = 0, /* histogram equalisation of the grid's values (the default) */
     GRIDLIB_DISTRIBUTION_LIN = 1,  /* colours spread linearly between the limits */
@@ -1172,7 +1176,7 @@ typedef void gridlib_convert_progress_function(void *user, const int32_t *phase,
 typedef void gridlib_convert_note_function(void *user, const char *text, const int32_t *text_length);
 
 typedef struct gridlib_convert_options {
-    int32_t size;         /* sizeof(gridlib_convert_options) as the caller knows it */
+    int32_t size;         /* the bytes of the structure the caller has: gridlib_convert_defaults sets it */
     int32_t distribution; /* a gridlib_distribution */
     int32_t invert;       /* non-zero: the colours run the other way */
     int32_t width;        /* image width in pixels; <= 0: one pixel per column */
@@ -1198,13 +1202,42 @@ typedef struct gridlib_convert_options {
     gridlib_convert_progress_function *progress; /* NULL: none */
     gridlib_convert_note_function *note;         /* NULL: none */
     void *user;                                  /* handed to progress and note */
+    /* The fields above are the structure's first layout; later ones follow. */
     int32_t tiles; /* non-zero: output names a folder that receives a tile pyramid and its viewer
                       (gridlib_write_tile_pyramid) instead of an image; no shading, width, world
                       file or palette file */
+    /* NULL: none. Once the caller sets the flag it points to non-zero (from a
+     * signal handler, another thread, or its progress or note function), the
+     * call stops at its next progress report, or at the latest before its
+     * outputs are renamed into place, with GRIDLIB_STOPPED: nothing is
+     * written or replaced, and every temporary file is removed. A flag set
+     * later is not seen: the outputs are in place. */
+    const volatile int32_t *stop;
 } gridlib_convert_options;
 
-/* Fills options with the defaults, size included. */
+/* Fills the fields of options that lie wholly within its first *size bytes
+ * with the defaults (a caller passes sizeof its structure), and sets
+ * options->size to the bytes filled: *size, or less when *size ends inside
+ * a field, or the size of the structure this library knows when *size is
+ * larger. No byte at or beyond *size is written; a size below 4, the size
+ * field's own, or a NULL argument writes nothing. */
+GRIDLIB_API void gridlib_convert_defaults_sized(gridlib_convert_options *options,
+                                                const int32_t *size) GRIDLIB_NOEXCEPT;
+
+/* For programs built against a header without gridlib_convert_defaults_sized:
+ * fills the fields of the first layout (those before tiles, which every such
+ * caller's structure holds) and sets size to their bytes, so that the later
+ * fields keep their defaults. Code compiled against this header reaches
+ * gridlib_convert_defaults_sized through the macro below instead. */
 GRIDLIB_API void gridlib_convert_defaults(gridlib_convert_options *options) GRIDLIB_NOEXCEPT;
+
+/* Fills options with the defaults, size included, as its caller knows the
+ * structure: gridlib_convert_defaults(&options). */
+static inline void gridlib_convert_defaults_of_size(gridlib_convert_options *options,
+                                                    int32_t size) GRIDLIB_NOEXCEPT {
+    gridlib_convert_defaults_sized(options, &size);
+}
+#define gridlib_convert_defaults(options) gridlib_convert_defaults_of_size((options), (int32_t)sizeof *(options))
 
 /* Converts the grid file input to the image output with options (NULL: the
  * defaults), as rastrify does: the image, and beside it the world file, the
@@ -1214,14 +1247,17 @@ GRIDLIB_API void gridlib_convert_defaults(gridlib_convert_options *options) GRID
  * written or replaced, and error_text receives, NUL-terminated and cut to
  * error_text_length - 1 bytes, the line rastrify prints for it (from its
  * first blank column on; 4096 bytes hold any line with names of up to 256
- * characters); on success it receives an empty text. status: GRIDLIB_OK, or
- * the status of the step that failed (GRIDLIB_REFUSED for options, names or
- * files that cannot be used: a size in options too small to hold
- * distribution, a distribution not named above, an empty input or output
- * name, a missing grid, limits that cannot be used, a light below the
- * horizon or above the zenith, an exaggeration not above 0, an output that
- * would replace an input or another output, a histogram file that cannot be
- * read or written, a grid of nothing but null cells; the
+ * characters); on success it receives an empty text. status: GRIDLIB_OK,
+ * GRIDLIB_STOPPED when the stop flag was set, or the status of the step
+ * that failed (GRIDLIB_REFUSED for options, names or files that cannot be
+ * used: a size in options too small to hold distribution or ending inside a
+ * field, a distribution not named above, an empty input or output name, a
+ * missing grid, a colour limit or (with shade) an azimuth, elevation or
+ * exaggeration that is not a finite number (an infinity or a NaN: rastrify
+ * refuses such a value as not a number), limits that cannot be used, a
+ * light below the horizon or above the zenith, an exaggeration not above 0,
+ * an output that would replace an input or another output, a histogram file
+ * that cannot be read or written, a grid of nothing but null cells; the
  * gridlib_read_palette_file codes for a palette file; the codes of GRDRDH,
  * GRDRDG, GRDHST, GRDGRAD, the image writers and the world file otherwise).
  * Texts in the options are file names as everywhere here (they end at a

@@ -1,9 +1,10 @@
 """The whole conversion of a grid file into an image, as rastrify makes it,
 in one library call (gridlib_convert)."""
 import ctypes
-import os
+import signal
 
 from . import _errors, _library
+from ._names import name_bytes, whole_number
 
 NULL_VALUE = -1.0e32
 DISTRIBUTIONS = {'hist': 0, 'lin': 1, 'log': 2}
@@ -29,15 +30,17 @@ class ConvertOptions(ctypes.Structure):
         ('colour_bar', ctypes.c_char_p), ('colour_bar_length', _i32),
         ('keep_scale', ctypes.c_char_p), ('keep_scale_length', _i32),
         ('progress', _Progress), ('note', _Note), ('user', ctypes.c_void_p), ('tiles', _i32),
+        ('stop', ctypes.POINTER(_i32)),
     ]
 
 
 def _routines():
     library = _library.load()
-    if not _library.has('gridlib_convert'):
-        raise _errors.GridlibError(_errors.REFUSED, 'this libgridlib has no conversion routine (gridlib_convert)')
-    library.gridlib_convert_defaults.argtypes = (ctypes.POINTER(ConvertOptions),)
-    library.gridlib_convert_defaults.restype = None
+    if not _library.has('gridlib_convert_defaults_sized'):
+        raise _errors.GridlibError(_errors.REFUSED, 'this libgridlib has no conversion routine of this package\'s '
+                                   'version (gridlib_convert_defaults_sized)')
+    library.gridlib_convert_defaults_sized.argtypes = (ctypes.POINTER(ConvertOptions), ctypes.POINTER(_i32))
+    library.gridlib_convert_defaults_sized.restype = None
     library.gridlib_convert.argtypes = (ctypes.c_char_p, ctypes.POINTER(_i32), ctypes.c_char_p,
                                         ctypes.POINTER(_i32), ctypes.POINTER(ConvertOptions), ctypes.c_char_p,
                                         ctypes.POINTER(_i32), ctypes.POINTER(_i32))
@@ -45,17 +48,10 @@ def _routines():
     return library
 
 
-def _text(value, what):
-    raw = os.fsencode(value)
-    if b'\0' in raw or not raw:
-        raise ValueError('%s is empty or holds a NUL character: %r' % (what, value))
-    return raw
-
-
 def _set_text(options, field, value, keep):
     if value is None:
         return
-    raw = _text(value, field.replace('_', ' '))
+    raw = name_bytes(value, field.replace('_', ' '))
     keep.append(raw)
     setattr(options, field, raw)
     setattr(options, field + '_length', len(raw))
@@ -74,16 +70,26 @@ def _set_shade(options, shade):
         setattr(options, field, float(value))
 
 
-class _Callbacks:
-    """The caller's progress and note functions behind C function pointers.
-    An exception they raise cannot cross the library: the first is kept and
-    raised once the call returns."""
+class _Call:
+    """The Python code that runs while the library converts: the caller's
+    progress and note functions, and the handler of SIGINT. An exception
+    they raise cannot cross the library: the first is kept, sets the
+    library's stop flag, and is raised once the call returns. The library
+    looks at the flag at each progress report and before it renames the
+    outputs into place, so such an exception leaves them as they were,
+    unless it came after that."""
 
     def __init__(self, progress, note):
         self.failure = None
-        self.progress = _Progress(self._progress) if progress else _Progress()
+        self.stop = _i32(0)
+        # Always a progress function, even without the caller's: a Ctrl-C is
+        # handled only when Python code runs, and these reports are where it
+        # runs during the call.
+        self.progress = _Progress(self._progress)
         self.note = _Note(self._note) if note else _Note()
         self._on_progress, self._on_note = progress, note
+        self._previous_handler = None
+        self._installed = False
 
     def _guarded(self, call, *arguments):
         if self.failure is not None:
@@ -92,12 +98,40 @@ class _Callbacks:
             call(*arguments)
         except BaseException as e:  # noqa: B902 - kept and raised after the call
             self.failure = e
+            self.stop.value = 1
 
     def _progress(self, _user, phase, done, total):
-        self._guarded(self._on_progress, phase[0], done[0], total[0])
+        if self._on_progress is not None:
+            self._guarded(self._on_progress, phase[0], done[0], total[0])
 
     def _note(self, _user, text, length):
         self._guarded(self._on_note, ctypes.string_at(text, length[0]).decode('utf-8', 'replace'))
+
+    def _interrupted(self, signum, frame):
+        # The handler in place before the call decides, as it would have
+        # without it; what it raises (KeyboardInterrupt by default) is kept.
+        self._guarded(self._previous_handler, signum, frame)
+
+    def __enter__(self):
+        # Python's own handler would raise KeyboardInterrupt inside a
+        # callback, where the library cannot pass it on. Only the main
+        # thread may set handlers, and a handler that is not Python's
+        # (ignored, or the default that ends the process) is left alone.
+        previous = signal.getsignal(signal.SIGINT)
+        if callable(previous):
+            self._previous_handler = previous
+            try:
+                signal.signal(signal.SIGINT, self._interrupted)
+                self._installed = True
+            except ValueError:  # not the main thread: its interrupts go to the main thread
+                pass
+        return self
+
+    def __exit__(self, *_):
+        if self._installed:
+            signal.signal(signal.SIGINT, self._previous_handler)
+            self._installed = False
+        return False
 
 
 def convert(input, output, *, distribution=None, zmin=None, zmax=None, invert=False, width=None,
@@ -122,21 +156,37 @@ def convert(input, output, *, distribution=None, zmin=None, zmax=None, invert=Fa
     progress      called with (phase, rows done, rows in all)
     note          called with each line the conversion reports without failing
 
-    Raises GridlibError with the library's status and rastrify's sentence."""
+    Names, input and output included, are taken exactly as given (trailing
+    blanks too). Raises GridlibError with the library's status and
+    rastrify's sentence, ValueError for an option of the wrong kind or a
+    whole number beyond 32 bits (width).
+
+    An exception raised by progress or note, and a Ctrl-C (SIGINT, with a
+    Python handler, on the main thread) during the call, stop the
+    conversion at its next progress report, which comes at every percent of
+    each phase: nothing is written or replaced, every temporary file is
+    removed, and the exception (KeyboardInterrupt) is raised. Python sees an
+    interrupt only when Python code runs, so one that comes after the last
+    report of the call may be seen only after the outputs were renamed into
+    place: the conversion is then complete, and the interrupt is raised as
+    the call returns, as Python raises it after any call it could not cut
+    short."""
     library = _routines()
     options = ConvertOptions()
-    library.gridlib_convert_defaults(ctypes.byref(options))
+    library.gridlib_convert_defaults_sized(ctypes.byref(options), ctypes.byref(_i32(ctypes.sizeof(options))))
     if distribution is not None:
         if distribution not in DISTRIBUTIONS:
             raise ValueError("distribution is 'hist', 'lin' or 'log': %r" % (distribution,))
         options.distribution = DISTRIBUTIONS[distribution]
+    # A value no 32-bit real holds reaches the library as an infinity, which
+    # it refuses as rastrify refuses the text.
     if zmin is not None:
         options.lower = float(zmin)
     if zmax is not None:
         options.upper = float(zmax)
     options.invert = 1 if invert else 0
     if width is not None:
-        options.width = int(width)
+        options.width = whole_number(width, 'width')
     options.world_file = 1 if world_file else 0
     options.tiles = 1 if tiles else 0
     _set_shade(options, shade)
@@ -144,17 +194,17 @@ def convert(input, output, *, distribution=None, zmin=None, zmax=None, invert=Fa
     for field, value in (('histogram_file', histogram_file), ('palette', palette), ('colour_bar', colour_bar),
                          ('keep_scale', keep_scale)):
         _set_text(options, field, value, keep)
-    callbacks = _Callbacks(progress, note)
-    options.progress, options.note = callbacks.progress, callbacks.note
-
-    source, target = _text(input, 'the input name'), _text(output, 'the output name')
+    source, target = name_bytes(input, 'the input name'), name_bytes(output, 'the output name')
     error_text = ctypes.create_string_buffer(ERROR_TEXT_SIZE)
     status = _i32(_errors.REFUSED)
-    library.gridlib_convert(source, ctypes.byref(_i32(len(source))), target, ctypes.byref(_i32(len(target))),
-                            ctypes.byref(options), error_text, ctypes.byref(_i32(ERROR_TEXT_SIZE)),
-                            ctypes.byref(status))
-    if callbacks.failure is not None:
-        raise callbacks.failure
+    with _Call(progress, note) as call:
+        options.progress, options.note = call.progress, call.note
+        options.stop = ctypes.pointer(call.stop)
+        library.gridlib_convert(source, ctypes.byref(_i32(len(source))), target, ctypes.byref(_i32(len(target))),
+                                ctypes.byref(options), error_text, ctypes.byref(_i32(ERROR_TEXT_SIZE)),
+                                ctypes.byref(status))
+    if call.failure is not None:
+        raise call.failure
     if status.value != _errors.OK:
         text = error_text.value.decode('utf-8', 'replace').strip()
         raise _errors.GridlibError(status.value, text or 'the conversion failed (status %d)' % status.value)

@@ -7,7 +7,7 @@ import tempfile
 import numpy
 
 from . import _errors, _library
-from ._names import name_argument
+from ._names import INT32_MAX, name_argument
 
 IHEAD_SIZE = 15
 RHEAD_SIZE = 22
@@ -122,11 +122,17 @@ def header(path):
 
 
 def _steps(step):
+    """The column and row steps, whole numbers the library's 32-bit
+    arguments hold (ctypes would keep the low 32 bits of a larger one)."""
     if step is None:
         return 1, 1
     columns, rows = (step, step) if numpy.ndim(step) == 0 else tuple(step)
-    if int(columns) != columns or int(rows) != rows or columns < 1 or rows < 1:
-        raise ValueError('steps are whole numbers of cells, 1 or more: %r' % (step,))
+    try:
+        whole = all(int(n) == n and 1 <= n <= INT32_MAX for n in (columns, rows))
+    except (OverflowError, ValueError):  # an infinity or a NaN
+        whole = False
+    if not whole:
+        raise ValueError('step is a whole number of cells from 1 to %d, or two of them: %r' % (INT32_MAX, step))
     return int(columns), int(rows)
 
 

@@ -7,6 +7,7 @@
 #include "convert/descriptor.h"
 #include "convert/failures.h"
 #include "convert/files.h"
+#include "convert/finite_values.h"
 #include "convert/level_choice.h"
 #include "convert/limits.h"
 #include "convert/name_text.h"
@@ -31,6 +32,9 @@ namespace {
 std::variant<Palette, Failure> check_before_reading(const Settings& settings) {
     // A stop message of its own, printed without the blank column.
     if (!grid_file_exists(settings.input)) return Failure{GRIDLIB_REFUSED, " the grid file does not exist"};
+    // rastrify cannot read such a value from its text; a caller of the
+    // library hands it over as a float, and meets the same refusal.
+    if (auto refusal = non_finite_option(settings)) return failure(GRIDLIB_REFUSED, *refusal);
     switch (check_limits(settings)) {
     case LimitCheck::ok:
         break;
@@ -228,6 +232,8 @@ std::optional<Failure> convert(const Settings& settings, const Notes& notes) {
         failed = draw_by_levels(at, std::get<ColourTable>(palette), d, slopes, width, notes);
     }
     if (failed) return failed;
+    // The last moment a stop can undo the run: after it the outputs are in place.
+    if (stop_asked(settings)) return stopped();
     if (!outputs.commit())
         return failure(GRIDLIB_IMAGE_WRITE_FAILED, image_failure(GRIDLIB_IMAGE_WRITE_FAILED, image_kind));
     return std::nullopt;

@@ -26,4 +26,8 @@ void Notes::line(std::string_view text) const {
 
 Failure failure(std::int32_t status, std::string_view text) { return {status, console_line(text)}; }
 
+Failure stopped() {
+    return failure(GRIDLIB_STOPPED, " The conversion was stopped by its caller : nothing was written or replaced");
+}
+
 }  // namespace gridlib::convert

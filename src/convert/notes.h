@@ -32,4 +32,7 @@ struct Failure {
 // The failure printed as a console line of text.
 Failure failure(std::int32_t status, std::string_view text);
 
+// The failure of a run its caller stopped.
+Failure stopped();
+
 }  // namespace gridlib::convert

@@ -45,7 +45,12 @@ struct Settings {
     std::string palette;             // a palette's name or a palette file; empty: the rainbow
     std::string kept_name;           // the histogram file to write; empty: none
     bool tiles = false;              // a tile pyramid and its viewer in the output folder, not an image
+    // The caller's stop flag (none: the run cannot be stopped): set, the run
+    // ends before its outputs are renamed into place.
+    const volatile std::int32_t* stop = nullptr;
 };
+
+inline bool stop_asked(const Settings& s) { return s.stop && *s.stop != 0; }
 
 // The limits are given when the upper one lies above the lower one.
 inline bool limits_given(float lower, float upper) { return upper > lower; }

@@ -22,9 +22,14 @@ void report_to_process_callback(void*, const std::int32_t* phase, const std::int
     if (const Callback callback = g_callback.load()) callback(phase, done, total);
 }
 
+// A call without a callback of its own reports to the process's, and keeps its stop flag.
 Sink sink_of_thread() {
-    if (t_sink.report) return t_sink;
-    return g_callback.load() ? Sink{&report_to_process_callback, nullptr} : Sink{};
+    Sink sink = t_sink;
+    if (!sink.report && g_callback.load()) {
+        sink.report = &report_to_process_callback;
+        sink.user = nullptr;
+    }
+    return sink;
 }
 
 }  // namespace
@@ -42,7 +47,10 @@ Reporter::Reporter(Phase phase, std::int64_t total)
 
 void Reporter::report(std::int64_t done) {
     const std::int32_t phase = static_cast<std::int32_t>(phase_), done32 = clamped(done), total32 = clamped(total_);
-    sink_.report(sink_.user, &phase, &done32, &total32);
+    // A flag set at the last report of a call (by its own progress function)
+    // is seen before the outputs are renamed into place instead.
+    if (sink_.stop && *sink_.stop != 0) throw Stopped();
+    if (sink_.report) sink_.report(sink_.user, &phase, &done32, &total32);
     // The next report comes with the next whole percent, or at the end.
     const std::int64_t percent = done * 100 / total_ + 1;
     next_ = done >= total_ ? std::numeric_limits<std::int64_t>::max()

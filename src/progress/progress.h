@@ -17,12 +17,21 @@ using Callback = void (*)(const std::int32_t* phase, const std::int32_t* done, c
 void set_callback(Callback callback);
 
 // A callback with the caller's own pointer, for the routines that one call
-// runs on its thread.
+// runs on its thread, and the flag by which that caller asks them to stop.
 struct Sink {
     void (*report)(void* user, const std::int32_t* phase, const std::int32_t* done,
                    const std::int32_t* total) = nullptr;
     void* user = nullptr;
+    // Non-zero: the next report throws Stopped instead of reporting. Set from
+    // a signal handler or another thread, hence read as volatile each time.
+    const volatile std::int32_t* stop = nullptr;
 };
+
+// Thrown by a reporter once its call's stop flag is set: the routine unwinds
+// as it does from any exception, removing what it has written, and the
+// caller that set the flag tells its own caller why. Not a std::exception,
+// so that no handler takes it for a failure with words of its own.
+struct Stopped {};
 
 // While it exists, the reporters made on this thread report to sink instead
 // of the process's callback: two threads converting at once each see their
@@ -39,13 +48,15 @@ private:
 };
 
 // Reports one phase of one routine call: the start (0 done), every percent
-// of rows crossed, and the end.
+// of rows crossed, and the end; each report is also where the call's stop
+// flag is looked at.
 class Reporter {
 public:
     Reporter(Phase phase, std::int64_t total);
-    // Cheap when no callback is set or the percent has not changed.
+    // Cheap when no callback or stop flag is set or the percent has not
+    // changed. Throws Stopped when the call's stop flag is set.
     void advance(std::int64_t done) {
-        if (sink_.report && done >= next_) report(done);
+        if ((sink_.report || sink_.stop) && done >= next_) report(done);
     }
 
 private:

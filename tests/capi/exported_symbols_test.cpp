@@ -50,4 +50,15 @@ TEST(ExportedSymbols, AreExactlyTheRoutinesOfThePublicHeader) {
     EXPECT_EQ(exported_symbols(library), declared);
 }
 
+// Programs built against earlier headers call gridlib_convert_defaults by
+// its name, which gridlib.h now makes a macro of the sized routine: both
+// stay exported.
+TEST(ExportedSymbols, KeepTheRoutinesOfEarlierHeaders) {
+    const char* library = std::getenv("GRIDLIB_LIBRARY");
+    ASSERT_TRUE(library) << "GRIDLIB_LIBRARY must be set";
+    const auto exported = exported_symbols(library);
+    for (const char* name : {"gridlib_convert_defaults", "gridlib_convert_defaults_sized", "gridlib_convert"})
+        EXPECT_TRUE(exported.contains(name)) << name;
+}
+
 }  // namespace

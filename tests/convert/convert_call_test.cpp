@@ -11,6 +11,8 @@
 #include <cstddef>
 #include <filesystem>
 #include <functional>
+#include <limits>
+#include <vector>
 
 namespace gridlib::testing {
 namespace {
@@ -22,7 +24,8 @@ gridlib_convert_options defaults() {
 }
 
 // A caller built against an older header passes its smaller size: the
-// fields beyond it are not read, whatever the memory after them holds.
+// fields beyond it are not read, whatever the memory after them holds, and
+// a size that would cut a field in two (half a pointer) is refused.
 TEST(ConvertCall, FieldsBeyondTheCallersSizeKeepTheirDefaults) {
     struct Case {
         std::size_t size;
@@ -31,11 +34,16 @@ TEST(ConvertCall, FieldsBeyondTheCallersSizeKeepTheirDefaults) {
     };
     const Case cases[] = {
         {sizeof(gridlib_convert_options), true, GRIDLIB_OK},
+        {offsetof(gridlib_convert_options, tiles), true, GRIDLIB_OK},  // the first layout
+        {offsetof(gridlib_convert_options, tiles) + sizeof(std::int32_t), true, GRIDLIB_OK},
         {offsetof(gridlib_convert_options, world_file) + sizeof(std::int32_t), true, GRIDLIB_OK},
         {offsetof(gridlib_convert_options, world_file), false, GRIDLIB_OK},
         {offsetof(gridlib_convert_options, invert), false, GRIDLIB_OK},
         {sizeof(std::int32_t), false, GRIDLIB_REFUSED},  // not even a distribution: no structure at all
         {0, false, GRIDLIB_REFUSED},
+        {offsetof(gridlib_convert_options, histogram_file) + 4, false, GRIDLIB_REFUSED},
+        {offsetof(gridlib_convert_options, world_file) + 2, false, GRIDLIB_REFUSED},
+        {offsetof(gridlib_convert_options, stop) + 4, false, GRIDLIB_REFUSED},
     };
     TempDir dir;
     write_file(dir.file("g.asc"), wavy_grid(20, 10, 1));
@@ -51,7 +59,62 @@ TEST(ConvertCall, FieldsBeyondTheCallersSizeKeepTheirDefaults) {
         EXPECT_EQ(r.status, c.status) << r.failure;
         EXPECT_EQ(std::filesystem::exists(stem + ".bpw"), c.world_file_expected);
         EXPECT_EQ(std::filesystem::exists(image), c.status == GRIDLIB_OK);
+        if (c.size > sizeof(std::int32_t) && c.status == GRIDLIB_REFUSED) {
+            EXPECT_EQ(r.failure, "  The conversion was refused : the size of its options structure, " +
+                                     std::to_string(c.size) + " bytes, ends inside a field");
+        }
     }
+}
+
+// The defaults fill the caller's structure up to its size and not one byte
+// beyond, wherever that size ends; the routine of the earlier headers fills
+// the first layout alone, which every caller built against them holds.
+TEST(ConvertCall, DefaultsWriteNoBytePastTheCallersSize) {
+    constexpr std::size_t kWhole = sizeof(gridlib_convert_options);
+    constexpr std::size_t kFirstLayout = offsetof(gridlib_convert_options, tiles);
+    constexpr unsigned char kUntouched = 0xA5;
+    struct Case {
+        std::int32_t size;          // -1: the routine of the earlier headers
+        std::size_t written;        // bytes that may change
+        std::int32_t size_set;      // the size field afterwards (untouched: not written)
+    };
+    const auto at = [](std::size_t offset) { return static_cast<std::int32_t>(offset); };
+    const Case cases[] = {
+        {-1, kFirstLayout, at(kFirstLayout)},
+        {at(kWhole), kWhole, at(kWhole)},
+        {at(kWhole + 24), kWhole, at(kWhole)},  // a newer caller's larger structure
+        {at(kFirstLayout), kFirstLayout, at(kFirstLayout)},
+        {at(offsetof(gridlib_convert_options, stop) + 4), offsetof(gridlib_convert_options, stop),
+         at(offsetof(gridlib_convert_options, stop))},
+        {at(offsetof(gridlib_convert_options, palette) + 4), offsetof(gridlib_convert_options, palette),
+         at(offsetof(gridlib_convert_options, palette))},
+        {8, 8, 8},
+        {4, 4, 4},
+        {3, 0, 0},
+        {0, 0, 0},
+        {-5, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.size);
+        std::vector<unsigned char> memory(kWhole + 32, kUntouched);
+        auto* options = reinterpret_cast<gridlib_convert_options*>(memory.data());
+        if (c.size == -1) {
+            (gridlib_convert_defaults)(options);
+        } else {
+            gridlib_convert_defaults_sized(options, &c.size);
+        }
+        for (std::size_t k = c.written; k < memory.size(); ++k) ASSERT_EQ(memory[k], kUntouched) << "byte " << k;
+        if (c.written == 0) continue;
+        EXPECT_EQ(options->size, c.size_set);
+        if (c.written > offsetof(gridlib_convert_options, width)) {
+            EXPECT_EQ(options->width, -1);
+        }
+        if (c.written > offsetof(gridlib_convert_options, exaggeration)) {
+            EXPECT_EQ(options->exaggeration, 1.0f);
+        }
+    }
+    std::int32_t whole = static_cast<std::int32_t>(kWhole);
+    gridlib_convert_defaults_sized(nullptr, &whole);  // nothing to fill: no crash
 }
 
 TEST(ConvertCall, NoOptionsMeansTheDefaults) {
@@ -76,6 +139,8 @@ TEST(ConvertCall, FailuresGiveTheirStatusAndLineAndLeaveNothing) {
         const char* line;
     };
     static const std::string no_palette = "/nonexistent/palette.cpt";
+    constexpr float kInfinity = std::numeric_limits<float>::infinity();
+    constexpr float kNaN = std::numeric_limits<float>::quiet_NaN();
     const Case cases[] = {
         {"missing grid", [](auto&, std::string& in, std::string&) { in += ".missing"; }, GRIDLIB_REFUSED,
          " the grid file does not exist"},
@@ -97,6 +162,33 @@ TEST(ConvertCall, FailuresGiveTheirStatusAndLineAndLeaveNothing) {
              o.exaggeration = 0.0f;
          },
          GRIDLIB_REFUSED, "  The vertical exaggeration of the shaded relief is not above 0"},
+        // What rastrify refuses as not a number, as C's float holds it.
+        {"infinite upper limit", [](gridlib_convert_options& o, auto&, auto&) { o.upper = kInfinity; },
+         GRIDLIB_REFUSED, "  The value of the upper colour limit is not a number : inf"},
+        {"lower limit minus infinity",
+         [](gridlib_convert_options& o, auto&, auto&) {
+             o.lower = -kInfinity;
+             o.upper = 5.0f;
+         },
+         GRIDLIB_REFUSED, "  The value of the lower colour limit is not a number : -inf"},
+        {"azimuth not a number",
+         [](gridlib_convert_options& o, auto&, auto&) {
+             o.shade = 1;
+             o.azimuth = kNaN;
+         },
+         GRIDLIB_REFUSED, "  The value of the light azimuth of the shaded relief is not a number : nan"},
+        {"elevation not a number",
+         [](gridlib_convert_options& o, auto&, auto&) {
+             o.shade = 1;
+             o.elevation = kNaN;
+         },
+         GRIDLIB_REFUSED, "  The value of the light elevation of the shaded relief is not a number : nan"},
+        {"infinite exaggeration",
+         [](gridlib_convert_options& o, auto&, auto&) {
+             o.shade = 1;
+             o.exaggeration = kInfinity;
+         },
+         GRIDLIB_REFUSED, "  The value of the vertical exaggeration of the shaded relief is not a number : inf"},
         {"unreadable palette file",
          [](gridlib_convert_options& o, auto&, auto&) {
              o.palette = no_palette.data();

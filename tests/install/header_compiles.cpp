@@ -8,5 +8,8 @@ int gridlib_header_compiles_as_cxx() {
     ihead[GRIDLIB_FORMAT] = GRIDLIB_FORMAT_SURFER7;
     static_assert(noexcept(GRDRDH(nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr)),
                   "the routines never throw");
-    return ihead[GRIDLIB_FORMAT] + (GRIDLIB_REFUSED < 0 ? 0 : 1);
+    gridlib_convert_options options;
+    static_assert(noexcept(gridlib_convert_defaults(&options)), "neither does the defaults' macro");
+    gridlib_convert_defaults(&options);
+    return ihead[GRIDLIB_FORMAT] + (GRIDLIB_REFUSED < 0 && options.size > 0 ? 0 : 1);
 }

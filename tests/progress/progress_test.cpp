@@ -83,5 +83,23 @@ TEST(Progress, ACallsSinkHearsItsThreadAloneAndScopesNest) {
     set_callback(nullptr);
 }
 
+// A call's stop flag is looked at where a report falls due, before the
+// report, with or without a callback to report to: the first due after it
+// is set throws instead.
+TEST(Progress, AStopFlagEndsTheReportsWithStopped) {
+    for (const bool with_callback : {true, false}) {
+        SCOPED_TRACE(with_callback);
+        Heard heard;
+        volatile std::int32_t stop = 0;
+        const CallSink call({with_callback ? &count_for : nullptr, &heard, &stop});
+        Reporter reporter(Phase::drawing, 10);
+        reporter.advance(4);
+        stop = 1;
+        EXPECT_THROW(reporter.advance(5), Stopped);
+        EXPECT_EQ(heard.reports, with_callback ? 2 : 0);  // the start and row 4
+        EXPECT_THROW(Reporter(Phase::reading, 3), Stopped);  // a routine that starts after it
+    }
+}
+
 }  // namespace
 }  // namespace gridlib::progress

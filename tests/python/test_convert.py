@@ -1,11 +1,16 @@
 """The one-call conversion writes what rastrify writes, byte for byte."""
 import os
 import shutil
+import signal
 import subprocess
+import sys
+import threading
+import time
 
 import pytest
 
 import gridlib
+import grids
 from gridlib import _library
 
 pytestmark = pytest.mark.skipif(not _library.has('gridlib_convert'),
@@ -102,13 +107,166 @@ def test_failures_raise_rastrifys_sentence(tmp_path):
         gridlib.convert(TERRAIN, tmp_path / 'o.bmp', distribution='cubic')
 
 
-def test_progress_is_reported_and_its_exceptions_come_back(tmp_path):
+def test_progress_is_reported(tmp_path):
     seen = []
     gridlib.convert(TERRAIN, tmp_path / 'o.bmp', progress=lambda *report: seen.append(report))
     assert {phase for phase, _, _ in seen} >= {gridlib.PHASE_READING, gridlib.PHASE_DRAWING}
     assert all(0 <= done <= total for _, done, total in seen)
 
-    def stop(*_):
-        raise KeyError('stop')
-    with pytest.raises(KeyError):
-        gridlib.convert(TERRAIN, tmp_path / 'p.bmp', progress=stop)
+
+def raise_(exception):
+    raise exception
+
+
+# What a progress function does at the first drawing report, and the exception the call raises.
+IN_PROGRESS = [
+    ('raises', lambda: raise_(KeyError('stop')), KeyError),
+    ('raises_keyboard_interrupt', lambda: raise_(KeyboardInterrupt()), KeyboardInterrupt),
+    ('sends_sigint', lambda: os.kill(os.getpid(), signal.SIGINT), KeyboardInterrupt),
+]
+
+
+@pytest.mark.parametrize('name, act, raised', IN_PROGRESS, ids=[c[0] for c in IN_PROGRESS])
+def test_an_exception_in_progress_stops_the_conversion_and_leaves_the_outputs(tmp_path, name, act, raised):
+    (tmp_path / 'o.png').write_bytes(b'an earlier image')
+    (tmp_path / 'o.pgw').write_bytes(b'an earlier world file')
+
+    def progress(phase, done, total):
+        if phase == gridlib.PHASE_DRAWING:
+            act()
+    with pytest.raises(raised):
+        gridlib.convert(TERRAIN, tmp_path / 'o.png', world_file=True, progress=progress)
+    assert sorted(os.listdir(tmp_path)) == ['o.pgw', 'o.png']
+    assert (tmp_path / 'o.png').read_bytes() == b'an earlier image'
+    assert (tmp_path / 'o.pgw').read_bytes() == b'an earlier world file'
+    assert signal.getsignal(signal.SIGINT) is signal.default_int_handler
+
+
+# A child that converts a grid with no progress function of its own, to a
+# shaded relief as a PNG, the slowest there is; exit 3 when the call raised
+# KeyboardInterrupt.
+CHILD = """
+import sys
+import gridlib
+try:
+    gridlib.convert(sys.argv[1], sys.argv[2], shade=True)
+except KeyboardInterrupt:
+    sys.exit(3)
+"""
+
+
+def test_ctrl_c_while_the_library_converts_leaves_the_outputs(tmp_path):
+    grid = grids.write_surfer6(str(tmp_path / 'large.grd'), 3000, 3000)
+    folder = tmp_path / 'out'
+    folder.mkdir()
+    (folder / 'o.png').write_bytes(b'an earlier image')
+    # One thread: the conversion lasts well beyond the moment the signal comes
+    # (a third of a second where the signal takes a millisecond).
+    child = subprocess.Popen([sys.executable, '-c', CHILD, grid, str(folder / 'o.png')],
+                             env=dict(os.environ, GRIDLIB_THREADS='1'))
+    try:
+        # The working grid beside the output: the library is reading.
+        deadline = time.monotonic() + 60
+        while len(os.listdir(folder)) == 1 and child.poll() is None and time.monotonic() < deadline:
+            time.sleep(0.002)
+        child.send_signal(signal.SIGINT)
+        assert child.wait(timeout=60) == 3
+    finally:
+        child.kill()
+    assert os.listdir(folder) == ['o.png']
+    assert (folder / 'o.png').read_bytes() == b'an earlier image'
+
+
+def test_ctrl_c_after_the_outputs_are_in_place_is_raised_after_the_call(tmp_path, monkeypatch):
+    library = _library.load()
+    real = library.gridlib_convert
+
+    def interrupted_on_return(*arguments):
+        real(*arguments)
+        os.kill(os.getpid(), signal.SIGINT)  # handled by Python as the library has returned
+    monkeypatch.setattr(library, 'gridlib_convert', interrupted_on_return)
+    (tmp_path / 'o.bmp').write_bytes(b'an earlier image')
+    with pytest.raises(KeyboardInterrupt):
+        gridlib.convert(TERRAIN, tmp_path / 'o.bmp')
+    assert (tmp_path / 'o.bmp').read_bytes()[:2] == b'BM'
+    assert os.listdir(tmp_path) == ['o.bmp']
+
+
+def test_convert_runs_on_other_threads_too(tmp_path):
+    # Only the main thread may set a signal handler: another leaves SIGINT alone.
+    failures = []
+    worker = threading.Thread(target=lambda: failures.append(gridlib.convert(TERRAIN, tmp_path / 'o.bmp')))
+    worker.start()
+    worker.join()
+    assert failures == [None]
+    assert (tmp_path / 'o.bmp').read_bytes()[:2] == b'BM'
+
+
+# Names with blanks at their end name those files, as rastrify's and read's do:
+# the call's arguments, the files present, and the files that are new afterwards
+# (None: the call fails).
+BLANK_ENDS = [
+    ('input', ('terrain.asc ', 'o.bmp'), {}, None),
+    ('input_of_that_name', ('blank.asc ', 'o.bmp '), {}, {'o.bmp '}),
+    ('histogram_file', ('terrain.asc', 'o.bmp'), {'histogram_file': 'levels.his '}, None),
+    ('palette', ('terrain.asc', 'o.bmp'), {'palette': 'viridis '}, None),
+    ('keep_scale', ('terrain.asc', 'o.bmp'), {'keep_scale': 'kept.his '}, {'o.bmp', 'kept.his '}),
+    ('colour_bar', ('terrain.asc', 'o.png'), {'colour_bar': 'bar.svg '}, None),
+]
+
+
+@pytest.mark.parametrize('name, names, keywords, made', BLANK_ENDS, ids=[c[0] for c in BLANK_ENDS])
+def test_names_are_taken_with_their_blanks(tmp_path, name, names, keywords, made):
+    shutil.copy(TERRAIN, tmp_path / 'terrain.asc')
+    shutil.copy(TERRAIN, tmp_path / 'blank.asc ')
+    histogram_file(tmp_path / 'levels.his')
+    before = set(os.listdir(tmp_path))
+    here = os.getcwd()
+    os.chdir(tmp_path)
+    try:
+        if made is None:
+            with pytest.raises(gridlib.GridlibError):
+                gridlib.convert(*names, **keywords)
+        else:
+            gridlib.convert(*names, **keywords)
+    finally:
+        os.chdir(here)
+    assert set(os.listdir(tmp_path)) - before == (made or set())
+
+
+INFINITY, NAN = float('inf'), float('nan')
+# Options rastrify refuses as not a number, as C's 32-bit reals hold them, and
+# the words (tests/convert has every option).
+NOT_NUMBERS = [
+    ('zmax_infinite', {'zmin': 0, 'zmax': INFINITY}, 'The value of the upper colour limit is not a number : inf'),
+    ('zmax_beyond_32_bits', {'zmin': 0, 'zmax': 1e39}, 'The value of the upper colour limit is not a number : inf'),
+    ('azimuth_nan', {'shade': (NAN, 45)}, 'The value of the light azimuth of the shaded relief is not a number : nan'),
+]
+
+
+@pytest.mark.parametrize('name, keywords, text', NOT_NUMBERS, ids=[c[0] for c in NOT_NUMBERS])
+def test_values_that_are_not_numbers_are_refused(tmp_path, name, keywords, text):
+    with pytest.raises(gridlib.GridlibError) as caught:
+        gridlib.convert(TERRAIN, tmp_path / 'o.bmp', **keywords)
+    assert (caught.value.status, caught.value.text) == (-1, text)
+    assert os.listdir(tmp_path) == []
+
+
+# Whole numbers ctypes would cut to 32 bits, or that are not whole: the
+# argument named in the ValueError.
+NOT_INT32 = [
+    ('width_wrapping_to_50', lambda out: gridlib.convert(TERRAIN, out, width=2 ** 32 + 50), 'width'),
+    ('width_beyond', lambda out: gridlib.convert(TERRAIN, out, width=2 ** 31), 'width'),
+    ('width_below', lambda out: gridlib.convert(TERRAIN, out, width=-2 ** 31 - 1), 'width'),
+    ('width_not_whole', lambda out: gridlib.convert(TERRAIN, out, width=50.5), 'width'),
+    ('step_wrapping_to_1', lambda out: gridlib.read(TERRAIN, step=2 ** 32 + 1), 'step'),
+    ('step_infinite', lambda out: gridlib.read(TERRAIN, step=INFINITY), 'step'),
+]
+
+
+@pytest.mark.parametrize('name, call, argument', NOT_INT32, ids=[c[0] for c in NOT_INT32])
+def test_whole_numbers_beyond_32_bits_are_refused(tmp_path, name, call, argument):
+    with pytest.raises(ValueError) as caught:
+        call(tmp_path / 'o.bmp')
+    assert str(caught.value).startswith(argument)
+    assert os.listdir(tmp_path) == []
