@@ -11,7 +11,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <span>
 #include <string>
@@ -243,49 +242,6 @@ void read_value_attributes(int id, Grid& grid) {
     }
 }
 
-// a * b, or the largest number for a product beyond it.
-std::uint64_t saturated_product(std::uint64_t a, std::uint64_t b) {
-    constexpr auto kMax = std::numeric_limits<std::uint64_t>::max();
-    return b != 0 && a > kMax / b ? kMax : a * b;
-}
-
-// The bytes of a variable's numbers (all its records, for one along the
-// unlimited dimension); the largest number when libnetcdf cannot tell.
-std::uint64_t variable_bytes(int id, int variable) {
-    constexpr auto kUnknown = std::numeric_limits<std::uint64_t>::max();
-    nc_type type = NC_NAT;
-    std::size_t size = 0;
-    if (nc().nc_inq_vartype(id, variable, &type) != NC_NOERR || nc().nc_inq_type(id, type, nullptr, &size) != NC_NOERR)
-        return kUnknown;
-    std::uint64_t bytes = size;
-    for (const int dim : dimension_ids(id, variable)) {
-        std::size_t length = 0;
-        if (nc().nc_inq_dimlen(id, dim, &length) != NC_NOERR) return kUnknown;
-        bytes = saturated_product(bytes, length);
-    }
-    return bytes;
-}
-
-// libnetcdf reads what lies beyond the end of a classic file as zeros (a
-// file written without fill values may end before data never written), so
-// a file cut short would read as a grid of zeros without a word. A classic
-// file holds every variable's numbers after its header: one shorter than
-// their sum is cut short. (Cut by less than its header, it still passes.)
-Status check_classic_extent(int id, const std::string& path) {
-    int format = 0, count = 0;
-    if (nc().nc_inq_format(id, &format) != NC_NOERR || nc().nc_inq_nvars(id, &count) != NC_NOERR)
-        return GRIDLIB_NETCDF_UNREADABLE;
-    if (format == NC_FORMAT_NETCDF4 || format == NC_FORMAT_NETCDF4_CLASSIC) return GRIDLIB_OK;  // HDF5 checks its own
-    std::uint64_t needed = 0;
-    for (int v = 0; v < count; ++v) {
-        const std::uint64_t bytes = variable_bytes(id, v);
-        needed = bytes > std::numeric_limits<std::uint64_t>::max() - needed ? bytes : needed + bytes;
-    }
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    return !ec && size >= needed ? GRIDLIB_OK : GRIDLIB_BINARY_TOO_SHORT;
-}
-
 }  // namespace
 
 float Grid::value_of(double stored) const {
@@ -298,13 +254,17 @@ float Grid::value_of(double stored) const {
 
 Status open_grid(const std::string& grid_name, File& file, Grid& grid) {
     const GridSelection selected = split_selection(grid_name);
-    if (!classic_header_fits(selected.file)) return GRIDLIB_NETCDF_UNREADABLE;
+    const ClassicFile classic = check_classic_file(selected.file);
+    if (classic == ClassicFile::header_unfit) return GRIDLIB_NETCDF_UNREADABLE;
     const auto lock = library_lock();
     int id = -1;
     if (!netcdf_library() || nc().nc_open(selected.file.c_str(), NC_NOWRITE, &id) != NC_NOERR)
         return GRIDLIB_NETCDF_UNREADABLE;
     file = File(id);
-    if (const Status s = check_classic_extent(id, selected.file); s != GRIDLIB_OK) return s;
+    // libnetcdf reads what lies beyond the end of a classic file as zeros
+    // (a file written without fill values may end before numbers never
+    // written), so a file cut short would read as a grid of zeros.
+    if (classic == ClassicFile::numbers_cut_off) return GRIDLIB_BINARY_TOO_SHORT;
 
     const auto variable = find_variable(id, selected.selection);
     if (!variable) return GRIDLIB_NETCDF_NO_GRID;

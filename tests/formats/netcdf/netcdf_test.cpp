@@ -268,5 +268,49 @@ TEST_F(NetcdfGrid, CutShortIsRefusedNotReadAsZeros) {
     EXPECT_EQ(read(path).header, GRIDLIB_BINARY_TOO_SHORT);
 }
 
+// Cut by fewer bytes than the header holds, a file still held more bytes
+// than its variables' numbers add up to, and was read with zeros for the
+// numbers cut off. The end of each variable's numbers counts (of those
+// along the unlimited dimension, their last record's): a file that ends
+// within the padding after them still holds them all.
+TEST_F(NetcdfGrid, ClassicFileEndingBeforeItsLastNumberIsRefused) {
+    const std::vector<double> nine = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    std::vector<double> two_records = nine;
+    two_records.insert(two_records.end(), nine.rbegin(), nine.rend());
+    struct Case {
+        const char* what;
+        std::vector<Dimension> dims;
+        std::vector<Variable> vars;
+        std::uintmax_t padding;  // after the last number, which the file may lack
+    } cases[] = {
+        // 9 16-bit numbers, padded to 20 bytes.
+        {"fixed variables", {{"y", 3}, {"x", 3}},
+         {{"x", NC_DOUBLE, {"x"}, {1, 2, 3}}, {"z", NC_SHORT, {"y", "x"}, nine}}, 2},
+        // A single record variable is stored unpadded.
+        {"one record variable", {{"time", NC_UNLIMITED}, {"y", 3}, {"x", 3}},
+         {{"x", NC_DOUBLE, {"x"}, {1, 2, 3}}, {"z", NC_SHORT, {"time", "y", "x"}, two_records}}, 0},
+        // Records of two variables, each padded: the second's last record
+        // ends 2 bytes before the file.
+        {"two record variables", {{"time", NC_UNLIMITED}, {"y", 3}, {"x", 3}},
+         {{"z", NC_SHORT, {"time", "y", "x"}, two_records}, {"w", NC_SHORT, {"time", "y", "x"}, two_records}}, 2},
+    };
+    for (const int kind : {0, NC_64BIT_OFFSET, NC_64BIT_DATA}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + ", kind " + std::to_string(kind));
+            write(c.dims, c.vars, kind);
+            const auto whole = std::filesystem::file_size(path);
+            std::filesystem::resize_file(path, whole - c.padding);
+            Read r = read(path);
+            ASSERT_EQ(r.plan, 0);
+            EXPECT_EQ(r.rows, (std::vector<std::vector<float>>{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}));
+            // Each case's numbers take more than 40 bytes.
+            for (const std::uintmax_t cut : {c.padding + 1, c.padding + 4, std::uintmax_t{40}}) {
+                std::filesystem::resize_file(path, whole - cut);
+                EXPECT_EQ(read(path).header, GRIDLIB_BINARY_TOO_SHORT) << cut << " bytes cut off";
+            }
+        }
+    }
+}
+
 }  // namespace
 }  // namespace gridlib::formats
