@@ -3,6 +3,7 @@
 
 #include "formats/grid_selection.h"
 #include "formats/netcdf/classic_header.h"
+#include "formats/netcdf/stored_chunks.h"
 
 #include "formats/netcdf/netcdf_library.h"
 
@@ -242,6 +243,44 @@ void read_value_attributes(int id, Grid& grid) {
     }
 }
 
+// The chunking of the grid's rows and columns; none for a variable stored
+// whole, or one whose chunking libnetcdf cannot tell.
+void read_chunking(int id, Grid& grid) {
+    int storage = NC_CONTIGUOUS;
+    std::vector<std::size_t> chunks(static_cast<std::size_t>(grid.dimensions));
+    if (nc().nc_inq_var_chunking(id, grid.variable, &storage, chunks.data()) != NC_NOERR || storage != NC_CHUNKED)
+        return;
+    const std::size_t rows = chunks[chunks.size() - 2], columns = chunks.back();
+    if (rows == 0 || columns == 0) return;
+    grid.chunk_rows = std::min(rows, static_cast<std::size_t>(grid.y.count));
+    grid.chunk_columns = std::min(columns, static_cast<std::size_t>(grid.x.count));
+}
+
+// libnetcdf serves the chunks of a netCDF-4 variable that were never
+// written as fill values, so a file of a few kilobytes can declare a grid
+// of billions of cells, every one null, and its working grid would hold
+// them all. A grid of more than kAnyGridCells cells is read only when the
+// chunks its file stores cover at least 1 in kStoredShare of its cells. A
+// chunk may hold a great many cells in few bytes (Deflate reaches 1000:1),
+// so the count of stored chunks decides, not their bytes. Chunks of other
+// indices of the leading dimensions (later time steps) count too.
+constexpr std::uint64_t kAnyGridCells = std::uint64_t{1} << 26;  // 8192 x 8192: a working grid of 256 MiB
+constexpr std::uint64_t kStoredShare = 64;
+
+Status check_stored_cells(int id, const std::string& path, const Grid& grid) {
+    const std::uint64_t cells = static_cast<std::uint64_t>(grid.x.count) * static_cast<std::uint64_t>(grid.y.count);
+    int format = 0;
+    if (cells <= kAnyGridCells || nc().nc_inq_format(id, &format) != NC_NOERR ||
+        (format != NC_FORMAT_NETCDF4 && format != NC_FORMAT_NETCDF4_CLASSIC))
+        return GRIDLIB_OK;
+    const bool chunked = grid.chunk_rows > 0;
+    const auto stored = stored_chunks(path, id, grid.variable, chunked);
+    if (!stored) return GRIDLIB_OK;  // HDF5 cannot tell
+    const std::uint64_t chunk_cells = chunked ? grid.chunk_rows * grid.chunk_columns : cells;
+    const std::uint64_t covered = *stored > cells / chunk_cells ? cells : *stored * chunk_cells;
+    return covered < cells / kStoredShare ? GRIDLIB_NETCDF_UNSTORED : GRIDLIB_OK;
+}
+
 }  // namespace
 
 float Grid::value_of(double stored) const {
@@ -282,6 +321,8 @@ Status open_grid(const std::string& grid_name, File& file, Grid& grid) {
     if (const Status s = axis_of(id, dims[dims.size() - 1], grid.x); s != GRIDLIB_OK) return s;
     if (const Status s = axis_of(id, dims[dims.size() - 2], grid.y); s != GRIDLIB_OK) return s;
     read_value_attributes(id, grid);
+    read_chunking(id, grid);
+    if (const Status s = check_stored_cells(id, selected.file, grid); s != GRIDLIB_OK) return s;
     grid.geographic = degrees_toward(axis_units(id, dims[dims.size() - 1]), "east", 'E') &&
                       degrees_toward(axis_units(id, dims[dims.size() - 2]), "north", 'N');
     return GRIDLIB_OK;
