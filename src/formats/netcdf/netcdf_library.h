@@ -18,7 +18,7 @@ namespace gridlib::formats::netcdf {
 
 #define GRIDLIB_NETCDF_FUNCTIONS(X)                                                                              \
     X(nc_open) X(nc_close) X(nc_inq_format) X(nc_inq_nvars) X(nc_inq_varid) X(nc_inq_varname) X(nc_inq_varndims) \
-    X(nc_inq_vardimid) X(nc_inq_vartype) X(nc_inq_var_chunking) X(nc_inq_type) X(nc_inq_dimlen) X(nc_inq_dimname)  \
+    X(nc_inq_vardimid) X(nc_inq_vartype) X(nc_inq_var_chunking) X(nc_inq_dimlen) X(nc_inq_dimname)               \
     X(nc_inq_att) X(nc_inq_attlen) X(nc_get_att_double) X(nc_get_att_text) X(nc_get_var1_double)                  \
     X(nc_get_vara_double) X(nc_get_vara_float)
 
