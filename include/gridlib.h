@@ -262,6 +262,8 @@ enum gridlib_status {
     GRIDLIB_NETCDF_UNREADABLE = -2901,     /* libnetcdf cannot open the file or read its grid's coordinates */
     GRIDLIB_NETCDF_NO_GRID = -2902,        /* no numeric variable of 2 or more dimensions (of the name selected) */
     GRIDLIB_NETCDF_IRREGULAR_AXIS = -2903, /* a coordinate variable of the grid is not evenly spaced */
+    GRIDLIB_NETCDF_UNSTORED = -2904,       /* a grid of over 2^26 cells whose netCDF-4 file stores chunks
+                                              for fewer than 1 in 64 of them (the rest would be fill values) */
 
     /* GRDRDG */
     GRIDLIB_WORKING_GRID_FAILED = -2,   /* the working grid, or the scratch file beside it that turns

@@ -1,17 +1,45 @@
 // Walking a classic netCDF header by its stated lengths (the format's own
 // layout: magic, record count, then the lists of dimensions, global
-// attributes and variables, each an absent marker or a tag and a count).
+// attributes and variables, each an absent marker or a tag and a count),
+// and placing each variable's numbers where libnetcdf reads them.
 #include "formats/netcdf/classic_header.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <fstream>
+#include <limits>
 #include <optional>
+#include <vector>
 
 namespace gridlib::formats::netcdf {
 namespace {
 
 constexpr std::uint32_t kDimensionTag = 0x0A, kVariableTag = 0x0B, kAttributeTag = 0x0C;
+constexpr std::uint64_t kMax = std::numeric_limits<std::uint64_t>::max();
+
+std::uint64_t saturated_sum(std::uint64_t a, std::uint64_t b) { return a > kMax - b ? kMax : a + b; }
+std::uint64_t saturated_product(std::uint64_t a, std::uint64_t b) { return b != 0 && a > kMax / b ? kMax : a * b; }
+std::uint64_t padded(std::uint64_t n) { return n > kMax - 3 ? kMax : (n + 3) / 4 * 4; }
+
+std::uint64_t type_size(std::uint64_t type) {
+    constexpr std::uint64_t kSizes[] = {0, 1, 1, 2, 4, 4, 8, 1, 2, 4, 8, 8};  // by nc_type, 1 to 11
+    return kSizes[type];
+}
+
+// Where a variable's numbers lie: `bytes` of them from `begin`, or, along
+// the unlimited dimension, `bytes` in each record from `begin` on.
+struct Numbers {
+    std::uint64_t begin = 0;
+    std::uint64_t bytes = 0;
+    bool records = false;
+};
+
+struct Layout {
+    std::uint64_t records = 0;
+    bool streaming = false;  // a record count left for the file's size to tell
+    std::vector<Numbers> variables;
+};
 
 class HeaderWalk {
 public:
@@ -20,6 +48,10 @@ public:
     // A count or length: 8 bytes in CDF-5, 4 in the others.
     std::optional<std::uint64_t> count() { return version_ == 5 ? number(8) : number(4); }
     std::optional<std::uint64_t> word() { return number(4); }
+    // A variable's offset in the file: 4 bytes in CDF-1, 8 in the others.
+    std::optional<std::uint64_t> offset() { return version_ == 1 ? number(4) : number(8); }
+    // The record count that says the records run to the end of the file.
+    std::uint64_t streaming() const { return version_ == 5 ? kMax : 0xFFFFFFFFu; }
 
     // Passes over n bytes, when the file holds them.
     bool skip(std::uint64_t n) {
@@ -59,8 +91,6 @@ public:
         return n;
     }
 
-    int version() const { return version_; }
-
 private:
     std::optional<std::uint64_t> number(int bytes) {
         std::array<unsigned char, 8> b{};
@@ -72,11 +102,6 @@ private:
         for (int k = 0; k < bytes; ++k) v = v << 8 | b[static_cast<std::size_t>(k)];  // most significant first
         return v;
     }
-    static std::uint64_t padded(std::uint64_t n) { return n > UINT64_MAX - 3 ? UINT64_MAX : (n + 3) / 4 * 4; }
-    static std::uint64_t type_size(std::uint64_t type) {
-        constexpr std::uint64_t kSizes[] = {0, 1, 1, 2, 4, 4, 8, 1, 2, 4, 8, 8};  // by nc_type, 1 to 11
-        return kSizes[type];
-    }
 
     std::ifstream& in_;
     std::uint64_t size_;
@@ -84,41 +109,94 @@ private:
     int version_;
 };
 
-bool walk(HeaderWalk& h) {
-    if (!h.skip(4) || !h.count()) return false;  // magic, record count
+std::optional<Layout> walk(HeaderWalk& h) {
+    Layout layout;
+    if (!h.skip(4)) return std::nullopt;  // magic
+    const auto records = h.count();
+    if (!records) return std::nullopt;
+    layout.records = *records;
+    layout.streaming = *records == h.streaming();
     const auto dimensions = h.list_of(kDimensionTag);
-    if (!dimensions) return false;
+    if (!dimensions) return std::nullopt;
+    std::vector<std::uint64_t> lengths;
     for (std::uint64_t k = 0; k < *dimensions; ++k) {
-        if (!h.name() || !h.count()) return false;
+        const auto length = h.name() ? h.count() : std::nullopt;
+        if (!length) return std::nullopt;
+        lengths.push_back(*length);
     }
-    if (!h.attributes()) return false;
+    if (!h.attributes()) return std::nullopt;
     const auto variables = h.list_of(kVariableTag);
-    if (!variables) return false;
-    const std::uint64_t id_bytes = h.version() == 5 ? 8 : 4;
-    const std::uint64_t begin_bytes = h.version() == 1 ? 4 : 8;
+    if (!variables) return std::nullopt;
     for (std::uint64_t k = 0; k < *variables; ++k) {
-        if (!h.name()) return false;
+        if (!h.name()) return std::nullopt;
         const auto ids = h.count();
-        if (!ids || !h.fits(*ids, id_bytes) || !h.skip(*ids * id_bytes)) return false;
-        if (!h.attributes() || !h.word() || !h.count() || !h.skip(begin_bytes)) return false;
+        if (!ids || !h.fits(*ids, 4)) return std::nullopt;
+        Numbers numbers;
+        std::uint64_t cells = 1;
+        for (std::uint64_t d = 0; d < *ids; ++d) {
+            const auto id = h.count();
+            if (!id || *id >= lengths.size()) return std::nullopt;
+            if (d == 0 && lengths[*id] == 0) numbers.records = true;  // the record dimension leads
+            else cells = saturated_product(cells, lengths[*id]);
+        }
+        if (!h.attributes()) return std::nullopt;
+        const auto type = h.word();
+        if (!type || *type == 0 || *type > 11 || !h.count()) return std::nullopt;  // the stated size: see below
+        const auto begin = h.offset();
+        if (!begin) return std::nullopt;
+        numbers.begin = *begin;
+        numbers.bytes = saturated_product(cells, type_size(*type));
+        layout.variables.push_back(numbers);
     }
-    return true;
+    return layout;
+}
+
+// The end of the last number of any variable, as libnetcdf places them: a
+// record holds each record variable's numbers padded to 4 bytes, a single
+// record variable's unpadded. The size each variable's entry states is not
+// taken: libnetcdf computes its own, and writes a capped one for a variable
+// of 4 GiB or more.
+std::uint64_t numbers_end(const Layout& layout) {
+    std::uint64_t record = 0;
+    const Numbers* first_record = nullptr;
+    for (const Numbers& v : layout.variables) {
+        if (!v.records) continue;
+        if (!first_record) first_record = &v;
+        record = saturated_sum(record, padded(v.bytes));
+    }
+    if (first_record && record == padded(first_record->bytes)) record = first_record->bytes;
+
+    std::uint64_t end = 0;
+    for (const Numbers& v : layout.variables) {
+        if (v.bytes == 0) continue;
+        if (!v.records) {
+            end = std::max(end, saturated_sum(v.begin, v.bytes));
+        } else if (layout.records > 0 && !layout.streaming) {
+            // Records left for the file's size to count are as many as it holds.
+            const std::uint64_t last = saturated_product(layout.records - 1, record);
+            end = std::max(end, saturated_sum(saturated_sum(v.begin, last), v.bytes));
+        }
+    }
+    return end;
 }
 
 }  // namespace
 
-bool classic_header_fits(const std::string& path) {
+ClassicFile check_classic_file(const std::string& path) {
     std::ifstream in(path, std::ios::binary | std::ios::ate);
-    if (!in) return true;  // libnetcdf says why it cannot open it
+    if (!in) return ClassicFile::fits;  // libnetcdf says why it cannot open it
     const auto end = in.tellg();
     std::array<char, 4> magic{};
     in.seekg(0);
-    if (end < 4 || !in.read(magic.data(), 4)) return true;
+    if (end < 4 || !in.read(magic.data(), 4)) return ClassicFile::fits;
     if (magic[0] != 'C' || magic[1] != 'D' || magic[2] != 'F' || (magic[3] != 1 && magic[3] != 2 && magic[3] != 5))
-        return true;
+        return ClassicFile::fits;
     in.seekg(0);
-    HeaderWalk h(in, static_cast<std::uint64_t>(end), magic[3]);
-    return walk(h);
+    const auto size = static_cast<std::uint64_t>(end);
+    HeaderWalk h(in, size, magic[3]);
+    const auto layout = walk(h);
+    if (!layout) return ClassicFile::header_unfit;
+    return numbers_end(*layout) > size ? ClassicFile::numbers_cut_off : ClassicFile::fits;
 }
 
 }  // namespace gridlib::formats::netcdf

@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <new>
 #include <vector>
 
 namespace gridlib::formats {
@@ -76,35 +77,83 @@ bool in_longitude_latitude(const std::string& grid_name, const DescriptorView&) 
     return netcdf::open_grid(grid_name, file, grid) == GRIDLIB_OK && grid.geographic;
 }
 
-// One stored row per read, as doubles, so that scaling and the fill test
-// see the stored numbers whole; memory is that of a row.
+// Rows are read from libnetcdf a band at a time: the rows of one row of
+// chunks, so that each chunk is decompressed once. Read a row at a time,
+// every chunk a row crosses is decompressed again for each of its rows
+// once it is larger than libnetcdf's chunk cache, and a grid stored as one
+// chunk takes time in the square of its size. A band holds no more than
+// kBandBytes (a single row where a row is larger): a row of chunks larger
+// than that is read in several bands, each decompressing its chunks once.
+// A variable stored whole is read a row at a time, as it is stored.
+constexpr std::size_t kBandBytes = std::size_t{256} << 20;
+
+// Stored numbers that 32-bit reals hold exactly are read as those, which
+// halves a band; the others as doubles, so that scaling and the fill test
+// see them whole.
 class NetcdfRows final : public rows::RowSource {
 public:
     NetcdfRows(netcdf::File file, const Grid& grid)
         : file_(std::move(file)), grid_(grid), start_(static_cast<std::size_t>(grid.dimensions), 0),
-          count_(static_cast<std::size_t>(grid.dimensions), 1),
-          stored_(static_cast<std::size_t>(grid.x.count)) {
-        count_.back() = stored_.size();
+          count_(static_cast<std::size_t>(grid.dimensions), 1), columns_(static_cast<std::size_t>(grid.x.count)) {
+        count_.back() = columns_;
+        const std::size_t row_bytes = columns_ * (grid.doubles ? sizeof(double) : sizeof(float));
+        chunk_rows_ = std::max<std::size_t>(grid.chunk_rows, 1);
+        band_rows_ = std::clamp<std::size_t>(kBandBytes / row_bytes, 1, chunk_rows_);
     }
 
     Status read(std::int64_t k, std::span<float> values) override {
-        if (k < 1 || k > grid_.y.count || values.size() != stored_.size()) return rows::row_status(k);
-        start_[start_.size() - 2] = static_cast<std::size_t>(k - 1);
-        {
-            const auto lock = netcdf::library_lock();
-            if (netcdf::nc().nc_get_vara_double(file_.id(), grid_.variable, start_.data(), count_.data(), stored_.data()) !=
-                NC_NOERR)
-                return rows::row_status(k);
+        if (k < 1 || k > grid_.y.count || values.size() != columns_) return rows::row_status(k);
+        const auto row = static_cast<std::size_t>(k - 1);
+        if ((row < first_ || row >= first_ + rows_) && !read_band(row)) return rows::row_status(k);
+        const std::size_t at = (row - first_) * columns_;
+        const auto value = [this](double v) { return grid_.value_of(v); };
+        if (grid_.doubles) {
+            std::transform(doubles_.begin() + static_cast<std::ptrdiff_t>(at),
+                           doubles_.begin() + static_cast<std::ptrdiff_t>(at + columns_), values.begin(), value);
+        } else {
+            std::transform(singles_.begin() + static_cast<std::ptrdiff_t>(at),
+                           singles_.begin() + static_cast<std::ptrdiff_t>(at + columns_), values.begin(), value);
         }
-        std::ranges::transform(stored_, values.begin(), [this](double v) { return grid_.value_of(v); });
         return 0;
     }
 
 private:
+    // The band of `row`: its part of its row of chunks.
+    bool read_band(std::size_t row) {
+        const std::size_t chunk_first = row / chunk_rows_ * chunk_rows_;
+        const std::size_t first = chunk_first + (row - chunk_first) / band_rows_ * band_rows_;
+        const std::size_t rows = std::min({band_rows_, chunk_first + chunk_rows_ - first,
+                                           static_cast<std::size_t>(grid_.y.count) - first});
+        rows_ = 0;
+        start_[start_.size() - 2] = first;
+        count_[count_.size() - 2] = rows;
+        try {
+            if (grid_.doubles) doubles_.resize(rows * columns_);
+            else singles_.resize(rows * columns_);
+        } catch (const std::bad_alloc&) {
+            return false;
+        }
+        const auto lock = netcdf::library_lock();
+        const auto& nc = netcdf::nc();
+        const int status = grid_.doubles
+                               ? nc.nc_get_vara_double(file_.id(), grid_.variable, start_.data(), count_.data(),
+                                                       doubles_.data())
+                               : nc.nc_get_vara_float(file_.id(), grid_.variable, start_.data(), count_.data(),
+                                                      singles_.data());
+        if (status != NC_NOERR) return false;
+        first_ = first;
+        rows_ = rows;
+        return true;
+    }
+
     netcdf::File file_;
     Grid grid_;
     std::vector<std::size_t> start_, count_;
-    std::vector<double> stored_;
+    std::size_t columns_;
+    std::size_t chunk_rows_ = 1, band_rows_ = 1;
+    std::size_t first_ = 0, rows_ = 0;  // the band read, 0-based
+    std::vector<float> singles_;
+    std::vector<double> doubles_;
 };
 
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
@@ -133,6 +182,9 @@ constexpr StatusWords kStatuses[] = {
     {GRIDLIB_NETCDF_NO_GRID,
      "the netCDF file holds no numeric variable of two or more dimensions, or none of the name selected"},
     {GRIDLIB_NETCDF_IRREGULAR_AXIS, "a coordinate variable of the netCDF grid is not evenly spaced"},
+    {GRIDLIB_NETCDF_UNSTORED,
+     "the netCDF-4 grid has over 67108864 cells, and its file stores chunks for fewer than 1 in 64 of them "
+     "(chunks never written hold no data)"},
     {GRIDLIB_NO_USABLE_SIZE, "a dimension of the netCDF grid is empty or longer than 2147483647"},
     {GRIDLIB_BINARY_TOO_SHORT, "the netCDF file is shorter than its variables"},
 };

@@ -3,6 +3,7 @@
 
 #include "formats/grid_selection.h"
 #include "formats/netcdf/classic_header.h"
+#include "formats/netcdf/stored_chunks.h"
 
 #include "formats/netcdf/netcdf_library.h"
 
@@ -11,7 +12,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
-#include <filesystem>
 #include <limits>
 #include <span>
 #include <string>
@@ -243,47 +243,42 @@ void read_value_attributes(int id, Grid& grid) {
     }
 }
 
-// a * b, or the largest number for a product beyond it.
-std::uint64_t saturated_product(std::uint64_t a, std::uint64_t b) {
-    constexpr auto kMax = std::numeric_limits<std::uint64_t>::max();
-    return b != 0 && a > kMax / b ? kMax : a * b;
+// The chunking of the grid's rows and columns; none for a variable stored
+// whole, or one whose chunking libnetcdf cannot tell.
+void read_chunking(int id, Grid& grid) {
+    int storage = NC_CONTIGUOUS;
+    std::vector<std::size_t> chunks(static_cast<std::size_t>(grid.dimensions));
+    if (nc().nc_inq_var_chunking(id, grid.variable, &storage, chunks.data()) != NC_NOERR || storage != NC_CHUNKED)
+        return;
+    const std::size_t rows = chunks[chunks.size() - 2], columns = chunks.back();
+    if (rows == 0 || columns == 0) return;
+    grid.chunk_rows = std::min(rows, static_cast<std::size_t>(grid.y.count));
+    grid.chunk_columns = std::min(columns, static_cast<std::size_t>(grid.x.count));
 }
 
-// The bytes of a variable's numbers (all its records, for one along the
-// unlimited dimension); the largest number when libnetcdf cannot tell.
-std::uint64_t variable_bytes(int id, int variable) {
-    constexpr auto kUnknown = std::numeric_limits<std::uint64_t>::max();
-    nc_type type = NC_NAT;
-    std::size_t size = 0;
-    if (nc().nc_inq_vartype(id, variable, &type) != NC_NOERR || nc().nc_inq_type(id, type, nullptr, &size) != NC_NOERR)
-        return kUnknown;
-    std::uint64_t bytes = size;
-    for (const int dim : dimension_ids(id, variable)) {
-        std::size_t length = 0;
-        if (nc().nc_inq_dimlen(id, dim, &length) != NC_NOERR) return kUnknown;
-        bytes = saturated_product(bytes, length);
-    }
-    return bytes;
-}
+// libnetcdf serves the chunks of a netCDF-4 variable that were never
+// written as fill values, so a file of a few kilobytes can declare a grid
+// of billions of cells, every one null, and its working grid would hold
+// them all. A grid of more than kAnyGridCells cells is read only when the
+// chunks its file stores cover at least 1 in kStoredShare of its cells. A
+// chunk may hold a great many cells in few bytes (Deflate reaches 1000:1),
+// so the count of stored chunks decides, not their bytes. Chunks of other
+// indices of the leading dimensions (later time steps) count too.
+constexpr std::uint64_t kAnyGridCells = std::uint64_t{1} << 26;  // 8192 x 8192: a working grid of 256 MiB
+constexpr std::uint64_t kStoredShare = 64;
 
-// libnetcdf reads what lies beyond the end of a classic file as zeros (a
-// file written without fill values may end before data never written), so
-// a file cut short would read as a grid of zeros without a word. A classic
-// file holds every variable's numbers after its header: one shorter than
-// their sum is cut short. (Cut by less than its header, it still passes.)
-Status check_classic_extent(int id, const std::string& path) {
-    int format = 0, count = 0;
-    if (nc().nc_inq_format(id, &format) != NC_NOERR || nc().nc_inq_nvars(id, &count) != NC_NOERR)
-        return GRIDLIB_NETCDF_UNREADABLE;
-    if (format == NC_FORMAT_NETCDF4 || format == NC_FORMAT_NETCDF4_CLASSIC) return GRIDLIB_OK;  // HDF5 checks its own
-    std::uint64_t needed = 0;
-    for (int v = 0; v < count; ++v) {
-        const std::uint64_t bytes = variable_bytes(id, v);
-        needed = bytes > std::numeric_limits<std::uint64_t>::max() - needed ? bytes : needed + bytes;
-    }
-    std::error_code ec;
-    const std::uintmax_t size = std::filesystem::file_size(path, ec);
-    return !ec && size >= needed ? GRIDLIB_OK : GRIDLIB_BINARY_TOO_SHORT;
+Status check_stored_cells(int id, const std::string& path, const Grid& grid) {
+    const std::uint64_t cells = static_cast<std::uint64_t>(grid.x.count) * static_cast<std::uint64_t>(grid.y.count);
+    int format = 0;
+    if (cells <= kAnyGridCells || nc().nc_inq_format(id, &format) != NC_NOERR ||
+        (format != NC_FORMAT_NETCDF4 && format != NC_FORMAT_NETCDF4_CLASSIC))
+        return GRIDLIB_OK;
+    const bool chunked = grid.chunk_rows > 0;
+    const auto stored = stored_chunks(path, id, grid.variable, chunked);
+    if (!stored) return GRIDLIB_OK;  // HDF5 cannot tell
+    const std::uint64_t chunk_cells = chunked ? grid.chunk_rows * grid.chunk_columns : cells;
+    const std::uint64_t covered = *stored > cells / chunk_cells ? cells : *stored * chunk_cells;
+    return covered < cells / kStoredShare ? GRIDLIB_NETCDF_UNSTORED : GRIDLIB_OK;
 }
 
 }  // namespace
@@ -298,13 +293,17 @@ float Grid::value_of(double stored) const {
 
 Status open_grid(const std::string& grid_name, File& file, Grid& grid) {
     const GridSelection selected = split_selection(grid_name);
-    if (!classic_header_fits(selected.file)) return GRIDLIB_NETCDF_UNREADABLE;
+    const ClassicFile classic = check_classic_file(selected.file);
+    if (classic == ClassicFile::header_unfit) return GRIDLIB_NETCDF_UNREADABLE;
     const auto lock = library_lock();
     int id = -1;
     if (!netcdf_library() || nc().nc_open(selected.file.c_str(), NC_NOWRITE, &id) != NC_NOERR)
         return GRIDLIB_NETCDF_UNREADABLE;
     file = File(id);
-    if (const Status s = check_classic_extent(id, selected.file); s != GRIDLIB_OK) return s;
+    // libnetcdf reads what lies beyond the end of a classic file as zeros
+    // (a file written without fill values may end before numbers never
+    // written), so a file cut short would read as a grid of zeros.
+    if (classic == ClassicFile::numbers_cut_off) return GRIDLIB_BINARY_TOO_SHORT;
 
     const auto variable = find_variable(id, selected.selection);
     if (!variable) return GRIDLIB_NETCDF_NO_GRID;
@@ -322,6 +321,8 @@ Status open_grid(const std::string& grid_name, File& file, Grid& grid) {
     if (const Status s = axis_of(id, dims[dims.size() - 1], grid.x); s != GRIDLIB_OK) return s;
     if (const Status s = axis_of(id, dims[dims.size() - 2], grid.y); s != GRIDLIB_OK) return s;
     read_value_attributes(id, grid);
+    read_chunking(id, grid);
+    if (const Status s = check_stored_cells(id, selected.file, grid); s != GRIDLIB_OK) return s;
     grid.geographic = degrees_toward(axis_units(id, dims[dims.size() - 1]), "east", 'E') &&
                       degrees_toward(axis_units(id, dims[dims.size() - 2]), "north", 'N');
     return GRIDLIB_OK;

@@ -7,6 +7,7 @@
 
 #include "formats/driver.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <mutex>
 #include <optional>
@@ -62,6 +63,9 @@ struct Grid {
     // The range of the values, where the file states it.
     std::optional<double> minimum, maximum;
     bool doubles = false;  // stored with more precision than a 32-bit real
+    // The rows and columns of the chunks the variable is stored in (no more
+    // than the grid's); 0 for one stored whole, as every classic file's are.
+    std::size_t chunk_rows = 0, chunk_columns = 0;
     // The axes' units say longitude and latitude (CF's degrees_east and
     // degrees_north, in any of the spellings CF allows).
     bool geographic = false;

@@ -6,10 +6,14 @@
 #include "formats/grid_header.h"
 #include "support/temp_dir.h"
 
+#include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <hdf5.h>
 #include <netcdf.h>
+#include <netcdf_filter.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <filesystem>
 #include <string>
@@ -32,6 +36,8 @@ struct Variable {
     std::vector<double> values;  // all of them, or none
     std::vector<std::pair<std::string, std::vector<double>>> attributes = {};
     bool marked_unsigned = false;
+    std::vector<std::size_t> chunks = {};  // netCDF-4: chunked thus, with `filter` where not 0
+    unsigned filter = 0;
 };
 
 void write_netcdf(const std::string& path, const std::vector<Dimension>& dimensions,
@@ -56,6 +62,12 @@ void write_netcdf(const std::string& path, const std::vector<Dimension>& dimensi
         for (const auto& [name, numbers] : v.attributes) {
             const nc_type type = name == "_FillValue" || name == "missing_value" ? v.type : NC_DOUBLE;
             ASSERT_EQ(nc_put_att_double(id, var, name.c_str(), type, numbers.size(), numbers.data()), NC_NOERR);
+        }
+        if (!v.chunks.empty()) {
+            ASSERT_EQ(nc_def_var_chunking(id, var, NC_CHUNKED, v.chunks.data()), NC_NOERR);
+        }
+        if (v.filter != 0) {
+            ASSERT_EQ(nc_def_var_filter(id, var, v.filter, 0, nullptr), NC_NOERR);
         }
         if (v.marked_unsigned) {
             ASSERT_EQ(nc_put_att_text(id, var, "_Unsigned", 4, "true"), NC_NOERR);
@@ -266,6 +278,180 @@ TEST_F(NetcdfGrid, CutShortIsRefusedNotReadAsZeros) {
                                      {"z", NC_FLOAT, {"y", "x"}, z}});
     std::filesystem::resize_file(path, std::filesystem::file_size(path) / 2);
     EXPECT_EQ(read(path).header, GRIDLIB_BINARY_TOO_SHORT);
+}
+
+// Cut by fewer bytes than the header holds, a file still held more bytes
+// than its variables' numbers add up to, and was read with zeros for the
+// numbers cut off. The end of each variable's numbers counts (of those
+// along the unlimited dimension, their last record's): a file that ends
+// within the padding after them still holds them all.
+TEST_F(NetcdfGrid, ClassicFileEndingBeforeItsLastNumberIsRefused) {
+    const std::vector<double> nine = {1, 2, 3, 4, 5, 6, 7, 8, 9};
+    std::vector<double> two_records = nine;
+    two_records.insert(two_records.end(), nine.rbegin(), nine.rend());
+    struct Case {
+        const char* what;
+        std::vector<Dimension> dims;
+        std::vector<Variable> vars;
+        std::uintmax_t padding;  // after the last number, which the file may lack
+    } cases[] = {
+        // 9 16-bit numbers, padded to 20 bytes.
+        {"fixed variables", {{"y", 3}, {"x", 3}},
+         {{"x", NC_DOUBLE, {"x"}, {1, 2, 3}}, {"z", NC_SHORT, {"y", "x"}, nine}}, 2},
+        // A single record variable is stored unpadded.
+        {"one record variable", {{"time", NC_UNLIMITED}, {"y", 3}, {"x", 3}},
+         {{"x", NC_DOUBLE, {"x"}, {1, 2, 3}}, {"z", NC_SHORT, {"time", "y", "x"}, two_records}}, 0},
+        // Records of two variables, each padded: the second's last record
+        // ends 2 bytes before the file.
+        {"two record variables", {{"time", NC_UNLIMITED}, {"y", 3}, {"x", 3}},
+         {{"z", NC_SHORT, {"time", "y", "x"}, two_records}, {"w", NC_SHORT, {"time", "y", "x"}, two_records}}, 2},
+    };
+    for (const int kind : {0, NC_64BIT_OFFSET, NC_64BIT_DATA}) {
+        for (const auto& c : cases) {
+            SCOPED_TRACE(std::string(c.what) + ", kind " + std::to_string(kind));
+            write(c.dims, c.vars, kind);
+            const auto whole = std::filesystem::file_size(path);
+            std::filesystem::resize_file(path, whole - c.padding);
+            Read r = read(path);
+            ASSERT_EQ(r.plan, 0);
+            EXPECT_EQ(r.rows, (std::vector<std::vector<float>>{{1, 2, 3}, {4, 5, 6}, {7, 8, 9}}));
+            // Each case's numbers take more than 40 bytes.
+            for (const std::uintmax_t cut : {c.padding + 1, c.padding + 4, std::uintmax_t{40}}) {
+                std::filesystem::resize_file(path, whole - cut);
+                EXPECT_EQ(read(path).header, GRIDLIB_BINARY_TOO_SHORT) << cut << " bytes cut off";
+            }
+        }
+    }
+}
+
+// An HDF5 filter that passes chunks through as they are and counts how
+// often one is decoded: HDF5 runs it wherever libnetcdf reads a chunk of a
+// variable written with it, gridlib's reads too.
+std::atomic<int> decodings{0};
+constexpr H5Z_filter_t kCountingFilter = 300;  // HDF5 leaves 256 to 511 to tests
+
+std::size_t count_decoding(unsigned flags, std::size_t, const unsigned[], std::size_t bytes, std::size_t*, void**) {
+    if (flags & H5Z_FLAG_REVERSE) ++decodings;
+    return bytes;
+}
+
+// HDF5 comes with libnetcdf, which the tests link; they do not link HDF5 itself.
+bool register_counting_filter() {
+    static const H5Z_class2_t filter = {H5Z_CLASS_T_VERS, kCountingFilter, 1, 1, "counting", nullptr, nullptr,
+                                        count_decoding};
+    const auto register_filter = reinterpret_cast<decltype(&H5Zregister)>(dlsym(RTLD_DEFAULT, "H5Zregister"));
+    return register_filter && register_filter(&filter) >= 0;
+}
+
+// libnetcdf's chunk cache for the files opened while it lives.
+class ChunkCache {
+public:
+    explicit ChunkCache(std::size_t bytes) {
+        nc_get_chunk_cache(&bytes_, &slots_, &preemption_);
+        nc_set_chunk_cache(bytes, slots_, preemption_);
+    }
+    ~ChunkCache() { nc_set_chunk_cache(bytes_, slots_, preemption_); }
+
+private:
+    std::size_t bytes_ = 0, slots_ = 0;
+    float preemption_ = 0;
+};
+
+// A chunk larger than libnetcdf's chunk cache (16 MiB by default, here made
+// smaller than the chunks of the test) was decompressed again for every row
+// read from it.
+TEST_F(NetcdfGrid, EachChunkIsDecodedOnce) {
+    ASSERT_TRUE(register_counting_filter());
+    const ChunkCache cache(16 << 10);
+    constexpr std::size_t rows = 150, columns = 100;
+    std::vector<double> z(rows * columns);
+    for (std::size_t k = 0; k < z.size(); ++k) z[k] = static_cast<double>(k);
+    struct Case {
+        const char* what;
+        Variable z;
+        int decodings;
+    } cases[] = {
+        {"one chunk", {"z", NC_FLOAT, {"y", "x"}, z, {}, false, {rows, columns}, kCountingFilter}, 1},
+        // Uneven: the last row and column of chunks are cut short.
+        {"chunks of 40 x 30", {"z", NC_FLOAT, {"y", "x"}, z, {}, false, {40, 30}, kCountingFilter}, 4 * 4},
+        {"doubles, chunks of 64 rows", {"z", NC_DOUBLE, {"y", "x"}, z, {}, false, {64, columns}, kCountingFilter}, 3},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        write({{"y", rows}, {"x", columns}}, {c.z}, NC_NETCDF4);
+        decodings = 0;
+        const Read r = read(path);
+        ASSERT_EQ(r.plan, 0);
+        EXPECT_EQ(decodings, c.decodings);
+        ASSERT_EQ(r.rows.size(), rows);
+        for (std::size_t k = 0; k < rows; k += 7) {
+            SCOPED_TRACE(k);
+            EXPECT_EQ(r.rows[k].front(), static_cast<float>(k * columns));
+            EXPECT_EQ(r.rows[k].back(), static_cast<float>(k * columns + columns - 1));
+        }
+    }
+}
+
+// A netCDF-4 grid of 32-bit reals, chunked as `chunks` (stored whole
+// without), deflated, of which the chunks starting at the cells `written`
+// hold 1 in each cell; the others were never written.
+void write_sparse(const std::string& path, std::size_t rows, std::size_t columns, std::vector<std::size_t> chunks,
+                  const std::vector<std::pair<std::size_t, std::size_t>>& written) {
+    int id = -1, y = -1, x = -1, z = -1;
+    ASSERT_EQ(nc_create(path.c_str(), NC_CLOBBER | NC_NETCDF4, &id), NC_NOERR);
+    ASSERT_EQ(nc_def_dim(id, "y", rows, &y), NC_NOERR);
+    ASSERT_EQ(nc_def_dim(id, "x", columns, &x), NC_NOERR);
+    const int dims[] = {y, x};
+    ASSERT_EQ(nc_def_var(id, "z", NC_FLOAT, 2, dims, &z), NC_NOERR);
+    if (chunks.empty()) {
+        ASSERT_EQ(nc_def_var_chunking(id, z, NC_CONTIGUOUS, nullptr), NC_NOERR);
+    } else {
+        ASSERT_EQ(nc_def_var_chunking(id, z, NC_CHUNKED, chunks.data()), NC_NOERR);
+        ASSERT_EQ(nc_def_var_deflate(id, z, 0, 1, 1), NC_NOERR);
+    }
+    ASSERT_EQ(nc_enddef(id), NC_NOERR);
+    for (const auto& [row, column] : written) {
+        const std::vector<float> ones(chunks[0] * chunks[1], 1.0f);
+        const std::size_t start[] = {row, column};
+        ASSERT_EQ(nc_put_vara_float(id, z, start, chunks.data(), ones.data()), NC_NOERR);
+    }
+    ASSERT_EQ(nc_close(id), NC_NOERR);
+}
+
+// Chunks never written read as fill values: a file of a few kilobytes
+// declared a grid of billions of null cells, and its working grid was
+// written whole. A large grid needs stored chunks for 1 in 64 of its cells.
+TEST_F(NetcdfGrid, LargeGridOfChunksNeverWrittenIsRefused) {
+    using Chunks = std::vector<std::pair<std::size_t, std::size_t>>;
+    struct Case {
+        const char* what;
+        std::size_t rows, columns;
+        std::vector<std::size_t> chunks;
+        Chunks written;
+        Status header;
+    } cases[] = {
+        {"60000 x 60000, no chunk written", 60000, 60000, {1000, 1000}, {}, GRIDLIB_NETCDF_UNSTORED},
+        {"stored whole, never written", 9000, 9000, {}, {}, GRIDLIB_NETCDF_UNSTORED},
+        // 81 million cells: a chunk of a million covers less than 1 in 64, two cover more.
+        {"one chunk written of 81", 9000, 9000, {1000, 1000}, {{0, 0}}, GRIDLIB_NETCDF_UNSTORED},
+        {"two chunks written of 81", 9000, 9000, {1000, 1000}, {{0, 0}, {8000, 8000}}, 0},
+        // Any grid of up to 8192 x 8192 cells reads.
+        {"8192 x 8192, no chunk written", 8192, 8192, {1024, 1024}, {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        write_sparse(path, c.rows, c.columns, c.chunks, c.written);
+        EXPECT_LT(std::filesystem::file_size(path), 100000u);
+        GridDescriptor g(16);
+        DescriptorView d = g.view();
+        EXPECT_EQ(read_grid_header(path, d), c.header);
+    }
+    // A small grid reads whatever it stores, its other cells null.
+    write_sparse(path, 4, 6, {2, 3}, {{2, 3}});
+    const Read r = read(path);
+    const float n = kNullValue;
+    EXPECT_EQ(r.rows, (std::vector<std::vector<float>>{{n, n, n, n, n, n}, {n, n, n, n, n, n},
+                                                      {n, n, n, 1, 1, 1}, {n, n, n, 1, 1, 1}}));
 }
 
 }  // namespace
