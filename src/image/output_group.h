@@ -76,7 +76,12 @@ private:
         std::string target;
         platform::CleanupGuard guard;
     };
+    struct Replaced;
     bool rename_all();
+    // The files onto their targets, each done step in `done`; false at the first failure.
+    bool rename_files(std::vector<Replaced>& done);
+    // The grouped outputs in order; at a failure, those placed are restored.
+    bool place_grouped();
     void remove_all();
 
     std::vector<Finished> finished_;

@@ -3,9 +3,9 @@
 #include "platform/folder_tree.h"
 
 #include <cerrno>
-#include <cstdio>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
