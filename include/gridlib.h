@@ -956,15 +956,30 @@ GRIDLIB_API void gridlib_write_palette_file_bar(const char *bar_name, const int3
                                                 int32_t *status) GRIDLIB_NOEXCEPT;
 
 /* Whether a folder may receive a tile pyramid (gridlib_write_tile_pyramid
- * replaces only what it wrote itself). */
+ * replaces only what it wrote itself). A pyramid's folder holds the file
+ * .rastrify-pyramid, which lists what the pyramid wrote: its viewer's files
+ * by name, and its tiles and value tiles by their counts. A folder that holds
+ * anything else (a file, a folder, a symbolic link) is not replaced. A list
+ * file written before the list existed (or one that does not read as a list)
+ * stands for every name of the pyramid's layout: the viewer's files,
+ * tiles/Z/X/Y.png and values/X/Y.f32, nothing else. */
 enum gridlib_tile_folder {
-    GRIDLIB_TILE_FOLDER_USABLE = 0,       /* absent, empty, or an earlier pyramid */
-    GRIDLIB_TILE_FOLDER_NOT_OURS = 1,     /* a folder holding files that no pyramid wrote */
+    GRIDLIB_TILE_FOLDER_USABLE = 0,       /* absent, empty, or an earlier pyramid holding only what it lists */
+    GRIDLIB_TILE_FOLDER_NOT_OURS = 1,     /* a folder holding something that no pyramid wrote, or a pyramid
+                                             that holds something besides what it lists */
     GRIDLIB_TILE_FOLDER_NOT_A_FOLDER = 2, /* a file, a symbolic link or anything else */
     GRIDLIB_TILE_FOLDER_BAD_NAME = 3      /* empty, or ending in "." or ".." */
 };
 GRIDLIB_API void gridlib_tile_folder_state(const char *folder_name, const int32_t *folder_name_length,
                                            int32_t *state) GRIDLIB_NOEXCEPT;
+/* The same, and for GRIDLIB_TILE_FOLDER_NOT_OURS the first thing found in
+ * the folder that no pyramid wrote, its path within the folder (parts joined
+ * by '/'), into foreign_name, NUL-terminated and cut to
+ * foreign_name_length - 1 bytes (an empty text for the other states).
+ * foreign_name may be NULL. */
+GRIDLIB_API void gridlib_tile_folder_check(const char *folder_name, const int32_t *folder_name_length,
+                                           int32_t *state, char *foreign_name,
+                                           const int32_t *foreign_name_length) GRIDLIB_NOEXCEPT;
 
 /* Writes a tile pyramid of the working grid, with a viewer for a web
  * browser, into the folder folder_name: the colours of the palette image
@@ -989,9 +1004,23 @@ GRIDLIB_API void gridlib_tile_folder_state(const char *folder_name, const int32_
  * value tiles, so the folder is to be served over HTTP). The grid is read
  * once, with memory for one row of tiles per level. Everything is written
  * into a new folder beside folder_name, removed on failure or on an ending
- * signal (see gridlib_remove_temporary_files_on_signals), and renamed into
- * place when complete; an earlier pyramid there is replaced, anything else
- * refused (see gridlib_tile_folder_state). Status: GRIDLIB_OK;
+ * signal (see gridlib_remove_temporary_files_on_signals), and put in place
+ * when complete; while an output group is open on the calling thread (see
+ * below), at the group's commit instead, after its files. An earlier pyramid
+ * there is replaced, anything else refused (see gridlib_tile_folder_state).
+ * The replacement exchanges the two folders' names in one step (renameat2
+ * with RENAME_EXCHANGE), so that folder_name always names a whole pyramid,
+ * then removes the old one. On a file system that cannot exchange names
+ * (NFS, FAT, some FUSE ones) it takes two renames: the old pyramid first
+ * goes aside as "~rastrify-pyramid-old-" followed by a key of the folder's
+ * name, the process id and 8 letters or digits, and a process killed between
+ * the two (SIGKILL, which no handler sees) leaves folder_name absent; the
+ * next call for that folder_name puts the old pyramid back (or removes it
+ * when the new one took its place) before anything else. Placements into one
+ * folder hold an exclusive lock (flock) on the folder that holds
+ * folder_name, so that calls of two processes or threads for the same
+ * folder_name take turns: the later one replaces the earlier one's pyramid.
+ * Where the file system takes no lock, they go on without. Status: GRIDLIB_OK;
  * GRIDLIB_REFUSED (nothing made) for a missing argument, a byte image,
  * limits not finite and ascending (or not above 0 on a log axis), a colour
  * count outside 1..GRIDLIB_COLOURS, an axis not in gridlib_bar_axis, or a
@@ -1010,7 +1039,7 @@ GRIDLIB_API void gridlib_write_tile_pyramid(const char *working_name, const int3
  * routines above finish on the calling thread stays under its temporary name
  * beside its target (and is reported as written) until
  * gridlib_commit_outputs renames them all into place, with the ending
- * signals held back meanwhile. If one rename fails, the ones already done
+ * signals held back meanwhile; tile pyramids are put in place last. If one rename fails, the ones already done
  * are undone, so that each target is again the file it was (or absent), and
  * nothing of the group is left. gridlib_discard_outputs removes the
  * finished outputs instead; so does the end of the thread. Each thread has
@@ -1245,7 +1274,10 @@ static inline void gridlib_convert_defaults_of_size(gridlib_convert_options *opt
  * defaults), as rastrify does: the image, and beside it the world file, the
  * colour bar and the histogram file asked for, all renamed into place
  * together once complete (the working grid and other temporary files are
- * made beside the image and removed on every ending). On failure nothing is
+ * made beside the image and removed on every ending). While the caller has
+ * an output group open on the calling thread (gridlib_begin_outputs), the
+ * outputs join it instead and appear at the caller's gridlib_commit_outputs;
+ * a call that fails takes its own outputs back out of the group. On failure nothing is
  * written or replaced, and error_text receives, NUL-terminated and cut to
  * error_text_length - 1 bytes, the line rastrify prints for it (from its
  * first blank column on; 4096 bytes hold any line with names of up to 256

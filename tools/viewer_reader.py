@@ -7,10 +7,14 @@ served from a local HTTP server on 127.0.0.1, for the viewer's tests.
 Prints "coloured N", the pixels of a screenshot of index.html that are
 neither grey nor white (the tiles shown); then "readout TEXT" lines, the
 viewer's read-out after a mouse move over the centre of cell (COLUMN, ROW)
-counted from the north-west; then "missing PATH" for every request the
-server could not answer and "requests N" for all of them.
+counted from the north-west; then "title TEXT" and "heading TEXT", the
+page's title and the heading of its side panel, and "injected N", the
+elements of the page that carry an event handler attribute (markup taken
+from the data); then "missing PATH" for every request the server could not
+answer and "requests N" for all of them.
 
 Exit status 2 when Chromium or Pillow is missing (the test then skips)."""
+import html
 import http.server
 import os
 import shutil
@@ -24,11 +28,18 @@ from colour_bar_reader import chromium
 CHECK = b"""<!DOCTYPE html><html><head><link rel="icon" href="data:,"></head><body style="margin:0">
 <iframe id="f" src="index.html" style="width:800px;height:600px;border:0"></iframe>
 <pre id="out">no read-out</pre>
+<pre id="page">no page</pre>
 <script>
 const frame = document.getElementById('f');
 const params = new URLSearchParams(location.search);
 const column = Number(params.get('c')), row = Number(params.get('r'));
-function report(text) { document.getElementById('out').textContent = text; }
+function report(text) {
+  document.getElementById('out').textContent = text;
+  const doc = frame.contentDocument, heading = doc.getElementById('title');
+  document.getElementById('page').textContent =
+    'title ' + doc.title + '\\nheading ' + (heading ? heading.textContent : '(none)') +
+    '\\ninjected ' + doc.querySelectorAll('[onerror], [onload], [onclick]').length;
+}
 frame.addEventListener('load', function () { try { move(); } catch (e) { report('error ' + e); } });
 function move() {
   const w = frame.contentWindow, doc = frame.contentDocument;
@@ -81,6 +92,16 @@ def serve(folder, log):
     return server
 
 
+def element_text(dom, name):
+    """The text of the check page's <pre> of that id, as the DOM dump escaped it."""
+    tag = '<pre id="%s">' % name
+    start = dom.find(tag)
+    if start < 0:
+        return 'no page'
+    start += len(tag)
+    return html.unescape(dom[start:dom.find('</pre>', start)])
+
+
 def run_chromium(profile, arguments):
     base = [chromium(), '--headless', '--no-sandbox', '--disable-gpu', '--hide-scrollbars',
             '--user-data-dir=' + profile, '--virtual-time-budget=8000']
@@ -105,10 +126,9 @@ def main():
         print('coloured', coloured)
         dom = run_chromium(os.path.join(work, 'b'),
                            ['--dump-dom', base + '__check.html?c=%s&r=%s' % (column, row)]).stdout
-        start = dom.find('<pre id="out">')
-        text = dom[start + len('<pre id="out">'):dom.find('</pre>', start)] if start >= 0 else 'no page'
-        for line in text.split('\n'):
+        for line in element_text(dom, 'out').split('\n'):
             print('readout', line)
+        print(element_text(dom, 'page'))
         for entry in log:
             if entry.startswith('missing '):
                 print(entry)

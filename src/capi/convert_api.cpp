@@ -3,6 +3,7 @@
 
 #include "capi/c_args.h"
 #include "convert/conversion.h"
+#include "image/output_group.h"
 #include "progress/progress.h"
 
 #include <algorithm>
@@ -195,12 +196,24 @@ extern "C" void gridlib_convert(const char* input, const int32_t* input_length, 
         capi::set_status(status, GRIDLIB_REFUSED);
         return;
     }
+    // The caller's own group, if one is open, receives the conversion's
+    // outputs; a conversion that fails takes them back out, so that the
+    // caller's commit never puts half of it in place.
+    OutputGroup* const callers_group = OutputGroup::current();
+    const OutputGroup::Mark before = callers_group ? callers_group->mark() : OutputGroup::Mark{};
+    const auto take_back = [&] {
+        if (callers_group && OutputGroup::current() == callers_group) callers_group->discard_since(before);
+    };
     try {
         const auto failed = run(settings_of(o, input_name.path, output_name.path), o);
-        if (failed) give_text(failed->line, error_text, error_text_length);
+        if (failed) {
+            take_back();
+            give_text(failed->line, error_text, error_text_length);
+        }
         capi::set_status(status, failed ? failed->status : GRIDLIB_OK);
     } catch (...) {
         // Memory ran out for the settings or the failure line.
+        take_back();
         give_text("  The conversion failed", error_text, error_text_length);
         capi::set_status(status, GRIDLIB_REFUSED);
     }

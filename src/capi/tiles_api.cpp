@@ -9,19 +9,41 @@
 
 using namespace gridlib;
 
+namespace {
+
+std::int32_t folder_state_code(tiles::TargetState state) {
+    switch (state) {
+    case tiles::TargetState::usable: return GRIDLIB_TILE_FOLDER_USABLE;
+    case tiles::TargetState::not_ours: return GRIDLIB_TILE_FOLDER_NOT_OURS;
+    case tiles::TargetState::not_a_folder: return GRIDLIB_TILE_FOLDER_NOT_A_FOLDER;
+    case tiles::TargetState::bad_name: break;
+    }
+    return GRIDLIB_TILE_FOLDER_BAD_NAME;
+}
+
+}  // namespace
+
 extern "C" void gridlib_tile_folder_state(const char* folder_name, const int32_t* folder_name_length,
                                           int32_t* state) noexcept {
+    gridlib_tile_folder_check(folder_name, folder_name_length, state, nullptr, nullptr);
+}
+
+extern "C" void gridlib_tile_folder_check(const char* folder_name, const int32_t* folder_name_length,
+                                          int32_t* state, char* foreign_name,
+                                          const int32_t* foreign_name_length) noexcept {
     if (!state) return;
+    std::string foreign;
     try {
-        switch (tiles::target_state(capi::FileName(folder_name, folder_name_length).path)) {
-        case tiles::TargetState::usable: *state = GRIDLIB_TILE_FOLDER_USABLE; return;
-        case tiles::TargetState::not_ours: *state = GRIDLIB_TILE_FOLDER_NOT_OURS; return;
-        case tiles::TargetState::not_a_folder: *state = GRIDLIB_TILE_FOLDER_NOT_A_FOLDER; return;
-        case tiles::TargetState::bad_name: break;
-        }
+        const auto check = tiles::check_target(capi::FileName(folder_name, folder_name_length).path);
+        *state = folder_state_code(check.state);
+        foreign = check.foreign;
     } catch (...) {
+        *state = GRIDLIB_TILE_FOLDER_BAD_NAME;
     }
-    *state = GRIDLIB_TILE_FOLDER_BAD_NAME;
+    if (!foreign_name || !foreign_name_length || *foreign_name_length <= 0) return;
+    const auto n = std::min(foreign.size(), static_cast<std::size_t>(*foreign_name_length) - 1);
+    std::copy_n(foreign.data(), n, foreign_name);
+    foreign_name[n] = '\0';
 }
 
 extern "C" void gridlib_write_tile_pyramid(const char* working_name, const int32_t* working_name_length,

@@ -197,8 +197,11 @@ std::optional<Failure> convert(const Settings& settings, const Notes& notes) {
         return failure(GRIDLIB_REFUSED, *refusal);
 
     // Beside the image, so that the working grid lands on the disk that has
-    // to hold the result anyway, and never in another run's way.
-    const std::string directory = directory_of(settings.output);
+    // to hold the result anyway, and never in another run's way. Beside a
+    // tile folder too, however its name is spelt ("out/"): never inside the
+    // earlier pyramid that the new one replaces.
+    const std::string directory = directory_of(
+        settings.tiles ? settings.output.substr(0, settings.output.find_last_not_of('/') + 1) : settings.output);
     const WorkingFile work(directory);
     if (!work.created())
         return failure(work.status(), " The working grid file could not be created in " +
@@ -235,7 +238,8 @@ std::optional<Failure> convert(const Settings& settings, const Notes& notes) {
     // The last moment a stop can undo the run: after it the outputs are in place.
     if (stop_asked(settings)) return stopped();
     if (!outputs.commit())
-        return failure(GRIDLIB_IMAGE_WRITE_FAILED, image_failure(GRIDLIB_IMAGE_WRITE_FAILED, image_kind));
+        return settings.tiles ? tiles_commit_failure(settings)
+                              : failure(GRIDLIB_IMAGE_WRITE_FAILED, image_failure(GRIDLIB_IMAGE_WRITE_FAILED, image_kind));
     return std::nullopt;
 }
 

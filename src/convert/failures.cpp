@@ -82,12 +82,10 @@ std::string image_failure(std::int32_t status, const std::string& kind) {
     return with_status(" The " + kind + " file could not be written : ", cause, status);
 }
 
-std::string pyramid_failure(std::int32_t status, const std::string& folder) {
-    // A refusal this late means the folder changed since it was checked.
-    const std::string cause =
-        status == GRIDLIB_REFUSED
-            ? "the folder holds files that rastrify did not write"
-            : library_words(GRIDLIB_ROUTINE_IMAGE, status).value_or("the tile writer failed");
+std::string pyramid_failure(std::int32_t status, const std::string& folder, const std::string& refusal) {
+    const std::string cause = status == GRIDLIB_REFUSED
+                                  ? refusal
+                                  : library_words(GRIDLIB_ROUTINE_IMAGE, status).value_or("the tile writer failed");
     return with_status(" The tile pyramid could not be written in " + folder + " : ", cause, status);
 }
 

@@ -19,8 +19,9 @@ std::string histogram_failure(std::int32_t status);
 // The image writer's, for an image of the kind "BMP", "PNG" or "TIFF".
 std::string image_failure(std::int32_t status, const std::string& kind);
 std::string world_file_failure(std::int32_t status, const std::string& name);
-// gridlib_write_tile_pyramid's, for the folder named folder.
-std::string pyramid_failure(std::int32_t status, const std::string& folder);
+// gridlib_write_tile_pyramid's, for the folder named folder; a refusal
+// (GRIDLIB_REFUSED) in the words given for its cause.
+std::string pyramid_failure(std::int32_t status, const std::string& folder, const std::string& refusal);
 // gridlib_write_colour_bar's, for the bar named name.
 std::string colour_bar_failure(std::int32_t status, const std::string& name);
 // GRDGRAD, for a shaded relief.

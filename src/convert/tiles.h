@@ -30,4 +30,8 @@ std::optional<Failure> write_tiles(const Settings& settings, const NameText& inp
                                    const NameText& work, const Descriptor& d, std::int32_t mapping,
                                    const LevelTable& levels, const ColourTable& colours);
 
+// The message of an output group's commit that failed to put the pyramid
+// in place: the folder changed since it was checked, or a rename failed.
+Failure tiles_commit_failure(const Settings& settings);
+
 }  // namespace gridlib::convert

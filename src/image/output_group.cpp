@@ -2,6 +2,7 @@
 #include "image/output_group.h"
 
 #include "platform/file.h"
+#include "platform/folder_lock.h"
 
 #include <optional>
 
@@ -12,15 +13,15 @@ namespace {
 // each other's files.
 thread_local std::unique_ptr<OutputGroup> t_group;
 
+}  // namespace
+
 // A target as it was before its rename: the second name that keeps its
 // file (none when there was no file), and whether the new file took its place.
-struct Replaced {
+struct OutputGroup::Replaced {
     std::string target;
     std::optional<std::string> kept;
     bool renamed = false;
 };
-
-}  // namespace
 
 bool OutputGroup::open() {
     if (t_group) return false;
@@ -45,37 +46,64 @@ void OutputGroup::add(const std::string& temporary, const std::string& target, p
     finished_.push_back({temporary, target, std::move(guard)});
 }
 
-bool OutputGroup::rename_all() {
-    const platform::EndingSignalsHeld held;
-    std::vector<Replaced> done;
-    bool ok = true;
+void OutputGroup::add(std::unique_ptr<GroupedOutput> output) { grouped_.push_back(std::move(output)); }
+
+void OutputGroup::discard_since(Mark mark) {
+    for (; finished_.size() > mark.files; finished_.pop_back())
+        if (!finished_.back().temporary.empty()) finished_.back().guard.remove_file();
+    while (grouped_.size() > mark.grouped) grouped_.pop_back();
+}
+
+bool OutputGroup::rename_files(std::vector<Replaced>& done) {
     for (Finished& f : finished_) {
         Replaced& r = done.emplace_back(Replaced{f.target, std::nullopt, false});
         // The file being replaced keeps a second name until every rename
         // has worked, so that a later failure can put it back.
         if (platform::kind_of(f.target) == platform::FileKind::regular) {
             r.kept = platform::keep_under_unique_name(f.target, "~gridlib-", ".kept");
-            if (!r.kept) {
-                ok = false;
-                break;
-            }
+            if (!r.kept) return false;
         }
-        if (!platform::rename_file(f.temporary, f.target)) {
-            ok = false;
-            break;
-        }
+        if (!platform::rename_file(f.temporary, f.target)) return false;
         r.renamed = true;
         f.temporary.clear();
     }
-    for (auto r = done.rbegin(); r != done.rend(); ++r) {
-        if (ok) {
-            if (r->kept) platform::remove_file(*r->kept);
-        } else if (r->kept) {
-            platform::rename_file(*r->kept, r->target);
-        } else if (r->renamed) {
-            platform::remove_file(r->target);
+    return true;
+}
+
+bool OutputGroup::place_grouped() {
+    for (std::size_t placed = 0; placed < grouped_.size(); ++placed) {
+        if (grouped_[placed]->place()) continue;
+        while (placed > 0) grouped_[--placed]->restore();
+        return false;
+    }
+    return true;
+}
+
+bool OutputGroup::rename_all() {
+    std::vector<std::string> folders;
+    for (const auto& output : grouped_) folders.push_back(output->lock_folder());
+    // Taken before the signals are held back: an interrupt while another
+    // run holds a lock ends this run as it would anywhere else.
+    const platform::FolderLocks locks(folders);
+    bool ok = false;
+    {
+        const platform::EndingSignalsHeld held;
+        std::vector<Replaced> done;
+        // The grouped outputs come last: a folder swapped into place is the
+        // step least cheap to undo.
+        ok = rename_files(done) && place_grouped();
+        for (auto r = done.rbegin(); r != done.rend(); ++r) {
+            if (ok) {
+                if (r->kept) platform::remove_file(*r->kept);
+            } else if (r->kept) {
+                platform::rename_file(*r->kept, r->target);
+            } else if (r->renamed) {
+                platform::remove_file(r->target);
+            }
         }
     }
+    if (ok)
+        for (const auto& output : grouped_) output->settle();
     remove_all();
     return ok;
 }
@@ -86,6 +114,7 @@ void OutputGroup::remove_all() {
         if (!f.temporary.empty()) f.guard.remove_file();
     }
     finished_.clear();  // withdraws the names from the table of files to remove on a signal
+    grouped_.clear();   // each removes what of it is not in place
 }
 
 }  // namespace gridlib

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
@@ -92,6 +93,49 @@ FolderState folder_state(const std::string& path) {
     const std::filesystem::directory_iterator it(path, ec);
     if (ec) return FolderState::not_a_folder;
     return it == std::filesystem::directory_iterator() ? FolderState::empty : FolderState::filled;
+}
+
+Exchange exchange_names(const std::string& a, const std::string& b) {
+    if (::renameat2(AT_FDCWD, a.c_str(), AT_FDCWD, b.c_str(), RENAME_EXCHANGE) == 0) return Exchange::done;
+    // EINVAL: a file system without the flag (NFS, FAT, older FUSE ones);
+    // ENOSYS: a kernel before 3.15 or a sandbox that filters the call.
+    return errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP ? Exchange::unsupported : Exchange::failed;
+}
+
+std::vector<std::string> names_starting_with(const std::string& folder, const std::string& prefix) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        std::string name = it->path().filename().string();
+        if (name.starts_with(prefix)) names.push_back(std::move(name));
+    }
+    return names;
+}
+
+void walk_tree(const std::string& root, const std::function<bool(const std::string&, TreeEntry)>& visit) {
+    std::vector<std::string> pending{""};  // relative paths of folders still to read
+    while (!pending.empty()) {
+        const std::string folder = std::move(pending.back());
+        pending.pop_back();
+        std::error_code ec;
+        std::filesystem::directory_iterator it(root + "/" + folder, ec), end;
+        if (ec) {
+            if (!visit(folder, TreeEntry::unreadable)) return;
+            continue;
+        }
+        for (; it != end; it.increment(ec)) {
+            const std::string relative = (folder.empty() ? "" : folder + "/") + it->path().filename().string();
+            const auto type = it->symlink_status(ec).type();
+            const TreeEntry kind = ec ? TreeEntry::unreadable
+                                   : type == std::filesystem::file_type::directory ? TreeEntry::folder
+                                   : type == std::filesystem::file_type::regular   ? TreeEntry::file
+                                                                                   : TreeEntry::other;
+            if (!visit(relative, kind)) return;
+            if (kind == TreeEntry::folder) pending.push_back(relative);
+        }
+        if (ec && !visit(folder, TreeEntry::unreadable)) return;
+    }
 }
 
 }  // namespace gridlib::platform

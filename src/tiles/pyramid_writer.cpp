@@ -5,6 +5,7 @@
 #include "tiles/pyramid_writer.h"
 
 #include "grid/working_grid.h"
+#include "image/output_group.h"
 #include "image/level_mapping.h"
 #include "progress/progress.h"
 #include "threads/pool.h"
@@ -129,11 +130,13 @@ std::int32_t write_pyramid(DescriptorView d, const PyramidRequest& request) {
         request.colour_count > static_cast<std::int32_t>(kColourEntries) ||
         (mapping.through_levels && request.level_table.size() < kLevels))
         return GRIDLIB_REFUSED;
+    // A run killed while it replaced this target may have left it absent.
+    recover_interrupted_replacement(request.target);
     if (target_state(request.target) != TargetState::usable) return GRIDLIB_REFUSED;
 
     auto grid = working_grid::Reader::open(request.working_path, d.columns());
     if (!grid || !grid->holds_rows(rows)) return GRIDLIB_IMAGE_GRID_UNREADABLE;
-    const auto folder = PyramidFolder::create(request.target);
+    auto folder = PyramidFolder::create(request.target);
     if (!folder) return GRIDLIB_IMAGE_WRITE_FAILED;
     const PyramidPlan plan(columns, rows);
     if (!make_folders(*folder, plan)) return GRIDLIB_IMAGE_WRITE_FAILED;
@@ -157,7 +160,13 @@ std::int32_t write_pyramid(DescriptorView d, const PyramidRequest& request) {
         progress.advance(first + count);
     }
     const ViewerFacts facts{columns, rows, plan.levels(), d.data_min(), d.data_max(), request.geotransform};
-    if (!write_viewer(*folder, facts, request, d, has_null)) return GRIDLIB_IMAGE_WRITE_FAILED;
+    if (!write_viewer(*folder, facts, request, d, has_null) || !folder->mark(PyramidContents::of(plan)))
+        return GRIDLIB_IMAGE_WRITE_FAILED;
+    // Within an output group, placed with the group's other outputs, after them.
+    if (OutputGroup* group = OutputGroup::current()) {
+        group->add(std::move(folder));
+        return GRIDLIB_OK;
+    }
     return folder->commit() ? GRIDLIB_OK : GRIDLIB_IMAGE_WRITE_FAILED;
 }
 

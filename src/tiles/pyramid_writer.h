@@ -30,8 +30,10 @@ struct PyramidRequest {
 // Writes the pyramid of the working grid that d describes (size, colour
 // limits colour_min < colour_max, data range) into the target folder: tiles/
 // {z}/{x}/{y}.png, values/{x}/{y}.f32, pyramid.json, colour_bar.svg,
-// index.html and its scripts. Everything appears at once or not at all; an
-// earlier pyramid in the target is replaced, anything else there refused.
+// index.html and its scripts, and the mark file that lists them. Everything
+// appears at once or not at all (with the thread's output group open: at its
+// commit, after its files); an earlier pyramid in the target that holds
+// nothing but what it lists is replaced, anything else there refused.
 // Returns 0, GRIDLIB_REFUSED (arguments, a byte image, a target that is not
 // usable), GRIDLIB_IMAGE_GRID_UNREADABLE or GRIDLIB_IMAGE_WRITE_FAILED.
 // May throw std::bad_alloc.

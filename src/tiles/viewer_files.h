@@ -26,6 +26,8 @@ std::string pyramid_json(const ViewerFacts& facts, const std::string& title);
 
 // Writes pyramid.json, colour_bar.svg, index.html, viewer.js, leaflet.js
 // and leaflet.css into the folder; false on failure. May throw std::bad_alloc.
+// A file added here goes into the mark file's list too (kViewerFiles in
+// pyramid_contents.cpp): the next run replaces only what the list names.
 bool write_viewer(const PyramidFolder& folder, const ViewerFacts& facts, const PyramidRequest& request,
                   DescriptorView d, bool has_null);
 

@@ -82,7 +82,7 @@ std::string signal_at_open_path() {
 }  // namespace
 
 int spawn_rastrify(const std::vector<std::string>& arguments, const SignalAtOpen& trigger,
-                   const Streams& streams) {
+                   const Streams& streams, const std::vector<std::string>& environment) {
     std::vector<std::string> env;
     std::string preload = signal_at_open_path(), asan;
     for (char** e = environ; *e; ++e) {
@@ -92,7 +92,7 @@ int spawn_rastrify(const std::vector<std::string>& arguments, const SignalAtOpen
             preload.append(":").append(value);
         } else if (entry.starts_with("ASAN_OPTIONS=")) {
             asan.append(value).append(":");
-        } else if (!entry.starts_with("SIGNAL_AT_OPEN")) {
+        } else if (!entry.starts_with("SIGNAL_AT_") && !entry.starts_with("RENAME_EXCHANGE")) {
             env.emplace_back(entry);
         }
     }
@@ -103,6 +103,7 @@ int spawn_rastrify(const std::vector<std::string>& arguments, const SignalAtOpen
     env.push_back("SIGNAL_AT_OPEN=" + trigger.path_text);
     env.push_back("SIGNAL_AT_OPEN_COUNT=" + std::to_string(trigger.count));
     env.push_back("SIGNAL_AT_OPEN_SIGNAL=" + std::to_string(trigger.signal));
+    env.insert(env.end(), environment.begin(), environment.end());
     std::vector<char*> envp;
     for (std::string& entry : env) envp.push_back(entry.data());
     envp.push_back(nullptr);

@@ -48,9 +48,11 @@ struct Streams {
 };
 
 // Starts the converter with the arguments and the signal armed; its process
-// id, or -1 (with a test failure) when it could not be started.
+// id, or -1 (with a test failure) when it could not be started. environment
+// adds NAME=value entries, such as the test library's rename trigger
+// (SIGNAL_AT_RENAME..., see tests/support/signal_at_open.c).
 int spawn_rastrify(const std::vector<std::string>& arguments, const SignalAtOpen& trigger,
-                   const Streams& streams = {});
+                   const Streams& streams = {}, const std::vector<std::string>& environment = {});
 
 // An ESRI ASCII grid; values run row by row from the northern row, and nodata
 // marks null cells.

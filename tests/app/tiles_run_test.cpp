@@ -189,18 +189,25 @@ TEST_F(TilesRun, RefusalsLeaveTheFolderAsItWas) {
     write_file(dir.file("plain"), "a file");
     std::filesystem::create_directory(dir.file("holder"));
     write_file(dir.file("holder/h.asc"), grid_text(6, 5, varied(6, 5)));
+    // Limits that do not ascend, which only the pyramid writer meets.
+    gridlib::testing::ByteWriter descending;
+    descending.i16(0).f32(211).f32(1);
+    for (int k = 1; k <= 4096; ++k) descending.i32(k);
+    write_file(dir.file("down.his"), descending.bytes());
     struct Case {
         std::vector<std::string> arguments;
         std::string message;
     };
     for (const Case& c : std::vector<Case>{
-             {{"g.asc", "mine", "-T"}, "The tile folder holds files that rastrify did not write : mine"},
+             {{"g.asc", "mine", "-T"}, "The tile folder holds a file that rastrify did not write : mine/notes.txt"},
              {{"g.asc", "plain", "-T"}, "The tile folder exists and is not a folder : plain"},
              {{"g.asc", ".", "-T"}, "The tile folder needs a name of its own : ."},
              {{"g.asc", "out", "-T", "-S"}, "The option -T makes tiles of colours only, not of a shaded relief (-S)"},
              {{"g.asc", "out", "-T", "-W50"}, "The option -T makes tiles of one pixel per cell: -W does not apply"},
              {{"g.asc", "out", "-G", "-T"}, "The option -T places the tiles in pyramid.json: -G does not apply"},
-             {{"holder/h.asc", "holder", "-T"}, "The tile folder holds files that rastrify did not write : holder"},
+             {{"holder/h.asc", "holder", "-T"}, "The tile folder holds the input grid : holder"},
+             {{"g.asc", "out", "-T", "down.his"},
+              "The tile pyramid could not be written in out : the colour limits do not ascend (status -1)"},
              {{"g.asc", "out", "-T", "-Lout/bar.svg"}, "The colour bar would go inside the tile folder : out"},
              {{"g.asc", "out", "-T", "-K./out/k.his"},
               "The histogram file to write would go inside the tile folder : out"},

@@ -1,7 +1,8 @@
 // The pyramid's viewer in a real browser (tools/viewer_reader.py: headless
 // Chromium, the folder served on 127.0.0.1): the map shows tiles, the page
-// asks for nothing the folder lacks, and a mouse move over a cell shows its
-// value. Skipped where Chromium or Pillow is missing.
+// asks for nothing the folder lacks, a mouse move over a cell shows its
+// value, and the grid's name shows as text, never as markup. Skipped where
+// Chromium or Pillow is missing.
 #include "run_support.h"
 
 #include "support/temp_dir.h"
@@ -67,6 +68,23 @@ TEST(TilesViewer, ShowsTheTilesAndTheValueUnderTheCursor) {
         ASSERT_EQ(std::sscanf(seen->c_str(), "coloured %ld", &coloured), 1) << *seen;
         EXPECT_GT(coloured, 50000) << *seen;
     }
+}
+
+// A file name may hold markup; the page shows it as the characters it is.
+TEST(TilesViewer, ShowsTheGridsNameAsText) {
+    TempDir dir;
+    const std::string name = "dem<img src=x onerror=\"document.title='PWNED'\">&amp;.asc";
+    std::string grid = "ncols 20\nnrows 10\nxllcorner 0\nyllcorner 0\ncellsize 1\n";
+    for (int r = 0; r < 10; ++r)
+        for (int c = 0; c < 20; ++c) grid += std::to_string(r * 20 + c) + (c + 1 < 20 ? " " : "\n");
+    write_file(dir.file(name), grid);
+    const RunResult r = run_rastrify(dir.path(), {name, "out", "-T"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    const auto seen = read_viewer(dir.file("out"), 3, 4);
+    if (!seen) GTEST_SKIP() << "no Chromium or Pillow";
+    for (const std::string& want : {"\ntitle " + name + "\n", "\nheading " + name + "\n", std::string("\ninjected 0\n")})
+        EXPECT_NE(seen->find(want), std::string::npos) << want << "\n" << *seen;
+    EXPECT_EQ(seen->find("missing"), std::string::npos) << *seen;
 }
 
 }  // namespace

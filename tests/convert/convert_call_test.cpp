@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <functional>
 #include <limits>
+#include <set>
 #include <vector>
 
 namespace gridlib::testing {
@@ -254,6 +255,39 @@ TEST(ConvertCall, NotesComeAsRastrifyPrintsThem) {
     ASSERT_EQ(r.notes.size(), 2u) << r.failure;
     EXPECT_TRUE(r.notes[0].starts_with("  The grid is in degrees: the slopes take 111120 m a degree")) << r.notes[0];
     EXPECT_EQ(r.notes[1], "  The supplied min and max values will be ignored");
+}
+
+// A caller's own output group receives the conversion's outputs, tile
+// pyramids included: they appear at the caller's commit beside the caller's
+// own files, and a conversion that fails takes its outputs back out.
+TEST(ConvertCall, OutputsJoinTheCallersOpenGroup) {
+    TempDir dir;
+    write_file(dir.file("g.asc"), wavy_grid(20, 10, 5));
+    const auto length = [](const std::string& s) { return static_cast<std::int32_t>(s.size()); };
+    std::int32_t status = 1;
+    gridlib_begin_outputs(&status);
+    ASSERT_EQ(status, GRIDLIB_OK);
+    const std::string his = dir.file("caller.his"), missing_bar = dir.file("missing/bar.svg");
+    std::vector<std::int32_t> levels(GRIDLIB_LEVELS, 1);
+    const float lower = 0, upper = 1;
+    const std::int32_t his_length = length(his);
+    gridlib_write_histogram_file(his.data(), &his_length, &lower, &upper, levels.data(), &status);
+    ASSERT_EQ(status, GRIDLIB_OK);
+    gridlib_convert_options tiles = defaults(), failing = defaults();
+    tiles.tiles = 1;
+    failing.colour_bar = missing_bar.data();  // drawn after the image, and failing
+    failing.colour_bar_length = length(missing_bar);
+    EXPECT_EQ(convert(dir.file("g.asc"), dir.file("image.png"), defaults()).status, GRIDLIB_OK);
+    EXPECT_EQ(convert(dir.file("g.asc"), dir.file("pyramid"), tiles).status, GRIDLIB_OK);
+    EXPECT_NE(convert(dir.file("g.asc"), dir.file("failed.png"), failing).status, GRIDLIB_OK);
+    for (const char* name : {"caller.his", "image.png", "pyramid", "failed.png"})
+        EXPECT_FALSE(std::filesystem::exists(dir.file(name))) << name << " before the caller's commit";
+    gridlib_commit_outputs(&status);
+    EXPECT_EQ(status, GRIDLIB_OK);
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) names.insert(entry.path().filename());
+    EXPECT_EQ(names, (std::set<std::string>{"g.asc", "caller.his", "image.png", "pyramid"}));
+    EXPECT_TRUE(std::filesystem::is_regular_file(dir.file("pyramid/tiles/0/0/0.png")));
 }
 
 }  // namespace

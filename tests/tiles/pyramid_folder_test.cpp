@@ -1,7 +1,9 @@
-// The pyramid's folder: which targets it may fill, its rename into place,
-// and that nothing of it is left when it is not committed.
+// The pyramid's folder: which targets it may fill (what its mark file lists,
+// or for an older mark the pyramid's layout), its placement on its own and
+// in an output group, and that nothing of it is left when it is not placed.
 #include "tiles/pyramid_folder.h"
 
+#include "image/output_group.h"
 #include "platform/cleanup.h"
 #include "platform/folder_tree.h"
 #include "support/child_process.h"
@@ -28,35 +30,108 @@ std::set<std::string> names_in(const std::string& folder) {
     return names;
 }
 
+// A pyramid's folder of 600 x 300 cells as it lists itself: 3 levels, the
+// finest of 3 x 2 tiles.
+void make_listed_pyramid(const std::string& folder) {
+    std::filesystem::create_directories(folder + "/tiles/2/2");
+    std::filesystem::create_directories(folder + "/values/2");
+    write_file(folder + "/" + kMarkName, PyramidContents::of(PyramidPlan(600, 300)).mark_text());
+    write_file(folder + "/tiles/2/2/1.png", "t");
+    write_file(folder + "/values/2/1.f32", "v");
+    write_file(folder + "/index.html", "i");
+}
+
+// A pyramid's folder as the version before the list marked it.
+void make_older_pyramid(const std::string& folder) {
+    std::filesystem::create_directories(folder + "/tiles/9/40");
+    std::filesystem::create_directories(folder + "/values/3");
+    write_file(folder + "/" + kMarkName,
+               "A tile pyramid written by rastrify: its next run into this folder replaces it.\n");
+    write_file(folder + "/tiles/9/40/7.png", "t");
+    write_file(folder + "/values/3/3.f32", "v");
+    write_file(folder + "/leaflet.js", "l");
+}
+
 TEST(PyramidFolder, TellsWhichTargetsItMayFill) {
     TempDir dir;
     std::filesystem::create_directory(dir.file("empty"));
     std::filesystem::create_directory(dir.file("user"));
     write_file(dir.file("user/a.txt"), "a");
-    std::filesystem::create_directory(dir.file("ours"));
-    write_file(dir.file("ours/") + kMarkName, "x");
-    write_file(dir.file("ours/other"), "y");
+    std::filesystem::create_directory(dir.file("unreadable_mark"));
+    write_file(dir.file("unreadable_mark/") + kMarkName, "x");
+    write_file(dir.file("unreadable_mark/other"), "y");
     std::filesystem::create_directory(dir.file("marked_by_folder"));
     std::filesystem::create_directory(dir.file("marked_by_folder/") + kMarkName);
     write_file(dir.file("file"), "f");
     std::filesystem::create_directory_symlink(dir.file("empty"), dir.file("link"));
+    make_listed_pyramid(dir.file("listed"));
+    make_listed_pyramid(dir.file("listed_beyond"));
+    write_file(dir.file("listed_beyond/tiles/2/2/2.png"), "beyond the finest level's 2 rows");
+    make_listed_pyramid(dir.file("listed_folder"));
+    std::filesystem::create_directories(dir.file("listed_folder/tiles/3"));
+    make_listed_pyramid(dir.file("listed_link"));
+    std::filesystem::create_symlink(dir.file("file"), dir.file("listed_link/viewer.js"));
+    make_older_pyramid(dir.file("older"));
+    make_older_pyramid(dir.file("older_notes"));
+    write_file(dir.file("older_notes/tiles/notes.txt"), "n");
+    make_older_pyramid(dir.file("older_zero"));
+    write_file(dir.file("older_zero/values/3/03.f32"), "not a number the pyramid writes");
     struct Case {
         std::string name;
         TargetState want;
+        std::string foreign;
     };
-    for (const Case& c : std::vector<Case>{{"absent", TargetState::usable},
-                                           {"empty", TargetState::usable},
-                                           {"empty/", TargetState::usable},
-                                           {"ours", TargetState::usable},
-                                           {"user", TargetState::not_ours},
-                                           {"marked_by_folder", TargetState::not_ours},
-                                           {"file", TargetState::not_a_folder},
-                                           {"link", TargetState::not_a_folder},
-                                           {"user/..", TargetState::bad_name},
-                                           {".", TargetState::bad_name}}) {
-        EXPECT_EQ(target_state(c.name == "." ? "." : dir.file(c.name)), c.want) << c.name;
+    for (const Case& c : std::vector<Case>{{"absent", TargetState::usable, ""},
+                                           {"empty", TargetState::usable, ""},
+                                           {"empty/", TargetState::usable, ""},
+                                           {"listed", TargetState::usable, ""},
+                                           {"listed_beyond", TargetState::not_ours, "tiles/2/2/2.png"},
+                                           {"listed_folder", TargetState::not_ours, "tiles/3"},
+                                           {"listed_link", TargetState::not_ours, "viewer.js"},
+                                           {"older", TargetState::usable, ""},
+                                           {"older_notes", TargetState::not_ours, "tiles/notes.txt"},
+                                           {"older_zero", TargetState::not_ours, "values/3/03.f32"},
+                                           {"unreadable_mark", TargetState::not_ours, "other"},
+                                           {"user", TargetState::not_ours, "a.txt"},
+                                           {"marked_by_folder", TargetState::not_ours, kMarkName},
+                                           {"file", TargetState::not_a_folder, ""},
+                                           {"link", TargetState::not_a_folder, ""},
+                                           {"user/..", TargetState::bad_name, ""},
+                                           {".", TargetState::bad_name, ""}}) {
+        const TargetCheck check = check_target(c.name == "." ? "." : dir.file(c.name));
+        EXPECT_EQ(check.state, c.want) << c.name;
+        EXPECT_EQ(check.foreign, c.foreign) << c.name;
     }
     EXPECT_EQ(target_state(""), TargetState::bad_name);
+}
+
+// In an output group the pyramid is placed at the group's commit; when a
+// later placement fails, the earlier pyramid is put back.
+TEST(PyramidFolder, InAGroupItIsPlacedAtTheCommitOrNotAtAll) {
+    TempDir dir;
+    const auto pyramid = [&](const std::string& target, const std::string& text) {
+        auto folder = PyramidFolder::create(dir.file(target));
+        EXPECT_TRUE(folder && folder->write_text("index.html", text) &&
+                    folder->mark(PyramidContents::of(PyramidPlan(1, 1))));
+        return folder;
+    };
+    ASSERT_TRUE(pyramid("out", "first")->commit());
+    ASSERT_TRUE(OutputGroup::open());
+    OutputGroup::current()->add(pyramid("out", "second"));
+    EXPECT_EQ(read_text(dir.file("out/index.html")), "first");
+    EXPECT_TRUE(OutputGroup::commit());
+    EXPECT_EQ(read_text(dir.file("out/index.html")), "second");
+    EXPECT_EQ(names_in(dir.path()), std::set<std::string>{"out"});
+
+    ASSERT_TRUE(OutputGroup::open());
+    OutputGroup::current()->add(pyramid("out", "third"));
+    OutputGroup::current()->add(pyramid("other", "fourth"));
+    std::filesystem::create_directory(dir.file("other"));
+    write_file(dir.file("other/theirs"), "t");  // since it was checked
+    EXPECT_FALSE(OutputGroup::commit());
+    EXPECT_EQ(read_text(dir.file("out/index.html")), "second");
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"out", "other"}));
+    EXPECT_EQ(names_in(dir.file("other")), std::set<std::string>{"theirs"});
 }
 
 TEST(PyramidFolder, ANewFolderNotCommittedIsRemovedAndATargetThatChangedIsKept) {
@@ -71,7 +146,7 @@ TEST(PyramidFolder, ANewFolderNotCommittedIsRemovedAndATargetThatChangedIsKept) 
     EXPECT_TRUE(names_in(dir.path()).empty());
     // The user filled the target meanwhile: refused at the commit, theirs kept.
     auto folder = PyramidFolder::create(dir.file("out"));
-    ASSERT_TRUE(folder);
+    ASSERT_TRUE(folder && folder->mark(PyramidContents::of(PyramidPlan(1, 1))));
     std::filesystem::create_directory(dir.file("out"));
     write_file(dir.file("out/theirs"), "t");
     EXPECT_FALSE(folder->commit());

@@ -23,9 +23,15 @@
   const map = L.map('map', { crs: crs, minZoom: 0, maxZoom: finest + 4, zoomSnap: 1 });
   L.tileLayer(pyramid.tiles, {
     tileSize: size, minZoom: 0, maxZoom: finest + 4, maxNativeZoom: finest, noWrap: true,
-    bounds: bounds, attribution: pyramid.title,
+    bounds: bounds,
   }).addTo(map);
   map.fitBounds(bounds);
+
+  // The title is the grid's file name, which may hold any character: it
+  // reaches the page as text only, never through an API that parses markup
+  // (Leaflet's attribution does).
+  document.title = pyramid.title;
+  document.getElementById('title').textContent = pyramid.title;
 
   const readout = document.getElementById('readout');
   const cache = new Map();  // "x/y" -> Promise of a DataView, or null while missing
