@@ -257,6 +257,9 @@ enum gridlib_status {
     GRIDLIB_TIFF_NO_BAND = -2043,     /* "file.tif?N" names no band of the file */
     GRIDLIB_TIFF_TOO_LARGE = -2044,   /* over 2^31-1 columns or rows, or more values than the file could hold */
     GRIDLIB_TIFF_ROTATED = -2045,     /* a placement that rotates or shears the grid */
+    GRIDLIB_TIFF_CHUNKS_TOO_LARGE = -2046, /* a tile or an image row over 256 MB decoded, a row of tiles over 1 GB */
+    GRIDLIB_TIFF_NOT_FINITE = -2047,  /* a placement not finite, or beyond the range of 32-bit reals */
+    GRIDLIB_TIFF_ZERO_CELL = -2048,   /* cells 0 wide or high, or too small for their coordinates, as 32-bit reals */
     /* netCDF. A dimension of the grid that is empty or beyond 2147483647 is GRIDLIB_NO_USABLE_SIZE, a
      * classic file shorter than its variables GRIDLIB_BINARY_TOO_SHORT (libnetcdf would read zeros). */
     GRIDLIB_NETCDF_UNREADABLE = -2901,     /* libnetcdf cannot open the file or read its grid's coordinates */
