@@ -72,7 +72,8 @@ TEST(Failures, MessagesForEveryStatus) {
          "apart at their coordinates as 32-bit reals (status -2048)"},
         {grid_read_failure(-1, 6, 10), grid + "PCIDSK, BIL and BIP byte images are not converted (status -1)"},
         {grid_read_failure(-1, 9, 10),
-         grid + "the grid was refused: it has a single row or column, its data file is missing or it is too large"
+         grid + "the grid was refused: it has a single row or column, its placement is not finite or its cells "
+                "have no size, its data file is missing or it is too large"
                 " (status -1)"},
         {grid_read_failure(-2, 3, 10), grid + "the working grid file could not be written (status -2)"},
         {grid_read_failure(-11, 2, 10), grid + "this grid format cannot be read (status -11)"},
