@@ -257,6 +257,9 @@ enum gridlib_status {
     GRIDLIB_TIFF_NO_BAND = -2043,     /* "file.tif?N" names no band of the file */
     GRIDLIB_TIFF_TOO_LARGE = -2044,   /* over 2^31-1 columns or rows, or more values than the file could hold */
     GRIDLIB_TIFF_ROTATED = -2045,     /* a placement that rotates or shears the grid */
+    GRIDLIB_TIFF_CHUNKS_TOO_LARGE = -2046, /* a tile or an image row over 256 MB decoded, a row of tiles over 1 GB */
+    GRIDLIB_TIFF_NOT_FINITE = -2047,  /* a placement not finite, or beyond the range of 32-bit reals */
+    GRIDLIB_TIFF_ZERO_CELL = -2048,   /* cells 0 wide or high, or too small for their coordinates, as 32-bit reals */
     /* netCDF. A dimension of the grid that is empty or beyond 2147483647 is GRIDLIB_NO_USABLE_SIZE, a
      * classic file shorter than its variables GRIDLIB_BINARY_TOO_SHORT (libnetcdf would read zeros). */
     GRIDLIB_NETCDF_UNREADABLE = -2901,     /* libnetcdf cannot open the file or read its grid's coordinates */
@@ -682,7 +685,10 @@ GRIDLIB_API void gridlib_named_palette(const char *name, const int32_t *name_len
  * *stop_count. extra_colours (12 int32) receives the red, green, blue and
  * alpha of the null colour, then of the colour below, then above; an alpha
  * of -1 says the file gives none. *line receives the line at fault (from 1;
- * 0 for none). Status: GRIDLIB_OK; GRIDLIB_REFUSED for a missing argument;
+ * 0 for none). The file is read a line at a time, and the read ends at the
+ * line at fault, so that a hostile file costs neither memory nor time: a
+ * line holds at most 4096 bytes (its line end aside), a file 65536 stops.
+ * Status: GRIDLIB_OK; GRIDLIB_REFUSED for a missing argument;
  * GRIDLIB_PALETTE_TOO_MANY when the file holds more than *capacity stops
  * (*stop_count tells how many: call again with room for them); or one of: */
 enum gridlib_palette_status {
@@ -692,7 +698,9 @@ enum gridlib_palette_status {
     GRIDLIB_PALETTE_COLOUR = -3104,       /* a colour component that is not a number 0..255 */
     GRIDLIB_PALETTE_COLOUR_MODEL = -3105, /* a GMT table in a colour model other than RGB */
     GRIDLIB_PALETTE_NO_STOPS = -3106,     /* no value with a colour */
-    GRIDLIB_PALETTE_TOO_MANY = -3107
+    GRIDLIB_PALETTE_TOO_MANY = -3107,
+    GRIDLIB_PALETTE_LONG_LINE = -3108,    /* a line longer than 4096 bytes */
+    GRIDLIB_PALETTE_MANY_STOPS = -3109    /* a line that brings the stops beyond 65536 */
 };
 GRIDLIB_API void gridlib_read_palette_file(const char *name, const int32_t *name_length, const int32_t *capacity,
                                            int32_t *stop_count, double *stop_values, int32_t *stop_kinds,

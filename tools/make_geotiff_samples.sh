@@ -150,6 +150,61 @@ ifd = struct.pack('<H', len(entries)) + b''.join(
     for tag, kind, count, value in entries) + struct.pack('<I', 0)
 with open(os.path.join(out, 'huge_declared.tif'), 'wb') as f:
     f.write(b'II*\0' + struct.pack('<I', 8) + ifd + bytes(216 - 8 - len(ifd)))
+
+# Tiles 16384 rows tall, 16 of them across: a row of tiles takes 1 GB
+# decoded, which is read in pieces of rows rather than held; 1.0 but for
+# three cells, which Zstandard keeps in 91 KB.
+ds = gdal.GetDriverByName('GTiff').Create(os.path.join(out, 'f32_tall_tiles.tif'), 16384, 16384, 1,
+                                          gdal.GDT_Float32, ['TILED=YES', 'BLOCKXSIZE=1024', 'BLOCKYSIZE=16384',
+                                                             'COMPRESS=ZSTD', 'ZSTD_LEVEL=22'])
+ds.SetGeoTransform((0, 1, 0, 16384, 0, -1))
+ds.GetRasterBand(1).Fill(1.0)
+for value, column, row in ((2.0, 0, 0), (3.0, 16383, 16383), (4.0, 5000, 10922)):
+    ds.GetRasterBand(1).WriteArray(np.array([[value]], dtype=np.float32), column, row)
+ds = None
+
+
+# Headers whose tiles or rows would take more memory decoded than is ever
+# set aside, none written (GDAL's sparse files), padded so that the file
+# could hold that many values compressed.
+def sparse(name, columns, rows, options, size):
+    path = os.path.join(out, name + '.tif')
+    gdal.GetDriverByName('GTiff').Create(path, columns, rows, 1, gdal.GDT_Float32,
+                                         options + ['COMPRESS=DEFLATE', 'SPARSE_OK=TRUE'])
+    with open(path, 'ab') as f:
+        f.write(bytes(size - os.path.getsize(path)))
+
+
+sparse('tile_too_large', 1024, 65600, ['TILED=YES', 'BLOCKXSIZE=1024', 'BLOCKYSIZE=65600'], 8192)
+sparse('tile_row_too_large', 16384, 16400, ['TILED=YES', 'BLOCKXSIZE=1024', 'BLOCKYSIZE=16400'], 32768)
+sparse('row_too_large', 2 ** 26 + 16, 2, ['BLOCKYSIZE=1'], 16384)
+
+
+# Placements no grid can be drawn at, each refused for its own cause, and a
+# transformation of zeros, which places nothing. The matrices replace the
+# one GDAL writes for a rotated file.
+def with_matrix(name, matrix):
+    path = write(name, 'f32', STRIPS, gt=(1000.0, 10.0, 2.0, 5000.0, 1.5, -10.0))
+    data = bytearray(open(path, 'rb').read())
+    ifd = struct.unpack_from('<I', data, 4)[0]
+    for k in range(struct.unpack_from('<H', data, ifd)[0]):
+        tag, _, _, offset = struct.unpack_from('<HHII', data, ifd + 2 + 12 * k)
+        if tag == 34264:
+            struct.pack_into('<16d', data, offset, *matrix)
+    open(path, 'wb').write(data)
+    return path
+
+
+def matrix(column, row, x, y):
+    return [column, 0, 0, x, 0, row, 0, y, 0, 0, 0, 0, 0, 0, 0, 1]
+
+
+write('f32_origin_infinite', 'f32', STRIPS, gt=(math.inf, 12.5, 0.0, 5204000.75, 0.0, -10.0))
+write('f32_origin_1e300', 'f32', STRIPS, gt=(1e300, 12.5, 0.0, 5204000.75, 0.0, -10.0))
+write('f32_cells_1e-300', 'f32', STRIPS, gt=(431000.25, 1e-300, 0.0, 5204000.75, 0.0, -10.0))
+with_matrix('f32_zero_width', matrix(0.0, -10.0, 1000.0, 5000.0))
+with_matrix('f32_nan_matrix', matrix(10.0, -10.0, math.nan, 5000.0))
+expect(with_matrix('f32_zero_matrix', [0.0] * 16))
 PYTHON
 
 # Seeds of the GeoTIFF fuzz target: a few of the samples, every layout.
@@ -157,6 +212,6 @@ seeds="$root/fuzz/corpus/geotiff"
 mkdir -p "$seeds"
 for name in u8_strips_packbits i16_tiles_lzw_predictor2 f32_strips_deflate_predictor3 f64_tiles_zstd_predictor3 \
     i16_two_bands_band f32_pixel_is_point i16_nodata f32_south_up u16_one_strip_deflate f32_bigtiff_tiles \
-    i32_big_endian; do
+    i32_big_endian f32_zero_matrix f32_zero_width tile_row_too_large; do
     cp "$root/tests/data/geotiff/$name.tif" "$seeds/"
 done

@@ -27,6 +27,8 @@ std::int32_t status_of(PaletteFault fault) {
     case PaletteFault::colour: return GRIDLIB_PALETTE_COLOUR;
     case PaletteFault::colour_model: return GRIDLIB_PALETTE_COLOUR_MODEL;
     case PaletteFault::no_stops: return GRIDLIB_PALETTE_NO_STOPS;
+    case PaletteFault::long_line: return GRIDLIB_PALETTE_LONG_LINE;
+    case PaletteFault::many_stops: return GRIDLIB_PALETTE_MANY_STOPS;
     }
     return GRIDLIB_REFUSED;
 }

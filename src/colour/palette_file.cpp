@@ -154,6 +154,43 @@ bool other_colour_model(std::string_view comment) {
     return fields.empty() || !equal_ignoring_case(fields[0], "rgb");
 }
 
+// The lines of a palette file, checked one by one as they are read.
+class PaletteLines {
+public:
+    explicit PaletteLines(bool gmt_table) : gmt_table_(gmt_table) {}
+
+    // The next line, without its LF; the fault that ends the file there, if any.
+    std::optional<PaletteError> add(std::string_view line) {
+        ++number_;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (line.size() > kLongestPaletteLine) return PaletteError{PaletteFault::long_line, number_};
+        const auto first = line.find_first_not_of(" \t");
+        if (first == std::string_view::npos) return std::nullopt;
+        line.remove_prefix(first);
+        if (line.front() == '#') {
+            if (gmt_table_ && other_colour_model(line)) return PaletteError{PaletteFault::colour_model, number_};
+            return std::nullopt;
+        }
+        if (const auto fault = gmt_table_ ? gmt_line(line, palette_) : gdal_line(line, palette_))
+            return PaletteError{*fault, number_};
+        if (palette_.stops.size() > kMostPaletteStops) return PaletteError{PaletteFault::many_stops, number_};
+        return std::nullopt;
+    }
+
+    // The fault of a line not yet added that is already too long.
+    PaletteError next_too_long() const { return {PaletteFault::long_line, number_ + 1}; }
+
+    std::variant<PaletteFile, PaletteError> finish() {
+        if (palette_.stops.empty()) return PaletteError{PaletteFault::no_stops, 0};
+        return std::move(palette_);
+    }
+
+private:
+    bool gmt_table_;
+    std::size_t number_ = 0;  // of the line added last
+    PaletteFile palette_;
+};
+
 }  // namespace
 
 bool is_gmt_table(std::string_view name) {
@@ -161,26 +198,13 @@ bool is_gmt_table(std::string_view name) {
 }
 
 std::variant<PaletteFile, PaletteError> parse_palette(std::string_view text, bool gmt_table) {
-    PaletteFile palette;
-    std::size_t number_of_line = 0;
+    PaletteLines lines(gmt_table);
     while (!text.empty()) {
         const std::size_t end = std::min(text.find('\n'), text.size());
-        std::string_view line = text.substr(0, end);
+        if (const auto error = lines.add(text.substr(0, end))) return *error;
         text.remove_prefix(std::min(end + 1, text.size()));
-        ++number_of_line;
-        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        const auto first = line.find_first_not_of(" \t");
-        if (first == std::string_view::npos) continue;
-        line.remove_prefix(first);
-        if (line.front() == '#') {
-            if (gmt_table && other_colour_model(line)) return PaletteError{PaletteFault::colour_model, number_of_line};
-            continue;
-        }
-        if (const auto fault = gmt_table ? gmt_line(line, palette) : gdal_line(line, palette))
-            return PaletteError{*fault, number_of_line};
     }
-    if (palette.stops.empty()) return PaletteError{PaletteFault::no_stops, 0};
-    return palette;
+    return lines.finish();
 }
 
 std::variant<PaletteFile, PaletteError> read_palette_file(const std::string& path) {
@@ -189,9 +213,30 @@ std::variant<PaletteFile, PaletteError> read_palette_file(const std::string& pat
     if (!std::filesystem::is_regular_file(path, error)) return PaletteError{PaletteFault::unreadable, 0};
     std::ifstream in(path, std::ios::binary);
     if (!in) return PaletteError{PaletteFault::unreadable, 0};
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    PaletteLines lines(is_gmt_table(path));
+    // The line being read; a CR before its line end may take one byte more.
+    std::string line;
+    line.reserve(kLongestPaletteLine + 1);
+    std::vector<char> buffer(64 * 1024);
+    while (in) {
+        in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+        std::string_view got(buffer.data(), static_cast<std::size_t>(in.gcount()));
+        while (!got.empty()) {
+            const std::size_t end = std::min(got.find('\n'), got.size());
+            const std::string_view part = got.substr(0, end);
+            if (line.size() + part.size() > kLongestPaletteLine + 1) return lines.next_too_long();
+            line += part;
+            if (end == got.size()) break;
+            if (const auto fault = lines.add(line)) return *fault;
+            line.clear();
+            got.remove_prefix(end + 1);
+        }
+    }
     if (in.bad()) return PaletteError{PaletteFault::unreadable, 0};
-    return parse_palette(text, is_gmt_table(path));
+    if (!line.empty()) {
+        if (const auto fault = lines.add(line)) return *fault;
+    }
+    return lines.finish();
 }
 
 ValueColours::ValueColours(const PaletteFile& file, double lower, double upper)

@@ -34,7 +34,14 @@ struct PaletteFile {
     std::optional<Rgba> above;        // F: values above the last stop
 };
 
-enum class PaletteFault { none, unreadable, fields, value, colour, colour_model, no_stops };
+enum class PaletteFault { none, unreadable, fields, value, colour, colour_model, no_stops, long_line, many_stops };
+
+// Bounds against hostile files, far beyond any real one (GMT's tables hold a
+// few thousand segments at most): a line longer than this many bytes (its
+// line end aside), or a line that brings the stops beyond this many, is at
+// fault. A file is read a line at a time, so that its size costs nothing.
+inline constexpr std::size_t kLongestPaletteLine = 4096;
+inline constexpr std::size_t kMostPaletteStops = 65536;
 
 struct PaletteError {
     PaletteFault fault = PaletteFault::none;
@@ -47,7 +54,8 @@ bool is_gmt_table(std::string_view name);
 // Parses the text of a palette file; the first line at fault ends it.
 std::variant<PaletteFile, PaletteError> parse_palette(std::string_view text, bool gmt_table);
 
-// Reads and parses the file at path, by its name's kind.
+// Reads and parses the file at path, by its name's kind, a line at a time:
+// the read ends at the first line at fault.
 std::variant<PaletteFile, PaletteError> read_palette_file(const std::string& path);
 
 // The colours of a palette file for a grid whose data range is

@@ -23,6 +23,8 @@ std::string fault_text(std::int32_t status) {
     case GRIDLIB_PALETTE_VALUE: return "its value is not a number";
     case GRIDLIB_PALETTE_COLOUR: return "a colour is not made of numbers 0 to 255";
     case GRIDLIB_PALETTE_COLOUR_MODEL: return "its colour model is not RGB";
+    case GRIDLIB_PALETTE_LONG_LINE: return "it is longer than 4096 bytes";
+    case GRIDLIB_PALETTE_MANY_STOPS: return "it brings the values with a colour beyond 65536";
     default: return "it cannot be read";
     }
 }

@@ -27,8 +27,11 @@ constexpr StatusWords kSharedHeaderStatuses[] = {
 // A refusal of a grid that is no byte image, read as a whole (the reads of
 // a window outside the grid are the caller's to explain).
 constexpr StatusWords kSharedReadStatuses[] = {
+    // The window of a whole grid overlaps none of it when its corners are
+    // not finite or fall together.
     {GRIDLIB_REFUSED,
-     "the grid was refused: it has a single row or column, its data file is missing or it is too large"},
+     "the grid was refused: it has a single row or column, its placement is not finite or its cells have no "
+     "size, its data file is missing or it is too large"},
     {GRIDLIB_WORKING_GRID_FAILED, "the working grid file could not be written"},
     {GRIDLIB_NOT_HANDLED, "this grid format cannot be read"},
     {GRIDLIB_HEADER_LINES_MISSING, "the file ends within its header lines"},

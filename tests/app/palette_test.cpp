@@ -153,6 +153,7 @@ TEST_F(Palettes, APaletteFileThatCannotBeUsedStopsTheRun) {
         const char* content;  // nullptr: no such file
         std::string message;
     };
+    const std::string long_line = "1 2 3 4\n#" + std::string(5000, 'x') + "\n";
     const std::vector<Case> cases = {
         {"missing.txt", nullptr, "The palette file could not be read : missing.txt"},
         {"empty.txt", "# nothing\n", "The palette file holds no value with a colour : empty.txt"},
@@ -165,6 +166,8 @@ TEST_F(Palettes, APaletteFileThatCannotBeUsedStopsTheRun) {
          "colour.cpt"},
         {"hsv.cpt", "# COLOR_MODEL = hsv\n", "The palette file has a line it cannot use, line 1, where its colour "
                                               "model is not RGB : hsv.cpt"},
+        {"long.txt", long_line.c_str(),
+         "The palette file has a line it cannot use, line 2, where it is longer than 4096 bytes : long.txt"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

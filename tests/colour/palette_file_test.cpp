@@ -1,10 +1,12 @@
 // Palette files: what each feature of the two formats gives, the line a
 // bad file is refused at, and the colours by value as gdaldem gives them.
 #include "colour/palette_file.h"
+#include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -100,6 +102,64 @@ TEST(PaletteFile, BadLinesAreRefusedWithTheirLineAndFault) {
         EXPECT_EQ(std::get<PaletteError>(result).fault, c.fault);
         EXPECT_EQ(std::get<PaletteError>(result).line, c.line);
     }
+}
+
+// The bounds against hostile files, read from a file a line at a time (the
+// reads cut lines apart) and parsed from text alike: a line longer than
+// 4096 bytes, or one that brings the stops beyond 65536, ends the file
+// there; what lies within the bounds is read.
+TEST(PaletteFile, LinesAndStopsBeyondTheBoundsEndTheFileThere) {
+    auto lines = [](std::size_t count, const char* line) {
+        std::string text;
+        for (std::size_t i = 0; i < count; ++i) text += line;
+        return text;
+    };
+    const std::string longest = "#" + std::string(kLongestPaletteLine - 1, 'x');
+    const struct {
+        const char* what;
+        std::string text;
+        bool gmt;
+        PaletteFault fault;  // none: read
+        std::size_t line;
+    } cases[] = {
+        {"longest line, CR LF", "1 2 3 4\r\n" + longest + "\r\n2 3 4 5\r\n", false, PaletteFault::none, 0},
+        {"longest line, no line end", "1 2 3 4\n" + longest, false, PaletteFault::none, 0},
+        {"a byte longer", "1 2 3 4\n" + longest + "x\n2 3 4 5\n", false, PaletteFault::long_line, 2},
+        {"a byte longer, CR LF", "1 2 3 4\r\n" + longest + "x\r\n", false, PaletteFault::long_line, 2},
+        {"NULs without a line end", "1 2 3 4\n2 3 4 5\n" + std::string(100000, '\0'), false,
+         PaletteFault::long_line, 3},
+        {"most stops", lines(kMostPaletteStops, "1 2 3 4\n"), false, PaletteFault::none, 0},
+        {"a stop more", lines(kMostPaletteStops + 1, "1 2 3 4\n") + "x\n", false, PaletteFault::many_stops,
+         kMostPaletteStops + 1},
+        {"most GMT segments", lines(kMostPaletteStops / 2, "0 red 1 blue\n"), true, PaletteFault::none, 0},
+        {"a GMT segment more", lines(kMostPaletteStops / 2 + 1, "0 red 1 blue\n"), true, PaletteFault::many_stops,
+         kMostPaletteStops / 2 + 1},
+        {"a bad line far in", lines(30000, "1 2 3 4\n") + "1 2 3\n", false, PaletteFault::fields, 30001},
+    };
+    gridlib::testing::TempDir dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string file = dir.file(c.gmt ? "p.cpt" : "p.txt");
+        gridlib::testing::write_file(file, c.text);
+        for (const auto& result : {parse_palette(c.text, c.gmt), read_palette_file(file)}) {
+            const auto* error = std::get_if<PaletteError>(&result);
+            EXPECT_EQ(error ? error->fault : PaletteFault::none, c.fault);
+            EXPECT_EQ(error ? error->line : 0, c.line);
+        }
+    }
+}
+
+// Two good lines and then 256 MB of NULs (a sparse file): refused at the
+// third line once its first 4097 bytes are read, not after the whole file.
+TEST(PaletteFile, AHugeFileIsReadOnlyUpToItsLineAtFault) {
+    gridlib::testing::TempDir dir;
+    const std::string file = dir.file("nuls.txt");
+    gridlib::testing::write_file(file, "1 2 3 4\n2 3 4 5\n");
+    std::filesystem::resize_file(file, std::uintmax_t{256} << 20);
+    const auto result = read_palette_file(file);
+    ASSERT_TRUE(std::holds_alternative<PaletteError>(result));
+    EXPECT_EQ(std::get<PaletteError>(result).fault, PaletteFault::long_line);
+    EXPECT_EQ(std::get<PaletteError>(result).line, 3u);
 }
 
 TEST(PaletteFile, NamesEndingInCptAreGmtTables) {

@@ -63,9 +63,17 @@ TEST(Failures, MessagesForEveryStatus) {
         {header_failure(GRIDLIB_TIFF_ROTATED, GRIDLIB_FORMAT_GEOTIFF, "r.tif"),
          " The grid file r.tif could not be read : the GeoTIFF's placement rotates or shears the grid, which an "
          "image drawn north up cannot show (status -2045)"},
+        // Placements the grid reader would refuse as a grid of one column.
+        {header_failure(GRIDLIB_TIFF_NOT_FINITE, GRIDLIB_FORMAT_GEOTIFF, "o.tif"),
+         " The grid file o.tif could not be read : the GeoTIFF's placement is not finite, or puts the grid beyond "
+         "the coordinates a 32-bit real holds (status -2047)"},
+        {header_failure(GRIDLIB_TIFF_ZERO_CELL, GRIDLIB_FORMAT_GEOTIFF, "z.tif"),
+         " The grid file z.tif could not be read : the GeoTIFF's pixel size is zero, or too small to tell its cells "
+         "apart at their coordinates as 32-bit reals (status -2048)"},
         {grid_read_failure(-1, 6, 10), grid + "PCIDSK, BIL and BIP byte images are not converted (status -1)"},
         {grid_read_failure(-1, 9, 10),
-         grid + "the grid was refused: it has a single row or column, its data file is missing or it is too large"
+         grid + "the grid was refused: it has a single row or column, its placement is not finite or its cells "
+                "have no size, its data file is missing or it is too large"
                 " (status -1)"},
         {grid_read_failure(-2, 3, 10), grid + "the working grid file could not be written (status -2)"},
         {grid_read_failure(-11, 2, 10), grid + "this grid format cannot be read (status -11)"},

@@ -9,7 +9,9 @@
 #include <tiffio.h>
 #include <xtiffio.h>
 
+#include <algorithm>
 #include <array>
+#include <cfloat>
 #include <cmath>
 #include <optional>
 #include <span>
@@ -59,11 +61,16 @@ std::optional<std::array<double, 6>> geotransform(TIFF* tif) {
 
 std::int32_t read_georeference(TIFF* tif, std::uint32_t columns, std::uint32_t rows, Georeference& out) {
     auto t = geotransform(tif);
+    // A transformation of zeros alone (a tag some writers fill and leave)
+    // places nothing: such a file lies in its pixel coordinates, as a file
+    // without the tags does, rather than being refused for cells of no size.
+    if (t && std::ranges::all_of(*t, [](double v) { return v == 0.0; })) t.reset();
     if (!t) {
         out = Georeference{{0.0, static_cast<double>(rows), 1.0, 1.0}};
         return GRIDLIB_OK;
     }
     auto& g = *t;
+    if (!std::ranges::all_of(g, [](double v) { return std::isfinite(v); })) return GRIDLIB_TIFF_NOT_FINITE;
     if (g[2] != 0.0 || g[4] != 0.0) return GRIDLIB_TIFF_ROTATED;
     if (short_key(tif, GTRasterTypeGeoKey, RasterPixelIsArea) == RasterPixelIsPoint) {
         g[0] -= g[1] * 0.5;
@@ -72,10 +79,23 @@ std::int32_t read_georeference(TIFF* tif, std::uint32_t columns, std::uint32_t r
     out = Georeference{};
     out.columns_from_east = g[1] < 0;
     out.rows_from_south = g[5] > 0;
-    out.placement.column_width = std::fabs(g[1]);
-    out.placement.row_height = std::fabs(g[5]);
-    out.placement.west = out.columns_from_east ? g[0] + g[1] * columns : g[0];
-    out.placement.north = out.rows_from_south ? g[3] + g[5] * rows : g[3];
+    GridPlacement& p = out.placement;
+    p.column_width = std::fabs(g[1]);
+    p.row_height = std::fabs(g[5]);
+    p.west = out.columns_from_east ? g[0] + g[1] * columns : g[0];
+    p.north = out.rows_from_south ? g[3] + g[5] * rows : g[3];
+    // The grid's descriptor holds its corners and cell size as 32-bit reals.
+    const double corners[] = {p.west, p.north, p.west + p.column_width * columns, p.north - p.row_height * rows};
+    if (!std::ranges::all_of(corners, [](double v) { return std::fabs(v) <= FLT_MAX; })) return GRIDLIB_TIFF_NOT_FINITE;
+    // The outer cells' centres must differ as 32-bit reals too, or the grid
+    // would seem a single column or row.
+    const auto apart = [](double first, double last, std::uint32_t count) {
+        return count == 1 || static_cast<float>(first) != static_cast<float>(last);
+    };
+    if (static_cast<float>(p.column_width) == 0.0f || static_cast<float>(p.row_height) == 0.0f ||
+        !apart(p.west + p.column_width / 2, p.west + (columns - 0.5) * p.column_width, columns) ||
+        !apart(p.north - p.row_height / 2, p.north - (rows - 0.5) * p.row_height, rows))
+        return GRIDLIB_TIFF_ZERO_CELL;
     return GRIDLIB_OK;
 }
 

@@ -128,6 +128,12 @@ constexpr StatusWords kHeaderStatuses[] = {
      "the GeoTIFF declares more than 2147483647 columns or rows, or more values than its file could hold"},
     {GRIDLIB_TIFF_ROTATED,
      "the GeoTIFF's placement rotates or shears the grid, which an image drawn north up cannot show"},
+    {GRIDLIB_TIFF_CHUNKS_TOO_LARGE,
+     "one of the GeoTIFF's tiles or rows would take more than 256 MB decoded, or a row of its tiles more than 1 GB"},
+    {GRIDLIB_TIFF_NOT_FINITE,
+     "the GeoTIFF's placement is not finite, or puts the grid beyond the coordinates a 32-bit real holds"},
+    {GRIDLIB_TIFF_ZERO_CELL,
+     "the GeoTIFF's pixel size is zero, or too small to tell its cells apart at their coordinates as 32-bit reals"},
     {GRIDLIB_NO_USABLE_SIZE, "the image has no columns or no rows"},
 };
 

@@ -21,6 +21,14 @@ namespace {
 // any chunk buffer is allocated for it.
 constexpr std::uint64_t kMostExpansion = 65536;
 
+// Bounds on what is decoded at once, against files that make one tile, or
+// one row of tiles, larger than any machine's memory. Real files stay far
+// below them: a tile of 1024 x 1024 64-bit reals is 8 MB, and a row of
+// such tiles across 65536 columns 512 MB. Strips are read a row at a time
+// once they are large, so one row of the image is all they need.
+constexpr std::uint64_t kLargestChunk = std::uint64_t{256} << 20;     // a tile, or a row of the image
+constexpr std::uint64_t kLargestChunkRow = std::uint64_t{1} << 30;    // a row of tiles across the image
+
 std::optional<SampleKind> kind_of(std::uint16_t format, std::uint16_t bits) {
     switch (format) {
         case SAMPLEFORMAT_UINT:
@@ -119,6 +127,10 @@ std::int32_t read_layout(TIFF* tif, std::uint64_t file_size, std::uint16_t band,
     const std::uint64_t most = file_size * (compression == COMPRESSION_NONE ? 1 : kMostExpansion);
     const auto band_bytes = static_cast<unsigned __int128>(columns) * rows * layout.sample_bytes;
     if (band_bytes > most || layout.chunk_bytes > most) return GRIDLIB_TIFF_TOO_LARGE;
+    const auto chunk_row = static_cast<unsigned __int128>(layout.chunks_across()) * layout.chunk_bytes;
+    if (layout.chunk_row_bytes() > kLargestChunk ||
+        (layout.tiled && (layout.chunk_bytes > kLargestChunk || chunk_row > kLargestChunkRow)))
+        return GRIDLIB_TIFF_CHUNKS_TOO_LARGE;
     layout.nodata = nodata_of(tif);
     return GRIDLIB_OK;
 }

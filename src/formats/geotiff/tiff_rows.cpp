@@ -20,9 +20,9 @@ namespace {
 // that a file stored as one strip never costs the memory of the image.
 constexpr std::uint64_t kLargestKeptStrip = 16u << 20;
 
-// Chunks kept decoded per column of chunks: the band of rows being read and
-// the next ones that blocks on other threads are reading.
-constexpr std::size_t kCachedBands = 4;
+// Bands of chunks (or of pieces) kept decoded at most: the band of rows
+// being read and the next ones that blocks on other threads are reading.
+constexpr std::uint64_t kCachedBands = 4;
 
 template <typename T>
 T load(const std::byte* p) {
@@ -76,14 +76,59 @@ void convert_samples(const TiffLayout& layout, const std::byte* from, std::size_
 
 struct TiffRows::Chunk {
     std::unique_ptr<std::byte[]> bytes;
-    std::uint64_t decoded = 0;  // bytes libtiff filled; 0 when it failed
+    std::uint64_t size = 0;     // bytes held
+    std::uint64_t decoded = 0;  // of them, those libtiff filled; 0 when it failed
 };
 
-TiffRows::TiffRows(std::string path, const TiffLayout& layout, std::unique_ptr<TiffHandle> handle)
+namespace {
+
+// The rows of a chunk kept together: all of them while a row of chunks
+// across the image fits the cache twice (the band being read and the next
+// one), else as many as do. The layout's bounds keep the products in range.
+std::uint32_t piece_rows_of(const TiffLayout& layout, std::uint64_t kept) {
+    const std::uint64_t across = std::uint64_t{layout.chunks_across()} * layout.chunk_row_bytes();
+    const std::uint64_t fitting = kept / 2 / std::max<std::uint64_t>(across, 1);
+    return static_cast<std::uint32_t>(std::clamp<std::uint64_t>(fitting, 1, layout.chunk_rows));
+}
+
+}  // namespace
+
+// Room among the chunks being decoded, waited for and held for as long as it lives.
+class TiffRows::DecodingRoom {
+public:
+    explicit DecodingRoom(const TiffRows& rows) : rows_(rows), bytes_(rows.layout_.chunk_bytes) {
+        std::unique_lock lock(rows_.cache_mutex_);
+        rows_.decoding_room_.wait(lock, [&] {
+            return rows_.decoding_bytes_ == 0 || rows_.decoding_bytes_ + bytes_ <= rows_.memory_.decoding;
+        });
+        rows_.decoding_bytes_ += bytes_;
+    }
+    ~DecodingRoom() {
+        {
+            const std::lock_guard lock(rows_.cache_mutex_);
+            rows_.decoding_bytes_ -= bytes_;
+        }
+        rows_.decoding_room_.notify_all();
+    }
+    DecodingRoom(const DecodingRoom&) = delete;
+    DecodingRoom& operator=(const DecodingRoom&) = delete;
+
+private:
+    const TiffRows& rows_;
+    const std::uint64_t bytes_;
+};
+
+TiffRows::TiffRows(std::string path, const TiffLayout& layout, std::unique_ptr<TiffHandle> handle,
+                   ChunkMemory memory)
     : path_(std::move(path)),
       layout_(layout),
       by_scanline_(!layout.tiled && layout.chunk_rows > 1 && layout.chunk_bytes > kLargestKeptStrip),
-      cache_chunks_(kCachedBands * layout.chunks_across()) {
+      memory_(memory),
+      piece_rows_(piece_rows_of(layout, memory.kept)),
+      pieces_((layout.chunk_rows - 1) / piece_rows_ + 1),
+      cache_bytes_(std::min(memory.kept, kCachedBands * layout.chunks_across() *
+                                             (pieces_ == 1 ? layout.chunk_bytes
+                                                           : piece_rows_ * layout.chunk_row_bytes()))) {
     if (!by_scanline_) {
         idle_handles_.push_back(std::move(handle));
         return;
@@ -113,29 +158,62 @@ void TiffRows::give_back(std::unique_ptr<TiffHandle> handle) const {
     idle_handles_.push_back(std::move(handle));
 }
 
-std::shared_ptr<TiffRows::Chunk> TiffRows::decode(std::uint32_t index) const {
+std::shared_ptr<TiffRows::Chunk> TiffRows::decode(Piece p) const {
     auto c = std::make_shared<Chunk>();
     try {
         auto handle = take_handle();
         if (!handle) return c;
-        c->bytes = std::make_unique_for_overwrite<std::byte[]>(layout_.chunk_bytes);
+        const DecodingRoom room(*this);
+        std::unique_ptr<std::byte[]> whole;
+        if (pieces_ > 1) {
+            const std::lock_guard lock(cache_mutex_);
+            if (!spare_chunks_.empty()) {
+                whole = std::move(spare_chunks_.back());
+                spare_chunks_.pop_back();
+            }
+        }
+        if (!whole) whole = std::make_unique_for_overwrite<std::byte[]>(layout_.chunk_bytes);
         const std::uint64_t errors = handle->errors();
         const auto size = static_cast<tmsize_t>(layout_.chunk_bytes);
-        const tmsize_t got = layout_.tiled ? TIFFReadEncodedTile(handle->get(), index, c->bytes.get(), size)
-                                           : TIFFReadEncodedStrip(handle->get(), index, c->bytes.get(), size);
+        const tmsize_t got = layout_.tiled ? TIFFReadEncodedTile(handle->get(), p.index, whole.get(), size)
+                                           : TIFFReadEncodedStrip(handle->get(), p.index, whole.get(), size);
         // A decoder may report damage and still fill the buffer: its values are not the file's.
-        if (got > 0 && handle->errors() == errors) c->decoded = static_cast<std::uint64_t>(got);
+        const bool good = got > 0 && handle->errors() == errors;
         give_back(std::move(handle));
+        if (!good) {
+            if (pieces_ > 1) {
+                const std::lock_guard lock(cache_mutex_);
+                spare_chunks_.push_back(std::move(whole));
+            }
+            return c;
+        }
+        const auto filled = static_cast<std::uint64_t>(got);
+        if (pieces_ == 1) {
+            c->bytes = std::move(whole);
+            c->size = layout_.chunk_bytes;
+            c->decoded = filled;
+            return c;
+        }
+        // Only the piece's rows are kept; the chunk goes with the room.
+        const std::uint64_t piece_bytes = std::uint64_t{piece_rows_} * layout_.chunk_row_bytes();
+        const std::uint64_t from = p.piece * piece_bytes;
+        c->size = std::min(piece_bytes, layout_.chunk_bytes - from);
+        c->bytes = std::make_unique_for_overwrite<std::byte[]>(c->size);
+        c->decoded = filled > from ? std::min(filled - from, c->size) : 0;
+        std::memcpy(c->bytes.get(), whole.get() + from, c->decoded);
+        const std::lock_guard lock(cache_mutex_);
+        spare_chunks_.push_back(std::move(whole));
     } catch (const std::bad_alloc&) {
-        c->bytes.reset();
+        *c = Chunk{};
     }
     return c;
 }
 
-std::shared_ptr<const TiffRows::Chunk> TiffRows::chunk(std::uint32_t index, bool wait) const {
+std::shared_ptr<const TiffRows::Chunk> TiffRows::chunk(Piece p, bool wait) const {
+    const std::uint64_t key = p.key();
     std::unique_lock lock(cache_mutex_);
     for (;;) {
-        const auto hit = std::ranges::find(cache_, index, &Entry::index);
+        const auto hit = std::ranges::find(cache_, key, &Entry::key);
         if (hit == cache_.end()) break;
         if (hit->chunk) {
             cache_.splice(cache_.begin(), cache_, hit);
@@ -144,31 +222,43 @@ std::shared_ptr<const TiffRows::Chunk> TiffRows::chunk(std::uint32_t index, bool
         if (!wait) return nullptr;
         decoded_.wait(lock);
     }
-    cache_.push_front(Entry{index, nullptr});
-    // Only decoded chunks leave; a reader still holding one keeps it alive.
-    for (auto it = cache_.end(); cache_.size() > cache_chunks_ && it != cache_.begin();) {
-        --it;
-        if (it->chunk) it = cache_.erase(it);
-    }
+    // Only decoded pieces leave, the least recently used first, and never
+    // `keep`; a reader still holding one keeps it alive.
+    const auto evict = [&](std::uint64_t room, const std::shared_ptr<Chunk>& keep) {
+        for (auto it = cache_.end(); kept_bytes_ + room > cache_bytes_ && it != cache_.begin();) {
+            --it;
+            if (it->chunk && it->chunk != keep) {
+                kept_bytes_ -= it->chunk->size;
+                it = cache_.erase(it);
+            }
+        }
+    };
+    cache_.push_front(Entry{key, nullptr});
+    evict(pieces_ == 1 ? layout_.chunk_bytes : piece_rows_ * layout_.chunk_row_bytes(), nullptr);
     lock.unlock();
-    auto decoded = decode(index);
+    auto decoded = decode(p);
     lock.lock();
-    const auto entry = std::ranges::find(cache_, index, &Entry::index);
-    if (entry != cache_.end()) entry->chunk = decoded;
+    if (const auto entry = std::ranges::find(cache_, key, &Entry::key); entry != cache_.end()) {
+        entry->chunk = decoded;
+        kept_bytes_ += decoded->size;
+    }
+    // Pieces decoded meanwhile on other threads may have filled the room.
+    evict(0, decoded);
     decoded_.notify_all();
     return decoded;
 }
 
-bool TiffRows::copy_rows(const Chunk& c, std::uint32_t across, std::int64_t first, std::int64_t step,
-                         std::int64_t from, std::int64_t to, bool backwards, std::int64_t count,
+bool TiffRows::copy_rows(const Chunk& c, std::uint32_t across, std::uint32_t piece, std::int64_t first,
+                         std::int64_t step, std::int64_t from, std::int64_t to, bool backwards, std::int64_t count,
                          std::span<float> values) const {
     const std::size_t n = values.size() / static_cast<std::size_t>(count);
     const std::size_t x0 = std::size_t{across} * layout_.chunk_columns;
     const std::size_t width = std::min<std::size_t>(layout_.chunk_columns, layout_.columns - x0);
     const std::uint64_t row_bytes = layout_.chunk_row_bytes();
     const std::size_t band_offset = layout_.planar ? 0 : std::size_t{layout_.band} * layout_.sample_bytes;
+    const std::uint64_t piece_top = std::uint64_t{piece} * piece_rows_;
     for (std::int64_t j = from; j < to; ++j) {
-        const auto within = static_cast<std::uint64_t>(first + j * step - 1) % layout_.chunk_rows;
+        const auto within = static_cast<std::uint64_t>(first + j * step - 1) % layout_.chunk_rows - piece_top;
         // The last strip may hold fewer rows than the others; fewer than it should is damage.
         if ((within + 1) * row_bytes > c.decoded) return false;
         const auto row = static_cast<std::size_t>(backwards ? count - 1 - j : j);
@@ -180,25 +270,28 @@ bool TiffRows::copy_rows(const Chunk& c, std::uint32_t across, std::int64_t firs
 
 rows::ConcurrentRows::Read TiffRows::read_rows(std::int64_t first, std::int64_t step, std::int64_t count,
                                                bool backwards, std::span<std::byte>, std::span<float> values) const {
-    const auto band_of = [&](std::int64_t j) {
-        return static_cast<std::uint32_t>((first + j * step - 1) / layout_.chunk_rows);
+    // The piece of a band of chunks that holds row j, numbered down the image.
+    const auto piece_of = [&](std::int64_t j) {
+        const auto row = static_cast<std::uint64_t>(first + j * step - 1);
+        return row / layout_.chunk_rows * pieces_ + row % layout_.chunk_rows / piece_rows_;
     };
     // Rows narrower than the image would be overrun.
     if (values.size() / static_cast<std::size_t>(count) < layout_.columns) return {0, rows::row_status(first)};
     std::int64_t j = 0;
     while (j < count) {
-        const std::uint32_t band = band_of(j);
+        const std::uint64_t place = piece_of(j);
         std::int64_t end = j + 1;
-        while (end < count && band_of(end) == band) ++end;
-        const auto top = band * layout_.chunk_rows;
+        while (end < count && piece_of(end) == place) ++end;
+        const auto top = static_cast<std::uint32_t>(place / pieces_ * layout_.chunk_rows);
+        const auto piece = static_cast<std::uint32_t>(place % pieces_);
         // Chunks another thread is decoding are copied last, so that threads
         // reading the same band decode its tiles side by side.
         std::vector<std::uint32_t> later;
         bool failed = false;
         const auto take = [&](std::uint32_t across, bool wait) {
-            const auto c = chunk(layout_.chunk_index(top, across), wait);
+            const auto c = chunk({layout_.chunk_index(top, across), piece}, wait);
             if (!c) return false;
-            if (!copy_rows(*c, across, first, step, j, end, backwards, count, values)) failed = true;
+            if (!copy_rows(*c, across, piece, first, step, j, end, backwards, count, values)) failed = true;
             return true;
         };
         for (std::uint32_t across = 0; across < layout_.chunks_across() && !failed; ++across) {

@@ -184,14 +184,25 @@ std::optional<GridPlacement> read_placement(const std::string& grid_name, const 
     return placement_from_point(CellPoint::centre, x, y, width, height, again.rows());
 }
 
-// The stored vectors: written numbers, or values coded in characters.
-Status open_vectors(const RowRequest& request, std::unique_ptr<rows::TextVectors>& vectors) {
-    auto unit = platform::TextUnit::open(request.grid_name);
-    if (!unit) return GRIDLIB_REFUSED;
+// The file, positioned at its first data line; nothing, with the status
+// why, when it cannot be opened or has lost its "#GRID" line meanwhile.
+std::optional<platform::TextUnit> open_data(const std::string& grid_name, Status& status) {
+    status = GRIDLIB_REFUSED;
+    auto unit = platform::TextUnit::open(grid_name);
+    if (!unit) return std::nullopt;
     GridDescriptor header_again;
     DescriptorView skipped = header_again.view();
     WrittenPlacement unused;
-    if (read_keywords(unit->file(), skipped, unused) != GRIDLIB_OK) return GRIDLIB_GXF_NO_GRID_LINE;
+    status = read_keywords(unit->file(), skipped, unused) == GRIDLIB_OK ? GRIDLIB_OK : GRIDLIB_GXF_NO_GRID_LINE;
+    if (status != GRIDLIB_OK) return std::nullopt;
+    return unit;
+}
+
+// The stored vectors: written numbers, or values coded in characters.
+Status open_vectors(const RowRequest& request, std::unique_ptr<rows::TextVectors>& vectors) {
+    Status status = GRIDLIB_OK;
+    auto unit = open_data(request.grid_name, status);
+    if (!unit) return status;
     const std::int64_t width = rows::magnitude(compression_width(request.d));
     if (width == 0) {
         vectors = std::make_unique<rows::WrittenNumbers>(std::move(*unit));
@@ -202,6 +213,18 @@ Status open_vectors(const RowRequest& request, std::unique_ptr<rows::TextVectors
     if (!CompressedGxfValues::width_supported(width)) return rows::row_status(1);
     vectors = std::make_unique<CompressedGxfValues>(std::move(*unit), static_cast<int>(width));
     return GRIDLIB_OK;
+}
+
+// Rows are read whole, into buffers of a row's size made before the first
+// is read; a compressed row may claim two billion cells in a few bytes, so
+// the first row is decoded once without its values first: a file whose data
+// do not hold it fails here, before any buffer of its size exists.
+Status check_first_row(const RowRequest& request) {
+    Status status = GRIDLIB_OK;
+    auto unit = open_data(request.grid_name, status);
+    if (!unit) return status;
+    CompressedGxfValues first(std::move(*unit), static_cast<int>(rows::magnitude(compression_width(request.d))));
+    return first.skip_values(static_cast<std::uint64_t>(request.d.columns())) ? GRIDLIB_OK : rows::row_status(1);
 }
 
 Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
@@ -215,10 +238,14 @@ Status plan_rows(const RowRequest& request, rows::ReadPlan& plan) {
     plan.rules.reverse = dir.reverse_columns;
     plan.rules.add_scaling(d.base(), d.scale_divisor());
     plan.north_first = dir.north_first;
-    // Value k of stored column i is element i of grid row k.
+    // Value k of stored column i is element i of grid row k. Columns are
+    // decoded in pieces into a scratch file that then holds the rows.
     if (dir.columns_stored) {
         return rows::plan_text_columns(std::move(vectors), d.columns(), d.rows(), request.scratch_directory,
                                        request.rows, plan);
+    }
+    if (compression_width(d) != 0 && d.columns() > 0) {
+        if (const Status s = check_first_row(request); s != GRIDLIB_OK) return s;
     }
     return rows::plan_text_rows(std::move(vectors), d.columns(), d.rows(), plan);
 }

@@ -113,20 +113,39 @@ bool CompressedGxfValues::read_values(std::span<float> values) {
         }
         Group g;
         if (!next_group(g)) return false;
-        if (g.repeat_marker) {
-            count_pending_ = true;
-        } else if (count_pending_) {
-            count_ = g.number;
-            count_pending_ = false;
-        } else {
-            // The dummy, all exclamation marks, is negative like any group
-            // holding characters below the digits: all of them are null.
-            repeated_ = g.number < 0 ? kNullValue : static_cast<float>(g.number);
-            repeats_left_ = std::max<std::int64_t>(count_, 0);  // a count of 0 or less stores nothing
-            count_ = 1;
-        }
+        take(g);
     }
     return true;
+}
+
+bool CompressedGxfValues::skip_values(std::uint64_t count) {
+    while (count > 0) {
+        if (repeats_left_ > 0) {
+            const auto n = std::min(static_cast<std::uint64_t>(repeats_left_), count);
+            repeats_left_ -= static_cast<std::int64_t>(n);
+            count -= n;
+            continue;
+        }
+        Group g;
+        if (!next_group(g)) return false;
+        take(g);
+    }
+    return true;
+}
+
+void CompressedGxfValues::take(const Group& g) {
+    if (g.repeat_marker) {
+        count_pending_ = true;
+    } else if (count_pending_) {
+        count_ = g.number;
+        count_pending_ = false;
+    } else {
+        // The dummy, all exclamation marks, is negative like any group
+        // holding characters below the digits: all of them are null.
+        repeated_ = g.number < 0 ? kNullValue : static_cast<float>(g.number);
+        repeats_left_ = std::max<std::int64_t>(count_, 0);  // a count of 0 or less stores nothing
+        count_ = 1;
+    }
 }
 
 void CompressedGxfValues::end_vector() {

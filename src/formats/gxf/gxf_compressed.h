@@ -22,6 +22,12 @@ public:
     // Also false when a line's characters end inside a group while values
     // are still wanted: the group is cut, and every later value would shift.
     bool read_values(std::span<float> values) override;
+    // Passes over `count` values of the current vector without storing
+    // them; false as read_values. A vector may code far more values than
+    // its characters (a repeat of 160 million values takes 12), so the
+    // bytes left in the file cannot tell whether it is whole: this can,
+    // before anything of the vector's size is allocated.
+    bool skip_values(std::uint64_t count);
     // A repeat that runs beyond the vector's end is cut there.
     void end_vector() override;
     std::uint64_t fewest_bytes(std::uint64_t count) const override;
@@ -39,6 +45,8 @@ private:
     // buffer within the current line's characters, decoded straight from
     // it; how many. The bulk of a grid takes this path.
     std::size_t decode_plain_values(std::span<float> values);
+    // Takes a group into the decoding: a marker, a count or a value to store.
+    void take(const Group& group);
 
     platform::TextUnit unit_;
     int width_;

@@ -2,16 +2,22 @@
 // header and working grid, must hold the values and the placement GDAL reads
 // from them ("<name>.expected.txt"); damaged and unsuitable files must fail
 // with their own status.
+#include "formats/geotiff/tiff_rows.h"
 #include "formats/grid_header.h"
 #include "formats/grid_placement.h"
 #include "formats/grid_status_words.h"
 #include "grid/grid_reader.h"
+#include "support/child_process.h"
 #include "support/samples.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
+#include <sys/wait.h>
 
 #include <array>
+#include <atomic>
+#include <fstream>
+#include <thread>
 #include <cstdlib>
 #include <cmath>
 #include <cstring>
@@ -81,9 +87,10 @@ TEST_P(GeotiffSample, HoldsTheValuesAndPlacementGdalReads) {
     const auto placement = formats::grid_placement(input, d);
     ASSERT_TRUE(placement);
     auto want = e.geotransform;
-    // GDAL's geotransform of a file it places nowhere: we read the file's
-    // first row as the northern one all the same.
-    const bool unplaced = want == std::array<double, 6>{0, 1, 0, 0, 0, 1};
+    // GDAL's geotransform of a file it places nowhere, or of one whose
+    // transformation is all zeros (a placement that places nothing): we
+    // read the file's first row as the northern one all the same.
+    const bool unplaced = want == std::array<double, 6>{0, 1, 0, 0, 0, 1} || want == std::array<double, 6>{};
     if (unplaced) want = {0, 1, 0, double(e.rows), 0, -1};
     const bool south_up = want[5] > 0;
     if (south_up) want[3] += want[5] * e.rows, want[5] = -want[5];
@@ -139,7 +146,8 @@ INSTANTIATE_TEST_SUITE_P(
         Sample{"f32_two_band_tiles_pixel.tif?2", "f32_two_band_tiles_pixel.band2.expected.txt"},
         Sample{"f32_two_band_tiles_band.tif?2", "f32_two_band_tiles_band.band2.expected.txt"},
         Sample{"f32_south_up.tif", "f32_south_up.expected.txt"},
-        Sample{"f32_no_georeference.tif", "f32_no_georeference.expected.txt"}),
+        Sample{"f32_no_georeference.tif", "f32_no_georeference.expected.txt"},
+        Sample{"f32_zero_matrix.tif", "f32_zero_matrix.expected.txt"}),
     [](const auto& info) {
         std::string name = info.param.expected;
         name = name.substr(0, name.find(".expected"));
@@ -224,6 +232,16 @@ TEST(Geotiff, UnsuitableFilesFailWithTheirOwnStatus) {
     } cases[] = {
         {sample("f32_rotated.tif"), GRIDLIB_TIFF_ROTATED},
         {sample("huge_declared.tif"), GRIDLIB_TIFF_TOO_LARGE},
+        {sample("tile_too_large.tif"), GRIDLIB_TIFF_CHUNKS_TOO_LARGE},
+        {sample("tile_row_too_large.tif"), GRIDLIB_TIFF_CHUNKS_TOO_LARGE},
+        {sample("row_too_large.tif"), GRIDLIB_TIFF_CHUNKS_TOO_LARGE},
+        // Placements GDAL reads but no image can be drawn at: each with its
+        // own cause, not the grid reader's refusal of a grid of one column.
+        {sample("f32_origin_infinite.tif"), GRIDLIB_TIFF_NOT_FINITE},
+        {sample("f32_origin_1e300.tif"), GRIDLIB_TIFF_NOT_FINITE},
+        {sample("f32_nan_matrix.tif"), GRIDLIB_TIFF_NOT_FINITE},
+        {sample("f32_zero_width.tif"), GRIDLIB_TIFF_ZERO_CELL},
+        {sample("f32_cells_1e-300.tif"), GRIDLIB_TIFF_ZERO_CELL},
         {sample("i16_two_bands_band.tif?3"), GRIDLIB_TIFF_NO_BAND},
         {sample("i16_two_bands_band.tif?0"), GRIDLIB_TIFF_NO_BAND},
         {sample("i16_two_bands_band.tif?two"), GRIDLIB_TIFF_NO_BAND},
@@ -238,6 +256,96 @@ TEST(Geotiff, UnsuitableFilesFailWithTheirOwnStatus) {
         EXPECT_EQ(d.format(), FormatCode::geotiff) << c.grid;
         const auto words = formats::header_status_words(c.status, &d);
         EXPECT_TRUE(words) << c.grid;
+    }
+}
+
+// The most resident memory the process has had (VmHWM), or now has (VmRSS).
+std::uint64_t resident_bytes(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    std::string word;
+    std::uint64_t kib = 0;
+    while (status >> word) {
+        if (word == key + ":" && status >> kib) return kib * 1024;
+        status.ignore(1 << 12, '\n');
+    }
+    return 0;
+}
+
+// Tiles of 1024 x 16384 reals, 16 across: a row of them is 1 GB decoded,
+// which is never held, nor is a tile kept whole; the rows are read from
+// pieces of the tiles. Four rows, one in each of four pieces, each hold
+// the cells GDAL wrote, in a child process whose peak memory is measured.
+TEST(Geotiff, TallTilesAreReadInPiecesWithinTheirBound) {
+    const std::string input = sample("f32_tall_tiles.tif");
+    TempDir dir;
+    const std::string working = dir.file("work.tmp");
+    const auto child = gridlib::testing::run_in_child(
+        [&] {
+            const std::uint64_t before = resident_bytes("VmRSS");
+            GridDescriptor g;
+            DescriptorView d = g.view();
+            if (read_grid_header(input, d) != 0) return 2;
+            // Every 5461st row from the southern one: rows 16384, 10923, 5462 and 1 from the north.
+            const GridWindow window{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 5461};
+            if (read_into_working_grid(input, working, d, window) != 0) return 3;
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+            // The cache's 256 MB, the tile being decoded (64 MB) and what the
+            // reader holds besides; holding the tiles took 1 GB.
+            if (resident_bytes("VmHWM") - before > (std::uint64_t{480} << 20)) return 4;
+#endif
+            return 0;
+        },
+        std::chrono::minutes(2));
+    ASSERT_TRUE(gridlib::testing::exited_with(child, 0)) << (child ? WEXITSTATUS(*child) : -1);
+    const auto cells = working_values(working, 4u * 16384u);
+    ASSERT_EQ(cells.size(), 4u * 16384u);
+    // North first: the rows GDAL wrote as 0, 5461, 10922 and 16383.
+    std::vector<float> want(cells.size(), 1.0f);
+    want[0] = 2.0f;
+    want[2u * 16384u + 5000u] = 4.0f;
+    want[3u * 16384u + 16383u] = 3.0f;
+    EXPECT_EQ(cells, want);
+}
+
+// Kept in pieces of 10 rows (the cache given room for two rows of pieces),
+// the 64 x 64 tiles of a 300 x 300 image give every cell as written, read
+// by threads at once in blocks of rows that cut across the pieces, forwards
+// and backwards, every row or every third.
+TEST(Geotiff, PiecesOfTilesReadByThreadsAtOnce) {
+    const std::string input = sample("i16_many_tiles.tif");
+    auto handle = formats::geotiff::TiffHandle::open(input);
+    ASSERT_TRUE(handle);
+    formats::geotiff::TiffLayout layout;
+    ASSERT_EQ(formats::geotiff::read_layout(handle->get(), handle->file_size(), 0, layout), 0);
+    const std::uint64_t piece_band = 10 * layout.chunks_across() * layout.chunk_row_bytes();
+    const formats::geotiff::TiffRows rows(input, layout, std::move(handle), {2 * piece_band, piece_band});
+    for (const std::int64_t step : {1, 3}) {
+        for (const bool backwards : {false, true}) {
+            const std::int64_t count = (300 - 1) / step + 1, block = 7;
+            std::vector<float> values(static_cast<std::size_t>(count) * 300, -1.0f);
+            std::vector<std::thread> threads;
+            std::atomic<int> failures{0};
+            for (int t = 0; t < 3; ++t) {
+                threads.emplace_back([&, t] {
+                    for (std::int64_t b = t; b * block < count; b += 3) {
+                        const std::int64_t n = std::min(block, count - b * block);
+                        // A block's rows, as the reader lays them: backwards, the last row read first.
+                        const std::int64_t at = backwards ? count - b * block - n : b * block;
+                        const std::span<float> to(values.data() + at * 300, static_cast<std::size_t>(n) * 300);
+                        if (rows.read_rows(1 + b * block * step, step, n, backwards, {}, to).status != 0) ++failures;
+                    }
+                });
+            }
+            for (auto& thread : threads) thread.join();
+            EXPECT_EQ(failures, 0);
+            std::size_t wrong = 0;
+            for (std::int64_t j = 0; j < count; ++j) {
+                const std::int64_t row = (backwards ? count - 1 - j : j) * step;  // 0-based, from the top
+                for (std::int64_t column = 0; column < 300; ++column)
+                    wrong += values[static_cast<std::size_t>(j * 300 + column)] != float((column + 7 * row) % 30000);
+            }
+            EXPECT_EQ(wrong, 0u) << "step " << step << (backwards ? ", backwards" : "");
+        }
     }
 }
 
