@@ -6,6 +6,7 @@
 #include "gridlib.h"
 #include "image/block_memory.h"
 #include "image/image_files.h"
+#include "support/process_memory.h"
 #include "support/temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -13,7 +14,6 @@
 #include <array>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <ostream>
 #include <string>
@@ -21,20 +21,8 @@
 namespace gridlib {
 namespace {
 
+using testing::process_memory;
 using testing::TempDir;
-
-// The most address space the process has held so far (VmPeak): it counts
-// buffers that were allocated and never touched too.
-std::uint64_t peak_address_space() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    std::uint64_t kib = 0;
-    while (status >> key) {
-        if (key == "VmPeak:" && status >> kib) return kib * 1024;
-        status.ignore(1 << 12, '\n');
-    }
-    return 0;
-}
 
 // A descriptor of 2^28 columns (a row of 1 GiB of values) for a working
 // grid that holds 2 x 2 cells; every image it asks for fits its format.
@@ -134,11 +122,11 @@ TEST_P(ShortWorkingGrid, IsFoundBeforeAnyBufferIsMade) {
     testing::write_working_grid(dir.file("grid"), 2, {1, 2, 3, 4});
     testing::write_file(dir.file("gradient"), std::string_view());
     Call call(dir, GetParam().image);
-    const std::uint64_t before = peak_address_space();
+    const std::uint64_t before = process_memory("VmPeak");
     GetParam().routine(call);
     EXPECT_EQ(call.status, GetParam().unreadable);
     // A row of the descriptor alone is 1 GiB.
-    EXPECT_LT(peak_address_space() - before, std::uint64_t{256} << 20);
+    EXPECT_LT(process_memory("VmPeak") - before, std::uint64_t{256} << 20);
     EXPECT_EQ(testing::entries(dir.path()), (std::vector<std::string>{"gradient", "grid"}));
 }
 

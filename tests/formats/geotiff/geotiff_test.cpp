@@ -7,6 +7,7 @@
 #include "formats/grid_placement.h"
 #include "formats/grid_status_words.h"
 #include "grid/grid_reader.h"
+#include "support/process_memory.h"
 #include "support/child_process.h"
 #include "support/samples.h"
 #include "support/temp_dir.h"
@@ -16,7 +17,6 @@
 
 #include <array>
 #include <atomic>
-#include <fstream>
 #include <thread>
 #include <cstdlib>
 #include <cmath>
@@ -29,6 +29,7 @@
 namespace gridlib {
 namespace {
 
+using gridlib::testing::process_memory;
 using gridlib::testing::read_file;
 using gridlib::testing::read_text;
 using gridlib::testing::TempDir;
@@ -259,18 +260,6 @@ TEST(Geotiff, UnsuitableFilesFailWithTheirOwnStatus) {
     }
 }
 
-// The most resident memory the process has had (VmHWM), or now has (VmRSS).
-std::uint64_t resident_bytes(const std::string& key) {
-    std::ifstream status("/proc/self/status");
-    std::string word;
-    std::uint64_t kib = 0;
-    while (status >> word) {
-        if (word == key + ":" && status >> kib) return kib * 1024;
-        status.ignore(1 << 12, '\n');
-    }
-    return 0;
-}
-
 // Tiles of 1024 x 16384 reals, 16 across: a row of them is 1 GB decoded,
 // which is never held, nor is a tile kept whole; the rows are read from
 // pieces of the tiles. Four rows, one in each of four pieces, each hold
@@ -281,7 +270,7 @@ TEST(Geotiff, TallTilesAreReadInPiecesWithinTheirBound) {
     const std::string working = dir.file("work.tmp");
     const auto child = gridlib::testing::run_in_child(
         [&] {
-            const std::uint64_t before = resident_bytes("VmRSS");
+            const std::uint64_t before = process_memory("VmRSS");
             GridDescriptor g;
             DescriptorView d = g.view();
             if (read_grid_header(input, d) != 0) return 2;
@@ -291,7 +280,7 @@ TEST(Geotiff, TallTilesAreReadInPiecesWithinTheirBound) {
 #if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
             // The cache's 256 MB, the tile being decoded (64 MB) and what the
             // reader holds besides; holding the tiles took 1 GB.
-            if (resident_bytes("VmHWM") - before > (std::uint64_t{480} << 20)) return 4;
+            if (process_memory("VmHWM") - before > (std::uint64_t{480} << 20)) return 4;
 #endif
             return 0;
         },

@@ -3,14 +3,16 @@
 #include "formats/grid_header.h"
 #include "grid/grid_reader.h"
 #include "support/child_process.h"
+#include "support/process_memory.h"
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <sys/wait.h>
 
 namespace gridlib::formats {
 namespace {
+
+using testing::process_memory;
 
 TEST_F(CodedRows, GxfGroupsDummiesAndRepeats) {
     // The repeat count %( is 3; %) decodes to 4.
@@ -56,19 +58,6 @@ TEST_F(CodedRows, GxfCutGroupsAndShortFilesFailTheirRow) {
     EXPECT_EQ(gxf("%%\"\"", 2, {3}), (std::vector<Status>{-1001}));  // ends waiting for the count
 }
 
-// The most address space the process has held so far (VmPeak), buffers
-// never touched included; a child starts from its parent's current size.
-std::uint64_t peak_address_space() {
-    std::ifstream status("/proc/self/status");
-    std::string key;
-    std::uint64_t kib = 0;
-    while (status >> key) {
-        if (key == "VmPeak:" && status >> kib) return kib * 1024;
-        status.ignore(1 << 12, '\n');
-    }
-    return 0;
-}
-
 // 2147483647 columns: 168 characters could code a row of them in repeats,
 // and the data have more, but hold 60 values. The row fails before buffers
 // of its size (8 GiB a row) are made.
@@ -79,13 +68,13 @@ TEST(GxfCompressedRead, AFirstRowItsDataDoNotHoldFailsBeforeItsBuffersExist) {
     const std::string input = dir.file("g.gxf");
     write_file(input, "#POINTS\n2147483647\n#ROWS\n2\n#GTYPE\n4\n#GRID\n" + values + "\n" + values + "\n");
     const auto child = gridlib::testing::run_in_child([&] {
-        const std::uint64_t before = peak_address_space();
+        const std::uint64_t before = process_memory("VmPeak");
         GridDescriptor g;
         if (read_grid_header(input, g.view()) != 0) return 2;
         const DescriptorView d = g.view();
         const GridWindow whole{d.west_x(), d.east_x(), 1, d.south_y(), d.north_y(), 1};
         if (read_into_working_grid(input, dir.file("work.tmp"), g.view(), whole) != GRIDLIB_ROW_FAILED - 1) return 3;
-        return peak_address_space() - before < (std::uint64_t{256} << 20) ? 0 : 4;
+        return process_memory("VmPeak") - before < (std::uint64_t{256} << 20) ? 0 : 4;
     });
     EXPECT_TRUE(gridlib::testing::exited_with(child, 0)) << (child ? WEXITSTATUS(*child) : -1);
 }
