@@ -976,13 +976,17 @@ enum gridlib_tile_folder {
     GRIDLIB_TILE_FOLDER_NOT_OURS = 1,     /* a folder holding something that no pyramid wrote, or a pyramid
                                              that holds something besides what it lists */
     GRIDLIB_TILE_FOLDER_NOT_A_FOLDER = 2, /* a file, a symbolic link or anything else */
-    GRIDLIB_TILE_FOLDER_BAD_NAME = 3      /* empty, or ending in "." or ".." */
+    GRIDLIB_TILE_FOLDER_BAD_NAME = 3,     /* empty, or ending in "." or ".." */
+    GRIDLIB_TILE_FOLDER_UNCHANGEABLE = 4  /* an earlier pyramid holding a folder whose files the calling
+                                             process may not remove (its mode), so that it could not be
+                                             replaced whole */
 };
 GRIDLIB_API void gridlib_tile_folder_state(const char *folder_name, const int32_t *folder_name_length,
                                            int32_t *state) GRIDLIB_NOEXCEPT;
 /* The same, and for GRIDLIB_TILE_FOLDER_NOT_OURS the first thing found in
- * the folder that no pyramid wrote, its path within the folder (parts joined
- * by '/'), into foreign_name, NUL-terminated and cut to
+ * the folder that no pyramid wrote (for GRIDLIB_TILE_FOLDER_UNCHANGEABLE the
+ * first such folder, "." for the folder itself), its path within the folder
+ * (parts joined by '/'), into foreign_name, NUL-terminated and cut to
  * foreign_name_length - 1 bytes (an empty text for the other states).
  * foreign_name may be NULL. */
 GRIDLIB_API void gridlib_tile_folder_check(const char *folder_name, const int32_t *folder_name_length,

@@ -16,6 +16,7 @@ std::int32_t folder_state_code(tiles::TargetState state) {
     case tiles::TargetState::usable: return GRIDLIB_TILE_FOLDER_USABLE;
     case tiles::TargetState::not_ours: return GRIDLIB_TILE_FOLDER_NOT_OURS;
     case tiles::TargetState::not_a_folder: return GRIDLIB_TILE_FOLDER_NOT_A_FOLDER;
+    case tiles::TargetState::unchangeable: return GRIDLIB_TILE_FOLDER_UNCHANGEABLE;
     case tiles::TargetState::bad_name: break;
     }
     return GRIDLIB_TILE_FOLDER_BAD_NAME;

@@ -62,6 +62,8 @@ std::optional<std::string> folder_change(const std::string& folder) {
     const FolderCheck check = check_folder(folder);
     if (check.state == GRIDLIB_TILE_FOLDER_NOT_OURS)
         return "the folder now holds " + within(folder, check.foreign) + ", which rastrify did not write";
+    if (check.state == GRIDLIB_TILE_FOLDER_UNCHANGEABLE)
+        return "the folder now holds " + within(folder, check.foreign) + ", which rastrify may not change";
     if (check.state == GRIDLIB_TILE_FOLDER_NOT_A_FOLDER) return "the folder's name now names no folder";
     return std::nullopt;
 }
@@ -89,8 +91,7 @@ std::optional<std::string> tiles_refusal(const Settings& settings, const Palette
     if (settings.world_file) return " The option -T places the tiles in pyramid.json: -G does not apply";
     const FolderCheck check = check_folder(folder);
     if (check.state == GRIDLIB_TILE_FOLDER_NOT_A_FOLDER) return " The tile folder exists and is not a folder : " + folder;
-    if (check.state != GRIDLIB_TILE_FOLDER_USABLE && check.state != GRIDLIB_TILE_FOLDER_NOT_OURS)
-        return " The tile folder needs a name of its own : " + folder;
+    if (check.state == GRIDLIB_TILE_FOLDER_BAD_NAME) return " The tile folder needs a name of its own : " + folder;
     // Named before the folder's other files: the run would replace them.
     // A grid of several files (a header beside its data) has them side by side.
     const std::string grid_file = settings.input.substr(0, settings.input.rfind('?'));
@@ -100,6 +101,8 @@ std::optional<std::string> tiles_refusal(const Settings& settings, const Palette
         return " The tile folder holds the palette file : " + folder;
     if (check.state == GRIDLIB_TILE_FOLDER_NOT_OURS)
         return " The tile folder holds a file that rastrify did not write : " + within(folder, check.foreign);
+    if (check.state == GRIDLIB_TILE_FOLDER_UNCHANGEABLE)
+        return " The tile folder holds a folder that rastrify may not change : " + within(folder, check.foreign);
     // The pyramid replaces the whole folder: nothing else may be written into it.
     if (lies_within(settings.colour_bar, folder)) return " The colour bar would go inside the tile folder : " + folder;
     if (lies_within(settings.kept_name, folder))

@@ -80,7 +80,10 @@ bool OutputGroup::place_grouped() {
 }
 
 bool OutputGroup::rename_all() {
+    // The folders of every output: two runs that write the same names then
+    // put their groups in place one after the other, never a mix of both.
     std::vector<std::string> folders;
+    for (const Finished& f : finished_) folders.push_back(platform::directory_of(f.target));
     for (const auto& output : grouped_) folders.push_back(output->lock_folder());
     // Taken before the signals are held back: an interrupt while another
     // run holds a lock ends this run as it would anywhere else.
@@ -95,6 +98,11 @@ bool OutputGroup::rename_all() {
         for (auto r = done.rbegin(); r != done.rend(); ++r) {
             if (ok) {
                 if (r->kept) platform::remove_file(*r->kept);
+            } else if (r->kept && !r->renamed && platform::same_file(*r->kept, r->target)) {
+                // Kept as a second link of a target never replaced: renaming
+                // one link onto the other would do nothing (rename(2)), so
+                // the second name goes.
+                platform::remove_file(*r->kept);
             } else if (r->kept) {
                 platform::rename_file(*r->kept, r->target);
             } else if (r->renamed) {

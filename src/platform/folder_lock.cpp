@@ -20,7 +20,7 @@ struct Opened {
 
 }  // namespace
 
-FolderLocks::FolderLocks(const std::vector<std::string>& folders) {
+FolderLocks::FolderLocks(const std::vector<std::string>& folders, LockKind kind) {
     std::vector<Opened> opened;
     for (const std::string& folder : folders) {
         // Read access is needed for a descriptor flock takes; a folder that
@@ -44,7 +44,7 @@ FolderLocks::FolderLocks(const std::vector<std::string>& folders) {
         const bool again = k > 0 && opened[k - 1].device == o.device && opened[k - 1].inode == o.inode;
         int locked = -1;
         if (!again)
-            while ((locked = ::flock(o.fd, LOCK_EX)) != 0 && errno == EINTR) {
+            while ((locked = ::flock(o.fd, kind == LockKind::shared ? LOCK_SH : LOCK_EX)) != 0 && errno == EINTR) {
             }
         if (locked == 0) {
             descriptors_.push_back(o.fd);

@@ -1,12 +1,18 @@
-// Exclusive locks on folders, so that runs of separate processes (or
-// threads) that replace something in the same folder take turns: flock on
-// the folder itself, which leaves no lock file behind.
+// Locks on folders, so that runs of separate processes (or threads) that
+// replace something in the same folder take turns, and that a look at what
+// a folder holds never sees a replacement half done: flock on the folder
+// itself, which leaves no lock file behind.
 #pragma once
 
 #include <string>
 #include <vector>
 
 namespace gridlib::platform {
+
+enum class LockKind {
+    exclusive,  // to replace something in the folder
+    shared      // to look: many may look at once, none while one replaces
+};
 
 class FolderLocks {
 public:
@@ -17,7 +23,7 @@ public:
     // wait for each other in a circle. A folder that cannot be opened, or
     // whose file system takes no locks (some network shares), is passed
     // over: the caller goes on without its lock.
-    explicit FolderLocks(const std::vector<std::string>& folders);
+    explicit FolderLocks(const std::vector<std::string>& folders, LockKind kind = LockKind::exclusive);
     ~FolderLocks();
     FolderLocks(FolderLocks&& other) noexcept : descriptors_(std::move(other.descriptors_)) {}
     FolderLocks(const FolderLocks&) = delete;

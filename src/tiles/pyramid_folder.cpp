@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <unistd.h>
 
 namespace gridlib::tiles {
 namespace {
@@ -55,12 +56,17 @@ void settle_asides(const std::string& parent, const std::string& target) {
     }
 }
 
-}  // namespace
+// An earlier pyramid is removed once replaced: every folder in it must let
+// this process remove what it holds (root may, whatever the modes say).
+bool changeable(const std::string& folder) { return ::access(folder.c_str(), W_OK | X_OK) == 0; }
 
-TargetCheck check_target(const std::string& name) {
-    const std::string target = without_trailing_slashes(name);
+bool has_bad_name(const std::string& target) {
     const std::string last = target.substr(target.rfind('/') + 1);
-    if (last.empty() || last == "." || last == "..") return {TargetState::bad_name, {}};
+    return last.empty() || last == "." || last == "..";
+}
+
+// check_target without the lock, for a caller that holds it already.
+TargetCheck check_unlocked(const std::string& target) {
     switch (platform::folder_state(target)) {
     case platform::FolderState::absent:
     case platform::FolderState::empty:
@@ -76,9 +82,21 @@ TargetCheck check_target(const std::string& name) {
         const bool ours = contents && ((kind == platform::TreeEntry::folder && contents->holds_folder(path)) ||
                                        (kind == platform::TreeEntry::file && contents->holds_file(path)));
         if (!ours) check = {TargetState::not_ours, path.empty() ? "." : path};
-        return ours;
+        else if (kind == platform::TreeEntry::folder && !changeable(target + "/" + path))
+            check = {TargetState::unchangeable, path};
+        return check.state == TargetState::usable;
     });
+    if (check.state == TargetState::usable && !changeable(target)) return {TargetState::unchangeable, "."};
     return check;
+}
+
+}  // namespace
+
+TargetCheck check_target(const std::string& name) {
+    const std::string target = without_trailing_slashes(name);
+    if (has_bad_name(target)) return {TargetState::bad_name, {}};
+    const platform::FolderLocks lock({platform::directory_of(target)}, platform::LockKind::shared);
+    return check_unlocked(target);
 }
 
 void recover_interrupted_replacement(const std::string& name) {
@@ -139,7 +157,7 @@ bool PyramidFolder::commit() {
 bool PyramidFolder::place() {
     if (!guard_ || !marked_ || placed_ != Placed::no) return false;
     settle_asides(parent_, target_);
-    if (target_state(target_) != TargetState::usable) return false;
+    if (check_unlocked(target_).state != TargetState::usable) return false;
     if (platform::folder_state(target_) == platform::FolderState::absent) {
         if (!platform::rename_file(fresh(), target_)) return false;
         placed_ = Placed::into_absent;
@@ -148,7 +166,7 @@ bool PyramidFolder::place() {
     switch (platform::exchange_names(fresh(), target_)) {
     case platform::Exchange::done:
         placed_ = Placed::exchanged;
-        return true;
+        return still_ours(fresh());
     case platform::Exchange::failed:
         return false;
     case platform::Exchange::unsupported:
@@ -177,7 +195,16 @@ bool PyramidFolder::place_by_two_renames() {
         return false;
     }
     placed_ = Placed::renamed_aside;
-    return true;
+    return still_ours(aside_);
+}
+
+bool PyramidFolder::still_ours(const std::string& earlier) {
+    // No lock keeps a user out of the earlier pyramid: a file put there
+    // between its check and the swap would go with it. Looked at again under
+    // its new name, it is swapped back rather than removed.
+    if (check_unlocked(earlier).state == TargetState::usable) return true;
+    restore();
+    return false;
 }
 
 void PyramidFolder::restore() {

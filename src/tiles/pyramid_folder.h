@@ -33,14 +33,17 @@ enum class TargetState {
     usable,       // absent, empty, or an earlier pyramid holding only what it lists
     not_ours,     // a folder holding a file that no pyramid wrote
     not_a_folder, // a file, a link or something else
-    bad_name      // empty, or ending in "." or ".."
+    bad_name,     // empty, or ending in "." or ".."
+    unchangeable  // an earlier pyramid with a folder this process may not change (its files could not be removed)
 };
 struct TargetCheck {
     TargetState state = TargetState::bad_name;
     // For not_ours: the first thing found that the pyramid did not write,
-    // its path within the folder.
+    // for unchangeable the first such folder; its path within the folder.
     std::string foreign;
 };
+// With the shared lock of the target's folder (FolderLocks), so that the
+// look never falls in the middle of another run's replacement.
 TargetCheck check_target(const std::string& target);
 inline TargetState target_state(const std::string& target) { return check_target(target).state; }
 
@@ -83,6 +86,9 @@ private:
         : target_(std::move(target)), parent_(std::move(parent)), path_(std::move(path)) {}
     std::string fresh() const { return path_.substr(0, path_.size() - 1); }
     bool place_by_two_renames();
+    // After the swap: true when the earlier pyramid, now named `earlier`,
+    // still holds only what it lists; else the swap is undone.
+    bool still_ours(const std::string& earlier);
 
     // How the folder took the target's name, and so how to undo it.
     enum class Placed { no, into_absent, exchanged, renamed_aside, settled };

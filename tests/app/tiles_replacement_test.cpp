@@ -177,6 +177,27 @@ TEST_F(TilesReplacement, RunsIntoOneFolderTakeTurns) {
     }
 }
 
+// No lock keeps a user out of the earlier pyramid: a file put there while
+// the run stands stopped right before the swap must not be swapped away.
+TEST_F(TilesReplacement, AFileAddedJustBeforeTheSwapStaysAndUndoesIt) {
+    make_out();
+    const pid_t pid = spawn_rastrify({dir.file("h.asc"), dir.file("out"), "-T"}, {}, {},
+                                     {"SIGNAL_AT_RENAME=~rastrify-pyramid", "SIGNAL_AT_RENAME_SIGNAL=19",
+                                      "SIGNAL_BEFORE_RENAME=1"});
+    ASSERT_GT(pid, 0);
+    int status = 0;
+    ASSERT_EQ(::waitpid(pid, &status, WUNTRACED), pid);
+    ASSERT_TRUE(WIFSTOPPED(status));
+    write_file(dir.file("out/notes.txt"), "the user's");
+    ::kill(pid, SIGCONT);
+    status = ended(pid);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 1) << status;
+    EXPECT_EQ(read_text(dir.file("out/notes.txt")), "the user's");
+    std::filesystem::remove(dir.file("out/notes.txt"));
+    EXPECT_EQ(holds("out"), "g");
+    EXPECT_TRUE(leftovers().empty());
+}
+
 TEST_F(TilesReplacement, AFileOfTheUsersInsideAnEarlierPyramidStopsItsReplacement) {
     // The finest level (z 2) has 3 x 2 tiles.
     for (const char* added : {"notes.txt", "tiles/2/0/0 copy.png", "tiles/2/0/2.png", "values/3", "tiles/0/0/00.png"}) {

@@ -28,6 +28,22 @@ std::set<std::string> names_in(const std::string& dir) {
     return names;
 }
 
+// The target whose rename fails exists: its second name, a hard link made
+// to restore it, goes too (renaming one link onto the other does nothing).
+TEST(OutputGroup, AFailedRenameOntoAnExistingTargetLeavesNoSecondName) {
+    TempDir dir;
+    write_file(dir.file("image.png"), "earlier image");
+    write_file(dir.file("image.pgw"), "earlier world file");
+    write_file(dir.file("new-image"), "new image");
+    ASSERT_TRUE(OutputGroup::open());
+    add(dir, "new-image", "image.png");
+    add(dir, "gone", "image.pgw");
+    EXPECT_FALSE(OutputGroup::commit());
+    EXPECT_EQ(names_in(dir.path()), (std::set<std::string>{"image.png", "image.pgw"}));
+    EXPECT_EQ(read_text(dir.file("image.png")), "earlier image");
+    EXPECT_EQ(read_text(dir.file("image.pgw")), "earlier world file");
+}
+
 TEST(OutputGroup, CommitsAllOrRestoresEveryTarget) {
     TempDir dir;
     write_file(dir.file("image.png"), "earlier image");

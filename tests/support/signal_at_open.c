@@ -11,6 +11,8 @@
 // system that cannot exchange two names can be played:
 //
 //   SIGNAL_AT_RENAME=<text>, SIGNAL_AT_RENAME_COUNT=<k>, SIGNAL_AT_RENAME_SIGNAL=<n>
+//   SIGNAL_BEFORE_RENAME=1         signal before the k-th such call instead, whatever
+//                                  its result: a test stopped there changes what it moves
 //   RENAME_EXCHANGE_UNSUPPORTED=1  renameat2 with RENAME_EXCHANGE fails with EINVAL
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -46,6 +48,7 @@ struct Trigger {
 static struct Trigger g_open = {NULL, 1, SIGTERM, 0};
 static struct Trigger g_rename = {NULL, 1, SIGTERM, 0};
 static int g_no_exchange;
+static int g_before_rename;
 
 static void configure_trigger(struct Trigger* t, const char* text, const char* count, const char* signo) {
     if (count) t->count = strtol(count, NULL, 10);
@@ -60,6 +63,8 @@ __attribute__((constructor)) static void configure(void) {
                       getenv("SIGNAL_AT_RENAME_SIGNAL"));
     const char* no_exchange = getenv("RENAME_EXCHANGE_UNSUPPORTED");
     g_no_exchange = no_exchange && *no_exchange == '1';
+    const char* before = getenv("SIGNAL_BEFORE_RENAME");
+    g_before_rename = before && *before == '1';
 }
 
 // Resolved on first use: an open may come before the constructor has run.
@@ -86,8 +91,13 @@ static int after_open(int fd, const char* path) {
     return fd;
 }
 
+static void before_rename(const char* from, const char* to) {
+    if (g_before_rename && (matches(&g_rename, from) || matches(&g_rename, to))) count_and_signal(&g_rename);
+}
+
 static int after_rename(int result, const char* from, const char* to) {
-    if (result == 0 && (matches(&g_rename, from) || matches(&g_rename, to))) count_and_signal(&g_rename);
+    if (!g_before_rename && result == 0 && (matches(&g_rename, from) || matches(&g_rename, to)))
+        count_and_signal(&g_rename);
     return result;
 }
 
@@ -129,12 +139,14 @@ INTERPOSED int openat(int dir, const char* path, int flags, ...) {
 INTERPOSED int rename(const char* from, const char* to) {
     static _Atomic(rename_fn) real;
     if (!real) real = (rename_fn)next("rename");
+    before_rename(from, to);
     return after_rename(real(from, to), from, to);
 }
 
 INTERPOSED int renameat(int from_dir, const char* from, int to_dir, const char* to) {
     static _Atomic(renameat_fn) real;
     if (!real) real = (renameat_fn)next("renameat");
+    before_rename(from, to);
     return after_rename(real(from_dir, from, to_dir, to), from, to);
 }
 
@@ -145,5 +157,6 @@ INTERPOSED int renameat2(int from_dir, const char* from, int to_dir, const char*
         errno = EINVAL;
         return -1;
     }
+    before_rename(from, to);
     return after_rename(real(from_dir, from, to_dir, to, flags), from, to);
 }

@@ -105,6 +105,36 @@ TEST(PyramidFolder, TellsWhichTargetsItMayFill) {
     EXPECT_EQ(target_state(""), TargetState::bad_name);
 }
 
+// An earlier pyramid holding a folder whose files this process may not
+// remove could not be replaced whole. Only the folders' modes keep a process
+// out, and root passes them, so the check runs as nobody.
+TEST(PyramidFolder, NamesAFolderItMayNotChange) {
+    TempDir dir;
+    std::filesystem::permissions(dir.path(), std::filesystem::perms::all);
+    make_listed_pyramid(dir.file("locked_tiles"));
+    make_listed_pyramid(dir.file("locked_itself"));
+    make_listed_pyramid(dir.file("open"));
+    const auto readable_only = std::filesystem::perms::owner_read | std::filesystem::perms::owner_exec |
+                               std::filesystem::perms::group_read | std::filesystem::perms::group_exec |
+                               std::filesystem::perms::others_read | std::filesystem::perms::others_exec;
+    std::filesystem::permissions(dir.file("locked_tiles/tiles/2"), readable_only);
+    std::filesystem::permissions(dir.file("locked_itself"), readable_only);
+    for (const std::string& folder : {dir.file("locked_tiles"), dir.file("locked_itself"), dir.file("open")})
+        for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+            if (entry.is_directory() && entry.path() != dir.file("locked_tiles/tiles/2"))
+                std::filesystem::permissions(entry.path(), std::filesystem::perms::all);
+    std::filesystem::permissions(dir.file("open"), std::filesystem::perms::all);
+    const auto child = testing::run_in_child([&] {
+        if (::geteuid() == 0 && (::setgid(65534) != 0 || ::setuid(65534) != 0)) return 9;
+        const TargetCheck tiles = check_target(dir.file("locked_tiles")), itself = check_target(dir.file("locked_itself")),
+                          open = check_target(dir.file("open"));
+        if (tiles.state != TargetState::unchangeable || tiles.foreign != "tiles/2") return 1;
+        if (itself.state != TargetState::unchangeable || itself.foreign != ".") return 2;
+        return open.state == TargetState::usable ? 0 : 3;
+    });
+    EXPECT_TRUE(testing::exited_with(child, 0)) << (child ? WEXITSTATUS(*child) : -1);
+}
+
 // In an output group the pyramid is placed at the group's commit; when a
 // later placement fails, the earlier pyramid is put back.
 TEST(PyramidFolder, InAGroupItIsPlacedAtTheCommitOrNotAtAll) {
