@@ -39,7 +39,7 @@ inline const NetcdfLibrary& nc() { return *netcdf_library(); }
 // H5Dget_num_chunks came with HDF5 1.10.5.
 #define GRIDLIB_HDF5_FUNCTIONS(X)                                                                            \
     X(H5Fopen) X(H5Fclose) X(H5Dopen2) X(H5Dclose) X(H5Dget_space) X(H5Sclose) X(H5Dget_num_chunks) \
-    X(H5Dget_storage_size)
+    X(H5Dget_storage_size) X(H5Sget_simple_extent_ndims)
 
 struct Hdf5Library {
 #define GRIDLIB_HDF5_POINTER(name) decltype(&::name) name = nullptr;

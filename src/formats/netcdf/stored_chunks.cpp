@@ -33,10 +33,18 @@ private:
 };
 
 // libnetcdf stores a variable that has a dimension's name without being its
-// coordinate variable under a prefixed name.
-hid_t open_dataset(const Hdf5Library& h5, hid_t file, const std::string& name) {
-    const hid_t dataset = h5.H5Dopen2(file, name.c_str(), kDefaults);
-    return dataset >= 0 ? dataset : h5.H5Dopen2(file, ("_nc4_non_coord_" + name).c_str(), kDefaults);
+// coordinate variable under a prefixed name, and the dimension's own scale
+// under the plain one: the prefixed name is tried first, and a dataset of
+// another rank than the variable's (such a scale) is not it.
+hid_t open_dataset(const Hdf5Library& h5, hid_t file, const std::string& name, int rank) {
+    for (const std::string& stored : {"_nc4_non_coord_" + name, name}) {
+        const hid_t dataset = h5.H5Dopen2(file, stored.c_str(), kDefaults);
+        if (dataset < 0) continue;
+        const Hdf5Object space(h5.H5Dget_space(dataset), h5.H5Sclose);
+        if (space.open() && h5.H5Sget_simple_extent_ndims(space.id()) == rank) return dataset;
+        h5.H5Dclose(dataset);
+    }
+    return -1;
 }
 
 }  // namespace
@@ -44,10 +52,13 @@ hid_t open_dataset(const Hdf5Library& h5, hid_t file, const std::string& name) {
 std::optional<std::uint64_t> stored_chunks(const std::string& path, int id, int variable, bool chunked) {
     const Hdf5Library* h5 = hdf5_library();
     char name[NC_MAX_NAME + 1] = {};
-    if (!h5 || nc().nc_inq_varname(id, variable, name) != NC_NOERR) return std::nullopt;
+    int rank = 0;
+    if (!h5 || nc().nc_inq_varname(id, variable, name) != NC_NOERR ||
+        nc().nc_inq_varndims(id, variable, &rank) != NC_NOERR)
+        return std::nullopt;
     const Hdf5Object file(h5->H5Fopen(path.c_str(), kReadOnly, kDefaults), h5->H5Fclose);
     if (!file.open()) return std::nullopt;
-    const Hdf5Object dataset(open_dataset(*h5, file.id(), name), h5->H5Dclose);
+    const Hdf5Object dataset(open_dataset(*h5, file.id(), name, rank), h5->H5Dclose);
     if (!dataset.open()) return std::nullopt;
     if (!chunked) return h5->H5Dget_storage_size(dataset.id()) > 0 ? 1 : 0;
     // HDF5 1.10 counts the chunks of the whole dataspace, and mishandles H5S_ALL.

@@ -396,13 +396,13 @@ TEST_F(NetcdfGrid, EachChunkIsDecodedOnce) {
 // without), deflated, of which the chunks starting at the cells `written`
 // hold 1 in each cell; the others were never written.
 void write_sparse(const std::string& path, std::size_t rows, std::size_t columns, std::vector<std::size_t> chunks,
-                  const std::vector<std::pair<std::size_t, std::size_t>>& written) {
+                  const std::vector<std::pair<std::size_t, std::size_t>>& written, const char* name = "z") {
     int id = -1, y = -1, x = -1, z = -1;
     ASSERT_EQ(nc_create(path.c_str(), NC_CLOBBER | NC_NETCDF4, &id), NC_NOERR);
     ASSERT_EQ(nc_def_dim(id, "y", rows, &y), NC_NOERR);
     ASSERT_EQ(nc_def_dim(id, "x", columns, &x), NC_NOERR);
     const int dims[] = {y, x};
-    ASSERT_EQ(nc_def_var(id, "z", NC_FLOAT, 2, dims, &z), NC_NOERR);
+    ASSERT_EQ(nc_def_var(id, name, NC_FLOAT, 2, dims, &z), NC_NOERR);
     if (chunks.empty()) {
         ASSERT_EQ(nc_def_var_chunking(id, z, NC_CONTIGUOUS, nullptr), NC_NOERR);
     } else {
@@ -429,6 +429,7 @@ TEST_F(NetcdfGrid, LargeGridOfChunksNeverWrittenIsRefused) {
         std::vector<std::size_t> chunks;
         Chunks written;
         Status header;
+        const char* name = "z";
     } cases[] = {
         {"60000 x 60000, no chunk written", 60000, 60000, {1000, 1000}, {}, GRIDLIB_NETCDF_UNSTORED},
         {"stored whole, never written", 9000, 9000, {}, {}, GRIDLIB_NETCDF_UNSTORED},
@@ -437,10 +438,13 @@ TEST_F(NetcdfGrid, LargeGridOfChunksNeverWrittenIsRefused) {
         {"two chunks written of 81", 9000, 9000, {1000, 1000}, {{0, 0}, {8000, 8000}}, 0},
         // Any grid of up to 8192 x 8192 cells reads.
         {"8192 x 8192, no chunk written", 8192, 8192, {1024, 1024}, {}, 0},
+        // Named as a dimension, whose own scale HDF5 stores under the plain name.
+        {"named x, no chunk written", 60000, 60000, {1000, 1000}, {}, GRIDLIB_NETCDF_UNSTORED, "x"},
+        {"named x, two chunks written of 81", 9000, 9000, {1000, 1000}, {{0, 0}, {8000, 8000}}, 0, "x"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        write_sparse(path, c.rows, c.columns, c.chunks, c.written);
+        write_sparse(path, c.rows, c.columns, c.chunks, c.written, c.name);
         EXPECT_LT(std::filesystem::file_size(path), 100000u);
         GridDescriptor g(16);
         DescriptorView d = g.view();
