@@ -1,6 +1,7 @@
 """The whole conversion of a grid file into an image, as rastrify makes it,
 in one library call (gridlib_convert)."""
 import ctypes
+import math
 import signal
 
 from . import _errors, _library
@@ -57,17 +58,34 @@ def _set_text(options, field, value, keep):
     setattr(options, field + '_length', len(raw))
 
 
+def _real(value, name):
+    """A number as the library takes it. One beyond the reals, such as
+    2**2000, is an infinity, which the library refuses as rastrify refuses
+    the text; text is no number here, though float() would read it."""
+    if isinstance(value, (str, bytes)):
+        raise TypeError('%s is a number, not text: %r' % (name, value))
+    try:
+        return float(value)
+    except OverflowError:
+        return math.inf if value > 0 else -math.inf
+    except (TypeError, ValueError):
+        raise TypeError('%s is a number: %r' % (name, value)) from None
+
+
 def _set_shade(options, shade):
     if shade is None or shade is False:
         return
     options.shade = 1
     if shade is True:
         return
-    light = tuple(shade)
+    try:
+        light = tuple(shade)
+    except TypeError:
+        light = ()
     if not 1 <= len(light) <= 3:
         raise ValueError('shade is True or (azimuth[, elevation[, factor]]): %r' % (shade,))
     for field, value in zip(('azimuth', 'elevation', 'exaggeration'), light):
-        setattr(options, field, float(value))
+        setattr(options, field, _real(value, field))
 
 
 class _Call:
@@ -181,9 +199,9 @@ def convert(input, output, *, distribution=None, zmin=None, zmax=None, invert=Fa
     # A value no 32-bit real holds reaches the library as an infinity, which
     # it refuses as rastrify refuses the text.
     if zmin is not None:
-        options.lower = float(zmin)
+        options.lower = _real(zmin, 'zmin')
     if zmax is not None:
-        options.upper = float(zmax)
+        options.upper = _real(zmax, 'zmax')
     options.invert = 1 if invert else 0
     if width is not None:
         options.width = whole_number(width, 'width')

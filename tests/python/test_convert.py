@@ -240,6 +240,8 @@ INFINITY, NAN = float('inf'), float('nan')
 NOT_NUMBERS = [
     ('zmax_infinite', {'zmin': 0, 'zmax': INFINITY}, 'The value of the upper colour limit is not a number : inf'),
     ('zmax_beyond_32_bits', {'zmin': 0, 'zmax': 1e39}, 'The value of the upper colour limit is not a number : inf'),
+    ('zmax_beyond_64_bits', {'zmin': 0, 'zmax': 2 ** 2000},
+     'The value of the upper colour limit is not a number : inf'),
     ('azimuth_nan', {'shade': (NAN, 45)}, 'The value of the light azimuth of the shaded relief is not a number : nan'),
 ]
 
@@ -249,6 +251,19 @@ def test_values_that_are_not_numbers_are_refused(tmp_path, name, keywords, text)
     with pytest.raises(gridlib.GridlibError) as caught:
         gridlib.convert(TERRAIN, tmp_path / 'o.bmp', **keywords)
     assert (caught.value.status, caught.value.text) == (-1, text)
+    assert os.listdir(tmp_path) == []
+
+
+# Python-level mistakes: a TypeError naming the argument.
+NOT_REALS = [('zmax_text', {'zmin': 0, 'zmax': '50'}, 'zmax'), ('shade_number', {'shade': 1}, 'shade'),
+             ('elevation_list', {'shade': (315, [45])}, 'elevation')]
+
+
+@pytest.mark.parametrize('name, keywords, argument', NOT_REALS, ids=[c[0] for c in NOT_REALS])
+def test_values_that_are_no_numbers_are_type_errors(tmp_path, name, keywords, argument):
+    with pytest.raises((TypeError, ValueError)) as caught:
+        gridlib.convert(TERRAIN, tmp_path / 'o.bmp', **keywords)
+    assert str(caught.value).startswith(argument)
     assert os.listdir(tmp_path) == []
 
 
