@@ -26,7 +26,7 @@ inline bool large_valid_image(const std::string& image, std::uint64_t file_size,
     for (const auto pixels : {image::Pixels::palette_indices, image::Pixels::true_colour}) {
         const auto layout = image::ImageLayout::plan(image_format_of(image), width, height, pixels,
                                                      pixels == image::Pixels::true_colour ? 0 : 256);
-        if (layout && image::least_block_memory(*layout, columns, scale) <= platform::physical_memory()) return true;
+        if (layout && image::least_block_memory(*layout, columns, scale) <= platform::usable_memory()) return true;
     }
     return false;
 }

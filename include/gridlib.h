@@ -504,7 +504,8 @@ GRIDLIB_API void GRD2BMP(const char *working_name, const int32_t *working_name_l
  * size, an argument the call needs left out or out of range;
  * GRIDLIB_IMAGE_TOO_LARGE for an image beyond the format's size fields, or
  * one whose block of lines (one line at least, with a PNG's compressed stream
- * of its repeats) would need more than the machine's memory;
+ * of its repeats) would need more than the memory the process may use
+ * (gridlib_memory_shortage tells the sizes);
  * GRIDLIB_IMAGE_GRID_UNREADABLE when the working grid (or the gradient file)
  * cannot be read or is shorter than the grid; GRIDLIB_IMAGE_WRITE_FAILED when
  * the image cannot be written; GRIDLIB_NO_ROOM for a BMP its file system has
@@ -767,8 +768,8 @@ GRIDLIB_API void gridlib_draw_shaded_steps(const char *working_name, const int32
  * the arguments, the palette of colour_count entries, the palette indices
  * and the statuses of GRD2BMP (GRIDLIB_IMAGE_TOO_LARGE: a side beyond the
  * format's 2^31 - 1 pixels, or an enlargement so great that the compressed
- * block of a line repeated that often would need more than the machine's
- * memory; refused before the file is begun). The lines are stored top line
+ * block of a line repeated that often would need more than the memory the
+ * process may use; refused before the file is begun). The lines are stored top line
  * first, and palette entry 0, the colour of null cells, is fully transparent.
  * GRDSUN2BMP and GRD2BMPCOLTAB write a PNG too when their image name ends
  * in ".png" (any case): true colour with an alpha channel in which null
@@ -1104,6 +1105,15 @@ GRIDLIB_API void gridlib_remove_temporary_files_on_signals(void) GRIDLIB_NOEXCEP
  * existing file rewritten in place counts with the space it took). Both 0
  * before any such status. */
 GRIDLIB_API void gridlib_room_shortage(int64_t *needed, int64_t *available) GRIDLIB_NOEXCEPT;
+
+/* After an image routine returned GRIDLIB_IMAGE_TOO_LARGE on the calling
+ * thread: the bytes one block of the image's lines needed (a TIFF's: a row
+ * of tiles) and the memory the process may use (the machine's, or less
+ * under a limit such as `ulimit -v`), when the block was what did not fit;
+ * both 0 when the image's sides were beyond its format, and before any such
+ * status. The image routines paint on as many threads as keep their blocks
+ * within half of that memory. */
+GRIDLIB_API void gridlib_memory_shortage(int64_t *needed, int64_t *available) GRIDLIB_NOEXCEPT;
 
 /* Progress of the long routines, for a caller that wants to show it: GRDRDG
  * reports its rows as phase GRIDLIB_PHASE_READING, GRDHST as

@@ -1,6 +1,8 @@
-// C entry point of the sizes behind GRIDLIB_NO_ROOM, for a caller's message.
+// C entry points of the sizes behind GRIDLIB_NO_ROOM and behind an image's
+// GRIDLIB_IMAGE_TOO_LARGE, for a caller's message.
 #include "gridlib.h"
 
+#include "image/block_memory.h"
 #include "platform/file_system_room.h"
 
 #include <limits>
@@ -16,6 +18,12 @@ std::int64_t as_int64(std::uint64_t bytes) {
 
 extern "C" void gridlib_room_shortage(int64_t* needed, int64_t* available) noexcept {
     const auto shortage = gridlib::platform::last_room_shortage();
+    if (needed) *needed = as_int64(shortage.needed);
+    if (available) *available = as_int64(shortage.available);
+}
+
+extern "C" void gridlib_memory_shortage(int64_t* needed, int64_t* available) noexcept {
+    const auto shortage = gridlib::image::last_memory_shortage();
     if (needed) *needed = as_int64(shortage.needed);
     if (available) *available = as_int64(shortage.available);
 }

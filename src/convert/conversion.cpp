@@ -193,7 +193,7 @@ std::optional<Failure> convert(const Settings& settings, const Notes& notes) {
     const std::string world_file = settings.world_file ? world_file_name(settings.output) : std::string();
     if (settings.tiles)
         if (auto refusal = tiles_refusal(settings, palette)) return failure(GRIDLIB_REFUSED, *refusal);
-    if (auto refusal = outputs_refusal(settings, image_kind, world_file, input_text, d))
+    if (auto refusal = outputs_refusal(settings, palette, image_kind, world_file, input_text, d))
         return failure(GRIDLIB_REFUSED, *refusal);
 
     // Beside the image, so that the working grid lands on the disk that has

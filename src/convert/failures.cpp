@@ -75,7 +75,11 @@ std::string image_failure(std::int32_t status, const std::string& kind) {
         // Of the refusals only this one can meet a conversion's calls.
         cause = "the colour limits do not ascend";
     } else if (status == GRIDLIB_IMAGE_TOO_LARGE) {
-        cause = "the image would be too large for the " + kind + " format";
+        std::int64_t needed = 0, available = 0;
+        gridlib_memory_shortage(&needed, &available);
+        cause = needed > 0 ? "the process may use " + std::to_string(available) +
+                                 " bytes of memory and a block of the image's lines needs " + std::to_string(needed)
+                           : "the image would be too large for the " + kind + " format";
     } else {
         cause = library_words(GRIDLIB_ROUTINE_IMAGE, status).value_or("the image writer failed");
     }

@@ -16,7 +16,8 @@ std::string header_failure(std::int32_t status, std::int32_t format, const std::
 // status that is both a failed positioning and row 2000's failure.
 std::string grid_read_failure(std::int32_t status, std::int32_t format, std::int32_t rows);
 std::string histogram_failure(std::int32_t status);
-// The image writer's, for an image of the kind "BMP", "PNG" or "TIFF".
+// The image writer's, for an image of the kind "BMP", "PNG" or "TIFF": an image
+// too large names the memory it needed where that was the cause.
 std::string image_failure(std::int32_t status, const std::string& kind);
 std::string world_file_failure(std::int32_t status, const std::string& name);
 // gridlib_write_tile_pyramid's, for the folder named folder; a refusal

@@ -2,6 +2,7 @@
 // to the readers and writers.
 #pragma once
 
+#include <filesystem>
 #include <string>
 
 namespace gridlib::convert {
@@ -13,9 +14,20 @@ bool grid_file_exists(const std::string& name);
 // True when path names an existing regular file: the only kind that can be
 // read to its end without waiting (a FIFO would block, a device never end).
 bool is_regular_file(const std::string& path);
-// True when both paths name one existing file (device and inode), whatever
-// their spelling or links.
-bool same_file(const std::string& a, const std::string& b);
+// The path a file written under name lands at: every symbolic link on the
+// way followed to the end of its chain, whether or not the file, the link's
+// target or its folders exist yet (a dangling link still leads somewhere a
+// writer will go); absolute, without "." or "..". Empty when the current
+// folder cannot be known.
+std::filesystem::path written_path(const std::string& name);
+// True when files written or read under both names are one file: one
+// existing file (device and inode: a hard link too), or one written path.
+// Every comparison of an output with another output or an input goes
+// through it.
+bool same_destination(const std::string& a, const std::string& b);
+// True when a file written under name would land within the folder, or be
+// it, however either is spelt or linked.
+bool lies_within(const std::string& name, const std::string& folder);
 // True when path exists (links followed) and is not a regular file: a
 // directory, device, FIFO or socket.
 bool exists_as_non_regular(const std::string& path);

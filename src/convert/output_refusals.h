@@ -6,6 +6,7 @@
 
 #include "convert/descriptor.h"
 #include "convert/name_text.h"
+#include "convert/palette.h"
 #include "convert/settings.h"
 
 #include <optional>
@@ -18,9 +19,11 @@ std::string world_file_name(const std::string& image);
 
 // The refusal of the image (a BMP, PNG or TIFF, its kind), of its world
 // file when one is asked for (world_file, else empty), of the colour bar
-// and of the histogram file to write; the message that ends the run, if any.
-std::optional<std::string> outputs_refusal(const Settings& settings, const std::string& image_kind,
-                                           const std::string& world_file, const NameText& input,
-                                           const Descriptor& d);
+// and of the histogram file to write, against the inputs (the grid, the
+// histogram file, the palette when it is a file) and one another; the
+// message that ends the run, if any.
+std::optional<std::string> outputs_refusal(const Settings& settings, const Palette& palette,
+                                           const std::string& image_kind, const std::string& world_file,
+                                           const NameText& input, const Descriptor& d);
 
 }  // namespace gridlib::convert

@@ -7,33 +7,12 @@
 
 #include "gridlib.h"
 
-#include <algorithm>
 #include <cmath>
-#include <filesystem>
 #include <optional>
-#include <system_error>
 #include <variant>
 
 namespace gridlib::convert {
 namespace {
-
-// True when the file lies within the folder, however either is spelt.
-bool lies_within(const std::string& file, const std::string& folder) {
-    if (file.empty()) return false;
-    // Parts that do not exist yet are taken as written, hence normalised.
-    const auto resolved = [](const std::string& path) -> std::optional<std::filesystem::path> {
-        std::error_code ec;
-        const auto absolute = std::filesystem::absolute(path, ec);
-        if (ec) return std::nullopt;
-        auto normal = std::filesystem::weakly_canonical(absolute, ec).lexically_normal();
-        if (ec) return std::nullopt;
-        if (!normal.has_filename()) normal = normal.parent_path();  // "out/" names the folder out
-        return normal;
-    };
-    const auto inner = resolved(file), outer = resolved(folder);
-    if (!inner || !outer) return false;
-    return std::mismatch(outer->begin(), outer->end(), inner->begin(), inner->end()).first == outer->end();
-}
 
 // The folder's path joined to a path within it.
 std::string within(const std::string& folder, const std::string& path) {

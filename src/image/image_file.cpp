@@ -12,6 +12,7 @@
 #include "image/tiff_tiles.h"
 #include "platform/file_system_room.h"
 #include "platform/physical_memory.h"
+#include "threads/thread_count.h"
 
 #include <memory>
 #include <new>
@@ -157,7 +158,9 @@ std::size_t ImageLayout::line_bytes() const {
 std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
                          std::int64_t rows, const ImageScale& scale, const ImageLayout& layout,
                          const std::optional<ConstColourTableView>& palette, const PainterMaker& make_painter) {
-    if (least_block_memory(layout, columns, scale) > platform::physical_memory()) return GRIDLIB_IMAGE_TOO_LARGE;
+    const std::uint64_t block = least_block_memory(layout, columns, scale), memory = platform::usable_memory();
+    if (block > memory) return beyond_memory(block, memory);
+    const int threads = threads_for_blocks(threads::thread_count(), block, memory);
     auto grid = working_grid::Reader::open(working_path, columns);
     // Before any buffer that grows with the descriptor's size: a short file
     // must not cost buffers for the rows it does not have.
@@ -175,22 +178,22 @@ std::int32_t write_image(const std::string& working_path, const std::string& ima
         if (const auto* bmp_layout = std::get_if<bmp::Layout>(&layout.layout())) {
             BmpLines lines(out.file());
             if (!lines.start(*bmp_layout, palette)) return GRIDLIB_IMAGE_WRITE_FAILED;
-            status = write_lines(*grid, rows, columns, scale, LineOrder::bottom_up, layout.line_bytes(), lines,
-                                 make_painter);
+            status = write_lines(*grid, rows, columns, scale, LineOrder::bottom_up, layout.line_bytes(), threads,
+                                 lines, make_painter);
         } else if (const auto* tiff_layout = std::get_if<tiff::Layout>(&layout.layout())) {
             const auto geo = take_geo_tags(image_path, columns, static_cast<std::int32_t>(rows), scale);
             auto writer = tiff::Writer::start(out.file(), *tiff_layout, palette, geo);
             if (!writer) return GRIDLIB_IMAGE_WRITE_FAILED;
             TiffLines lines(std::move(writer), *tiff_layout);
-            status = write_lines(*grid, rows, columns, scale, LineOrder::top_down, layout.line_bytes(), lines,
-                                 make_painter);
+            status = write_lines(*grid, rows, columns, scale, LineOrder::top_down, layout.line_bytes(), threads,
+                                 lines, make_painter);
             if (status == GRIDLIB_OK && !lines.finish()) status = GRIDLIB_IMAGE_WRITE_FAILED;
         } else {
             auto writer = png::Writer::start(out.file(), std::get<png::Layout>(layout.layout()), palette);
             if (!writer) return GRIDLIB_IMAGE_WRITE_FAILED;
             PngLines lines(std::move(writer), std::get<png::Layout>(layout.layout()));
-            status = write_lines(*grid, rows, columns, scale, LineOrder::top_down, layout.line_bytes(), lines,
-                                 make_painter);
+            status = write_lines(*grid, rows, columns, scale, LineOrder::top_down, layout.line_bytes(), threads,
+                                 lines, make_painter);
             if (status == GRIDLIB_OK && !lines.finish()) status = GRIDLIB_IMAGE_WRITE_FAILED;
         }
     } catch (const std::bad_alloc&) {

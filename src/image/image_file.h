@@ -55,12 +55,15 @@ private:
 // Draws the working grid of columns x rows cells at working_path into the
 // image file image_path laid out as `layout`, a palette image with the
 // first palette entries of the colour table. On failure nothing is left
-// behind and an existing image stays as it was. Returns 0, one of the
+// behind and an existing image stays as it was. The blocks are painted on
+// as many threads as keep their blocks within half of the memory the
+// process may use (image/block_memory.h). Returns 0, one of the
 // GRIDLIB_IMAGE_ statuses: GRIDLIB_IMAGE_TOO_LARGE, before anything is
-// made, when one thread's block (image/block_memory.h) needs more than the
-// machine's memory; GRIDLIB_IMAGE_GRID_UNREADABLE, before any buffer is
-// made, when the working grid is shorter than `rows` rows; or
-// GRIDLIB_NO_ROOM (nothing made) for a BMP its file system has no room for.
+// made, when one thread's block needs more than all of that memory
+// (last_memory_shortage tells the sizes); GRIDLIB_IMAGE_GRID_UNREADABLE,
+// before any buffer is made, when the working grid is shorter than `rows`
+// rows; or GRIDLIB_NO_ROOM (nothing made) for a BMP its file system has no
+// room for.
 std::int32_t write_image(const std::string& working_path, const std::string& image_path, std::int32_t columns,
                          std::int64_t rows, const ImageScale& scale, const ImageLayout& layout,
                          const std::optional<ConstColourTableView>& palette, const PainterMaker& make_painter);

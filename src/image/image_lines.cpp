@@ -5,7 +5,6 @@
 #include "progress/progress.h"
 
 #include "threads/block_pass.h"
-#include "threads/thread_count.h"
 
 #include <algorithm>
 #include <memory>
@@ -144,12 +143,12 @@ std::int64_t lines_per_block(std::int32_t columns, std::size_t line_bytes) {
 }
 
 std::int32_t write_lines(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns,
-                         const ImageScale& scale, LineOrder order, std::size_t line_bytes, LineSink& sink,
-                         const PainterMaker& make_painter) {
+                         const ImageScale& scale, LineOrder order, std::size_t line_bytes, int threads,
+                         LineSink& sink, const PainterMaker& make_painter) {
     const LineRun run(grid, rows, columns, scale, order, line_bytes, sink.band_lines());
     threads::BlockPass<LineBlock> pass(run.plan());
     pass.make_buffers(
-        threads::thread_count(), [&](LineBlock& block) { run.make_buffers(block, make_painter); },
+        threads, [&](LineBlock& block) { run.make_buffers(block, make_painter); },
         [&](std::size_t slots) { sink.use_slots(slots); });
     progress::Reporter progress(progress::Phase::drawing, run.plan().rows());
     std::int32_t status = GRIDLIB_OK;

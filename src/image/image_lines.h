@@ -82,13 +82,14 @@ enum class LineOrder { bottom_up, top_down };
 std::int64_t lines_per_block(std::int32_t columns, std::size_t line_bytes);
 
 // Paints and writes every line of the image of a working grid of `rows`
-// rows of `columns` values in the given order; a line holds line_bytes
+// rows of `columns` values in the given order on `threads` threads (fewer
+// when the buffers of that many cannot be made); a line holds line_bytes
 // bytes with its padding. Whichever the order, sampling keeps the southern
 // row and every step-th row north of it. Returns 0,
 // GRIDLIB_IMAGE_GRID_UNREADABLE (a grid row, or the painter's own data) or
 // GRIDLIB_IMAGE_WRITE_FAILED. May throw std::bad_alloc.
 std::int32_t write_lines(const working_grid::Reader& grid, std::int64_t rows, std::int32_t columns,
-                         const ImageScale& scale, LineOrder order, std::size_t line_bytes, LineSink& sink,
-                         const PainterMaker& make_painter);
+                         const ImageScale& scale, LineOrder order, std::size_t line_bytes, int threads,
+                         LineSink& sink, const PainterMaker& make_painter);
 
 }  // namespace gridlib::image

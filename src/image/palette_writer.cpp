@@ -3,6 +3,7 @@
 #include "image/palette_writer.h"
 
 #include "colour/binning.h"
+#include "image/block_memory.h"
 #include "image/image_file.h"
 #include "image/level_mapping.h"
 #include "image/palette_indices.h"
@@ -50,7 +51,7 @@ std::int32_t write_palette_image(const std::string& working_path, const std::str
     const auto layout = image::ImageLayout::plan(format, scale.side(columns), scale.side(rows),
                                                  image::Pixels::palette_indices,
                                                  static_cast<std::uint32_t>(colour_count));
-    if (!layout) return GRIDLIB_IMAGE_TOO_LARGE;
+    if (!layout) return image::beyond_format();
 
     const PaletteIndices index_of(Bins(d.colour_min(), d.colour_max()), mapping, level_table, colour_count);
     return image::write_image(working_path, image_path, d.columns(), rows, scale, *layout, colour_table, [&] {

@@ -7,6 +7,7 @@
 #include "colour/binning.h"
 #include "colour/colour_ramp.h"
 #include "image/gradient_file.h"
+#include "image/block_memory.h"
 #include "image/image_file.h"
 #include "image/true_colour.h"
 
@@ -239,7 +240,7 @@ std::int32_t write_shaded_image(const std::string& working_path, const std::stri
     const auto layout = image::ImageLayout::plan(format, scale.side(columns), scale.side(rows),
                                                  palette ? image::Pixels::palette_indices : image::Pixels::true_colour,
                                                  palette ? static_cast<std::uint32_t>(entries) : 0);
-    if (!layout) return GRIDLIB_IMAGE_TOO_LARGE;
+    if (!layout) return image::beyond_format();
 
     auto gradient = GradientFile::open(gradient_path, columns, rows);
     if (!gradient) return GRIDLIB_IMAGE_GRID_UNREADABLE;

@@ -4,6 +4,7 @@
 
 #include "colour/binning.h"
 #include "colour/colour_ramp.h"
+#include "image/block_memory.h"
 #include "image/image_file.h"
 #include "image/level_mapping.h"
 #include "image/true_colour.h"
@@ -60,7 +61,7 @@ std::int32_t write_user_colour_image(const std::string& working_path, const std:
         return GRIDLIB_REFUSED;
     const auto layout = image::ImageLayout::plan(image_format_of(image_path), d.columns(), d.rows(),
                                                  image::Pixels::true_colour, 0);
-    if (!layout) return GRIDLIB_IMAGE_TOO_LARGE;
+    if (!layout) return image::beyond_format();
     const TrueColourPixels pixels = layout->true_colour();
 
     const ColourMap colour_of(Bins(d.colour_min(), d.colour_max()), mapping, level_table, user);

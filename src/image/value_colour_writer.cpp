@@ -3,6 +3,7 @@
 // one colour, and interpolated on its own where it has not.
 #include "image/value_colour_writer.h"
 
+#include "image/block_memory.h"
 #include "image/image_file.h"
 
 #include <algorithm>
@@ -204,7 +205,7 @@ std::int32_t write_value_colour_image(const std::string& working_path, const std
     const auto layout = format == ImageFormat::png
                             ? image::ImageLayout::plan_value_png(width, height, key)
                             : image::ImageLayout::plan(format, width, height, image::Pixels::true_colour, 0);
-    if (!layout) return GRIDLIB_IMAGE_TOO_LARGE;
+    if (!layout) return image::beyond_format();
     // Without a null colour, white, transparent where there is alpha; or the key.
     const Rgba null_colour =
         exact.null_colour().value_or(key ? Rgba{key->red, key->green, key->blue, 255} : Rgba{255, 255, 255, 0});

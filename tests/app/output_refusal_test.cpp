@@ -1,5 +1,6 @@
 // The image never replaces an input, however it is named, nor anything but a
-// regular file; a symbolic link is followed to the image it names.
+// regular file; a symbolic link is followed to the image it names, and
+// leads there for every comparison of outputs even while it dangles.
 #include "run_support.h"
 
 #include "support/temp_dir.h"
@@ -7,8 +8,11 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <string>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
+#include <utility>
+#include <vector>
 
 namespace rastrify::testing {
 namespace {
@@ -86,6 +90,51 @@ TEST_F(OutputRefusal, ASymbolicLinkIsFollowedAndKept) {
     ASSERT_TRUE(image);
     EXPECT_EQ(image->width, 4);
     EXPECT_EQ(files_in(dir.file("images")), std::set<std::string>{"old.bmp"});
+}
+
+// A link whose target does not exist yet still leads where the run would
+// write: to another output, or into the tile folder.
+TEST(DanglingLinkOutput, IsRefusedAsTheOutputItLeadsTo) {
+    struct Case {
+        std::vector<std::pair<std::string, std::string>> links;  // name, target
+        std::vector<std::string> arguments;
+        std::string message;
+    };
+    const std::string kept = "  The histogram file to write ";
+    for (const Case& c : std::vector<Case>{
+             {{{"b.svg", "o.png"}}, {"o.png", "-Lb.svg"}, "  The colour bar is the output image file : b.svg"},
+             {{{"k.his", "o.png"}}, {"o.png", "-Kk.his"}, kept + "is the output PNG file : k.his"},
+             {{{"x.pgw", "x.png"}}, {"x.png", "-G"}, "  The world file is the output PNG file : x.pgw"},
+             {{{"k.his", "x.pgw"}}, {"x.png", "-G", "-Kk.his"}, kept + "is the world file : k.his"},
+             {{{"b.svg", "sub/o.png"}}, {"sub/o.png", "-Lb.svg"}, "  The colour bar is the output image file : b.svg"},
+             // Through a link to a folder, then out of it again.
+             {{{"up", "sub"}, {"b.svg", "up/../o.png"}}, {"./o.png", "-Lb.svg"},
+              "  The colour bar is the output image file : b.svg"},
+             // A chain of links, the last one dangling.
+             {{{"k.his", "c.svg"}, {"c.svg", "b.svg"}}, {"o.bmp", "-Lb.svg", "-Kk.his"},
+              kept + "is the colour bar : k.his"},
+             {{{"k.his", "T/x.his"}}, {"T", "-T", "-Kk.his"}, kept + "would go inside the tile folder : T"},
+             {{{"near", "T"}}, {"T", "-T", "-Lnear/b.svg"}, "  The colour bar would go inside the tile folder : T"},
+         }) {
+        TempDir dir;
+        write_file(dir.file("g.asc"), esri_grid(4, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+        fs::create_directory(dir.file("sub"));
+        for (const auto& [name, target] : c.links) fs::create_symlink(target, dir.file(name));
+        std::vector<std::string> arguments{"g.asc"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const auto before = files_in(dir.path());
+        const RunResult r = run_rastrify(dir.path(), arguments);
+        EXPECT_EQ(r.status, 1) << c.message;
+        EXPECT_EQ(r.err, c.message + "\n");
+        EXPECT_EQ(files_in(dir.path()), before) << c.message;
+        EXPECT_TRUE(files_in(dir.file("sub")).empty()) << c.message;
+    }
+    // A palette known by name reads no file: an output of that name is no input.
+    TempDir dir;
+    write_file(dir.file("g.asc"), esri_grid(4, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    const RunResult named = run_rastrify(dir.path(), {"g.asc", "grey", "-Cgrey"});
+    EXPECT_EQ(named.status, 0) << named.err;
+    EXPECT_TRUE(read_bmp(dir.file("grey")));
 }
 
 }  // namespace

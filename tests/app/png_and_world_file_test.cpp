@@ -186,11 +186,19 @@ TEST_F(PngAndWorldFile, AWorldFileThatCannotBeWrittenLeavesTheEarlierOutputsAsTh
 TEST_F(PngAndWorldFile, PngWhoseBlockNoMachineHoldsIsRefusedBeforeItIsBegun) {
     // 6 columns to 2e9 pixels: a line of 2e9 bytes stored 333333333 times,
     // whose compressed stream alone needs more than 6e14 bytes. The sides
-    // fit the format; the run would never end.
+    // fit the format; the run would never end. The message names the memory.
+    const std::string prefix = "  The PNG file could not be written : the process may use ";
+    const std::string middle = " bytes of memory and a block of the image's lines needs ";
     for (const char* shading : {"-Hlin", "-S"}) {
-        expect_stopped({"g.asc", "big.png", "-W2000000000", shading, "-G"},
-                       " The PNG file could not be written : the image would be too large for the PNG format "
-                       "(status -2)");
+        const auto before = files_in(dir.path());
+        const RunResult r = run({"g.asc", "big.png", "-W2000000000", shading, "-G"});
+        EXPECT_EQ(r.status, 1) << shading;
+        ASSERT_EQ(r.err.rfind(prefix, 0), 0u) << r.err;
+        const auto at = r.err.find(middle);
+        ASSERT_NE(at, std::string::npos) << r.err;
+        EXPECT_GT(std::stod(r.err.substr(at + middle.size())), 6e14) << r.err;
+        EXPECT_TRUE(r.err.ends_with(" (status -2)\n")) << r.err;
+        EXPECT_EQ(files_in(dir.path()), before) << shading;
     }
 }
 
