@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <unistd.h>
 
 namespace gridlib::tiles {
@@ -25,10 +26,13 @@ std::string without_trailing_slashes(std::string name) {
 std::optional<PyramidContents> marked_contents(const std::string& folder) {
     const std::string mark = folder + "/" + kMarkName;
     if (platform::kind_of(mark) != platform::FileKind::regular) return std::nullopt;
-    std::string text(kLargestMark + 1, '\0');
+    // Read as large as it is, not as large as it may be: the folder is looked
+    // at several times a run.
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(mark, ec);
+    std::string text(!ec && size <= kLargestMark ? size : 0, '\0');
     auto file = platform::File::open_read(mark);
-    const std::size_t got = file ? file->read(std::as_writable_bytes(std::span(text))) : 0;
-    text.resize(got <= kLargestMark ? got : 0);
+    if (!file || file->read(std::as_writable_bytes(std::span(text))) != text.size()) text.clear();
     return PyramidContents::from_mark(text);
 }
 
